@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The whole check: packages, the Linux build and tests, the sanitizer run, the Windows cross build, the layout rules.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+section() { printf '\n==== %s ====\n' "$*"; }
+
+section "Packages"
+bash scripts/setup.sh
+
+section "Build and test: default (Debug)"
+cmake --preset default
+cmake --build --preset default -j2
+ctest --preset default
+
+section "Build and test: asan (AddressSanitizer + UBSan)"
+cmake --preset asan
+cmake --build --preset asan -j2
+ctest --preset asan
+
+section "Cross build: mingw (32-bit Windows)"
+cmake --preset mingw
+cmake --build --preset mingw -j2
+
+if [[ -f tests/wine/run.sh ]]; then
+  section "Windows tests under Wine"
+  bash tests/wine/run.sh
+fi
+
+section "Layout"
+bash scripts/check-layout.sh
