@@ -1,0 +1,33 @@
+// The keyed string set: insertion-ordered texts compared exactly (callers lower-case first).
+#pragma once
+
+#include <list>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tw {
+
+class KeyedSet {
+public:
+    bool Exists(const std::string& key) const { return index_.count(key) != 0; }
+    /// Adds a key; adding one that exists raises error 457 as the scripting dictionary does.
+    void Add(const std::string& key);
+    /// Adds a key unless present; returns whether it was added.
+    bool insert(const std::string& key);
+    /// Removes a key; removing one that is missing raises error 32811.
+    void Remove(const std::string& key);
+    bool erase(const std::string& key);
+    void RemoveAll();
+    size_t Count() const { return keys_.size(); }
+    std::vector<std::string> Keys() const { return {keys_.begin(), keys_.end()}; }
+
+    auto begin() const { return keys_.begin(); }
+    auto end() const { return keys_.end(); }
+
+private:
+    std::list<std::string> keys_;
+    std::unordered_map<std::string, std::list<std::string>::iterator> index_;
+};
+
+}  // namespace tw

@@ -1,0 +1,47 @@
+// User-interface port: message boxes, forms, timers and letting pending events run.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace tw::platform {
+
+/// Message-box buttons and results use the platform's numbers.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0, vbOKCancel = 1, vbAbortRetryIgnore = 2, vbYesNoCancel = 3, vbYesNo = 4, vbRetryCancel = 5,
+    vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,
+};
+enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+/// A window of the add-in as the platform sees it. Form classes own their state and handlers;
+/// the platform only shows, hides and draws them.
+class FormView {
+public:
+    virtual ~FormView() = default;
+    /// The form's name ("frmViewLog").
+    virtual std::string formName() const = 0;
+};
+
+using TimerId = int;
+
+/// Thread rule: the user-interface thread only; timer callbacks run on it too.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    virtual int MsgBox(const std::string& prompt, int style, const std::string& title) = 0;
+
+    /// Shows a form; a modal show returns when the form is hidden again.
+    virtual void showForm(FormView& form, bool modal) = 0;
+    virtual void hideForm(FormView& form) = 0;
+    virtual bool isFormVisible(const FormView& form) const = 0;
+
+    /// A repeating window timer; the callback runs on each tick until the timer is killed.
+    virtual TimerId setTimer(int intervalMs, std::function<void()> onTick) = 0;
+    virtual void killTimer(TimerId id) = 0;
+
+    /// Lets pending window messages and due events run ("yield").
+    virtual void doEvents() = 0;
+};
+
+}  // namespace tw::platform

@@ -1,0 +1,70 @@
+// Text helpers, the keyed string set and events.
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "core/Event.h"
+#include "core/KeyedSet.h"
+#include "core/Text.h"
+
+namespace tw {
+namespace {
+
+TEST(Text, SplitJoinAndPlaceholders) {
+    EXPECT_EQ(text::split("a,b,,c", ","), (std::vector<std::string>{"a", "b", "", "c"}));
+    EXPECT_EQ(text::split("", ","), std::vector<std::string>{""});
+    EXPECT_EQ(text::join({"x", "y"}, ","), "x,y");
+    EXPECT_EQ(text::fillPlaceholder("Messages Caught: %1 of %1", "7"), "Messages Caught: 7 of %1");
+    EXPECT_EQ(text::fillPlaceholder("no placeholder", "7"), "no placeholder");
+    EXPECT_EQ(text::trim(" \t x y \t"), "x y");
+    EXPECT_EQ(text::afterLastBackslash("\\Personal Folders\\Tarnwick"), "Tarnwick");
+    EXPECT_TRUE(text::iequals("HostWatch.EXE", "hostwatch.exe"));
+    EXPECT_EQ(text::formatDouble(90), "90");
+    EXPECT_EQ(text::formatDouble(0.5), "0.5");
+    EXPECT_EQ(text::formatDouble(-1), "-1");
+}
+
+TEST(KeyedSet, KeepsInsertionOrderAndRaisesLikeTheDictionary) {
+    KeyedSet set;
+    set.Add("b@x.example");
+    set.Add("a@x.example");
+    EXPECT_TRUE(set.insert("c@x.example"));
+    EXPECT_FALSE(set.insert("a@x.example"));
+    EXPECT_EQ(set.Keys(), (std::vector<std::string>{"b@x.example", "a@x.example", "c@x.example"}));
+    EXPECT_FALSE(set.Exists("A@x.example"));  // exact comparison: callers lower-case first
+
+    try {
+        set.Add("a@x.example");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 457);
+    }
+    set.Remove("b@x.example");
+    EXPECT_THROW(set.Remove("b@x.example"), Error);
+    EXPECT_EQ(set.Count(), 2u);
+    set.RemoveAll();
+    EXPECT_EQ(set.Count(), 0u);
+}
+
+TEST(Event, HandlersMayDisconnectThemselvesAndOthersWhileRaised) {
+    Event<int> event;
+    std::vector<std::string> seen;
+    Subscription second;
+    Subscription first = event.connect([&](int v) {
+        seen.push_back("first " + std::to_string(v));
+        second.reset();
+        first.reset();
+    });
+    second = event.connect([&](int v) { seen.push_back("second " + std::to_string(v)); });
+    event.raise(1);
+    event.raise(2);
+    EXPECT_EQ(seen, std::vector<std::string>{"first 1"});
+
+    // A subscription that outlives its event disconnects quietly.
+    auto shortLived = std::make_unique<Event<>>();
+    Subscription orphan = shortLived->connect([] {});
+    shortLived.reset();
+    orphan.reset();
+}
+
+}  // namespace
+}  // namespace tw
