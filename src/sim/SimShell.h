@@ -1,0 +1,54 @@
+// The simulated shell and system: an environment rooted in the profile, recorded program starts
+// and shell opens, a settable process list, Windows and file versions.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Shell.h"
+
+namespace tw::sim {
+
+class SimShell : public platform::Shell {
+public:
+    /// A Windows XP machine for the given user, with the add-in installed in the given folder.
+    explicit SimShell(std::string userName = "demo", std::string libraryFolder = "C:\\Program Files\\Tarnwick");
+
+    std::string expandEnvironmentStrings(const std::string& text) override;
+    void openWithShell(const std::string& target) override { opened.push_back(target); }
+    void startProgram(const std::string& commandLine, int windowStyle) override;
+    std::vector<std::string> processExecutables() override { return processes; }
+    uint32_t currentProcessId() override { return 4242; }
+    uint32_t currentThreadId() override { return 1717; }
+    platform::OsVersion osVersion() override { return os; }
+    platform::FileVersion browserVersion() override;
+    platform::FileVersion fileVersion(const std::string& path) override;
+    std::string systemDirectory() override { return "C:\\WINDOWS\\system32"; }
+    std::string libraryFolder() override { return libraryFolder_; }
+    platform::FileVersion libraryVersion() override { return {1, 0, 0, 0}; }
+
+    /// Environment variables by upper-case name.
+    std::map<std::string, std::string> environment;
+    /// When false the scripting host "cannot be created": expansion raises.
+    bool scriptingHostAvailable = true;
+    bool browserAvailable = true;
+    platform::OsVersion os;
+    platform::FileVersion browser{6, 0, 2900, 0};
+    std::map<std::string, platform::FileVersion> fileVersions;
+    std::vector<std::string> processes;
+
+    struct StartedProgram {
+        std::string commandLine;
+        int windowStyle;
+    };
+    std::vector<StartedProgram> started;
+    std::vector<std::string> opened;
+    /// When true, startProgram raises as a missing program does (the start is still recorded).
+    bool failProgramStarts = false;
+
+private:
+    std::string libraryFolder_;
+};
+
+}  // namespace tw::sim

@@ -1,0 +1,74 @@
+// Message boxes answered from a script and forms whose modal shows run scripted handlers.
+#include "sim/SimUserInterface.h"
+
+namespace tw::sim {
+
+using platform::FormView;
+
+namespace {
+
+constexpr int kButtonsMask = 0xF;
+constexpr int kDefaultButtonShift = 8;
+constexpr int kMaxEventRounds = 1000;
+
+int defaultAnswer(int style) {
+    using namespace platform;
+    static const std::vector<std::vector<int>> buttons = {
+        {vbOK}, {vbOK, vbCancel}, {vbAbort, vbRetry, vbIgnore}, {vbYes, vbNo, vbCancel}, {vbYes, vbNo}, {vbRetry, vbCancel},
+    };
+    size_t set = static_cast<size_t>(style & kButtonsMask);
+    if (set >= buttons.size()) return vbOK;
+    size_t index = static_cast<size_t>((style >> kDefaultButtonShift) & 0x3);
+    return index < buttons[set].size() ? buttons[set][index] : buttons[set][0];
+}
+
+}  // namespace
+
+void SimUserInterface::onModal(const std::string& formName, std::function<void(FormView&)> handler) {
+    if (handler) modalScripts_[formName] = std::move(handler);
+    else modalScripts_.erase(formName);
+}
+
+int SimUserInterface::MsgBox(const std::string& prompt, int style, const std::string& title) {
+    int answer;
+    if (!answers_.empty()) {
+        answer = answers_.front();
+        answers_.erase(answers_.begin());
+    } else {
+        answer = defaultAnswer(style);
+    }
+    boxes.push_back({prompt, style, title, answer});
+    return answer;
+}
+
+void SimUserInterface::showForm(FormView& form, bool modal) {
+    const std::string name = form.formName();
+    visible_[&form] = name;
+    formShows.push_back({name, modal, false});
+    if (!modal) return;
+    const size_t showIndex = formShows.size() - 1;
+
+    auto script = modalScripts_.find(name);
+    if (script != modalScripts_.end()) {
+        auto handler = script->second;  // a copy, so the script may replace itself
+        handler(form);
+    }
+    // Events queued before or by the script (a click, a typed text) get their turn while the form is open.
+    for (int round = 0; round < kMaxEventRounds && isFormVisible(form) && loop_.pendingCount() > 0; ++round) loop_.runPending();
+    if (isFormVisible(form)) {
+        visible_.erase(&form);
+        formShows[showIndex].closedBySim = true;
+    }
+}
+
+void SimUserInterface::hideForm(FormView& form) { visible_.erase(&form); }
+
+bool SimUserInterface::isFormVisible(const FormView& form) const { return visible_.count(&form) != 0; }
+
+bool SimUserInterface::isFormVisible(const std::string& formName) const {
+    for (const auto& entry : visible_)
+        if (entry.second == formName) return true;
+    return false;
+}
+
+}  // namespace tw::sim

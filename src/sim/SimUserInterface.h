@@ -1,0 +1,67 @@
+// The scripted user interface: message boxes answered from a queue, forms tracked and driven by scripts.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/UserInterface.h"
+#include "sim/SimEventLoop.h"
+
+namespace tw::sim {
+
+class SimUserInterface : public platform::UserInterface {
+public:
+    explicit SimUserInterface(SimEventLoop& loop) : loop_(loop) {}
+
+    struct ShownBox {
+        std::string prompt;
+        int style = 0;
+        std::string title;
+        int answer = 0;
+    };
+    struct FormShow {
+        std::string formName;
+        bool modal = false;
+        /// A modal show that nothing closed: no script hid the form, so the sim closed it.
+        bool closedBySim = false;
+    };
+
+    /// Every message box shown, in order, with the answer it got.
+    std::vector<ShownBox> boxes;
+    /// Every form shown, in order.
+    std::vector<FormShow> formShows;
+
+    /// The answer for the next message box. With none queued a box gets its default button:
+    /// the first one, or the second or third when the style asks for it (vbDefaultButton2/3).
+    void queueAnswer(int answer) { answers_.push_back(answer); }
+    size_t queuedAnswers() const { return answers_.size(); }
+
+    /// Runs each time the named form is shown modal, while it is "open"; it drives the form the
+    /// way a user would and usually ends by hiding it. Pass an empty function to remove it.
+    void onModal(const std::string& formName, std::function<void(platform::FormView&)> handler);
+
+    bool isFormVisible(const std::string& formName) const;
+
+    int MsgBox(const std::string& prompt, int style, const std::string& title) override;
+    /// A modal show runs the form's script, then the events queued for the loop while the form
+    /// stays visible; a form still visible after that is closed, as a user closing it would.
+    void showForm(platform::FormView& form, bool modal) override;
+    void hideForm(platform::FormView& form) override;
+    bool isFormVisible(const platform::FormView& form) const override;
+    platform::TimerId setTimer(int intervalMs, std::function<void()> onTick) override { return loop_.setTimer(intervalMs, std::move(onTick)); }
+    void killTimer(platform::TimerId id) override { loop_.killTimer(id); }
+    void doEvents() override { loop_.doEvents(); }
+
+    SimEventLoop& loop() { return loop_; }
+
+private:
+    SimEventLoop& loop_;
+    std::vector<int> answers_;
+    std::map<std::string, std::function<void(platform::FormView&)>> modalScripts_;
+    /// Visible forms by identity, with the name each had when shown.
+    std::map<const platform::FormView*, std::string> visible_;
+};
+
+}  // namespace tw::sim

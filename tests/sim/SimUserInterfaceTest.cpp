@@ -1,0 +1,76 @@
+// The scripted user interface: answered message boxes and modal forms driven by scripts or queued events.
+#include <gtest/gtest.h>
+
+#include "sim/SimUserInterface.h"
+
+namespace tw::sim {
+namespace {
+
+using namespace platform;
+
+struct TestForm : FormView {
+    explicit TestForm(std::string n) : name(std::move(n)) {}
+    std::string formName() const override { return name; }
+    std::string name;
+    bool okClicked = false;
+};
+
+class SimUserInterfaceTest : public ::testing::Test {
+protected:
+    SimEventLoop loop{OleDate::fromCivil({2026, 12, 8, 9, 0, 0})};
+    SimUserInterface ui{loop};
+};
+
+TEST_F(SimUserInterfaceTest, MessageBoxesTakeQueuedAnswersThenTheirDefaultButton) {
+    ui.queueAnswer(vbNo);
+    ui.queueAnswer(vbCancel);
+    EXPECT_EQ(ui.MsgBox("Delete?", vbYesNo + vbQuestion, "Tarnwick"), vbNo);
+    EXPECT_EQ(ui.MsgBox("Go on?", vbOKCancel, "Tarnwick"), vbCancel);
+    EXPECT_EQ(ui.MsgBox("Done.", vbOKOnly + vbInformation, "Tarnwick"), vbOK);
+    EXPECT_EQ(ui.MsgBox("Failed.", vbAbortRetryIgnore + vbCritical, "T"), vbAbort);
+    EXPECT_EQ(ui.MsgBox("Really?", vbYesNo + 256, "T"), vbNo) << "the second button is the default";
+    EXPECT_EQ(ui.MsgBox("Really?", vbYesNoCancel + 512, "T"), vbCancel) << "the third button is the default";
+
+    ASSERT_EQ(ui.boxes.size(), 6u);
+    EXPECT_EQ(ui.boxes[0].prompt, "Delete?");
+    EXPECT_EQ(ui.boxes[0].style, vbYesNo + vbQuestion);
+    EXPECT_EQ(ui.boxes[0].title, "Tarnwick");
+    EXPECT_EQ(ui.boxes[0].answer, vbNo);
+}
+
+TEST_F(SimUserInterfaceTest, AModalShowRunsTheFormsScriptBeforeReturning) {
+    TestForm dialog("frmSenderDialog");
+    ui.onModal("frmSenderDialog", [&](FormView& form) {
+        EXPECT_TRUE(ui.isFormVisible(form));
+        dialog.okClicked = true;
+        ui.hideForm(form);
+    });
+    ui.showForm(dialog, true);
+    EXPECT_TRUE(dialog.okClicked);
+    EXPECT_FALSE(ui.isFormVisible(dialog));
+    ASSERT_EQ(ui.formShows.size(), 1u);
+    EXPECT_TRUE(ui.formShows[0].modal);
+    EXPECT_FALSE(ui.formShows[0].closedBySim);
+
+    TestForm scanning("frmScanning");
+    ui.showForm(scanning, false);
+    EXPECT_TRUE(ui.isFormVisible("frmScanning"));
+    EXPECT_FALSE(ui.isFormVisible("frmSenderDialog"));
+}
+
+TEST_F(SimUserInterfaceTest, QueuedEventsDriveAModalFormAndAnUndrivenOneIsClosed) {
+    TestForm options("frmOrvennaOptions");
+    loop.post([&] { options.okClicked = true; });
+    loop.post([&] { ui.hideForm(options); });
+    ui.showForm(options, true);
+    EXPECT_TRUE(options.okClicked);
+    EXPECT_FALSE(ui.formShows.back().closedBySim);
+
+    TestForm about("frmAbout");
+    ui.showForm(about, true);
+    EXPECT_FALSE(ui.isFormVisible(about));
+    EXPECT_TRUE(ui.formShows.back().closedBySim);
+}
+
+}  // namespace
+}  // namespace tw::sim
