@@ -1,0 +1,132 @@
+// User-interface port over message boxes, window timers and the thread's message queue.
+#include "win32/Win32UserInterface.h"
+
+#include <windows.h>
+
+#include "core/Error.h"
+#include "win32/TextEncoding.h"
+#include "win32/Win32Error.h"
+
+namespace tw::win32 {
+namespace {
+
+constexpr const char* kSource = "Win32UserInterface";
+constexpr const wchar_t* kTimerWindowClass = L"TarnwickTimerWindow";
+
+HINSTANCE moduleOfThisCode() {
+    static const char anchor = 0;
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&anchor), &module);
+    return module;
+}
+
+LRESULT CALLBACK timerWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    } else if (message == WM_TIMER) {
+        auto* owner = reinterpret_cast<Win32UserInterface*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (owner != nullptr) owner->onTimer(static_cast<platform::TimerId>(wParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND createTimerWindow(Win32UserInterface* owner) {
+    const HINSTANCE instance = moduleOfThisCode();
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = timerWindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kTimerWindowClass;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        raiseLastError(kSource, "Cannot register the timer window");
+    }
+    const HWND window = CreateWindowExW(0, kTimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, owner);
+    if (window == nullptr) raiseLastError(kSource, "Cannot create the timer window");
+    return window;
+}
+
+}  // namespace
+
+Win32UserInterface::Win32UserInterface() : timerWindow_(createTimerWindow(this)) {}
+
+Win32UserInterface::~Win32UserInterface() {
+    const auto window = static_cast<HWND>(timerWindow_);
+    for (const auto& [id, callback] : timers_) KillTimer(window, static_cast<UINT_PTR>(id));
+    DestroyWindow(window);
+    // Fails harmlessly while another instance still has a window of this class.
+    UnregisterClassW(kTimerWindowClass, moduleOfThisCode());
+}
+
+int Win32UserInterface::MsgBox(const std::string& prompt, int style, const std::string& title) {
+    const int result = MessageBoxW(nullptr, toWide(prompt).c_str(), toWide(title).c_str(), static_cast<UINT>(style));
+    if (result == 0) raiseLastError(kSource, "Cannot show a message box");
+    return result;
+}
+
+void Win32UserInterface::showForm(platform::FormView& form, bool modal) {
+    visibleForms_.insert(&form);
+    if (!modal) return;
+    MSG message{};
+    while (isFormVisible(form)) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) raiseLastError(kSource, "Cannot read the message queue");
+        if (got == 0) {
+            // Leave the quit request for the thread's own message loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            visibleForms_.erase(&form);
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void Win32UserInterface::hideForm(platform::FormView& form) { visibleForms_.erase(&form); }
+
+bool Win32UserInterface::isFormVisible(const platform::FormView& form) const { return visibleForms_.count(&form) != 0; }
+
+platform::TimerId Win32UserInterface::setTimer(int intervalMs, std::function<void()> onTick) {
+    const platform::TimerId id = nextTimerId_++;
+    const UINT interval = intervalMs > 0 ? static_cast<UINT>(intervalMs) : USER_TIMER_MINIMUM;
+    if (SetTimer(static_cast<HWND>(timerWindow_), static_cast<UINT_PTR>(id), interval, nullptr) == 0) {
+        raiseLastError(kSource, "Cannot start a timer");
+    }
+    timers_[id] = std::move(onTick);
+    return id;
+}
+
+void Win32UserInterface::killTimer(platform::TimerId id) {
+    if (timers_.erase(id) != 0) KillTimer(static_cast<HWND>(timerWindow_), static_cast<UINT_PTR>(id));
+}
+
+void Win32UserInterface::onTimer(platform::TimerId id) {
+    const auto found = timers_.find(id);
+    if (found == timers_.end()) return;
+    // A copy, because the callback may kill its own timer.
+    const std::function<void()> callback = found->second;
+    // Nothing may unwind through the window procedure into the system's code.
+    try {
+        callback();
+    } catch (const std::exception& error) {
+        OutputDebugStringA((std::string("Tarnwick timer callback failed: ") + error.what() + "\n").c_str());
+    } catch (...) {
+        OutputDebugStringA("Tarnwick timer callback failed\n");
+    }
+}
+
+void Win32UserInterface::doEvents() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace tw::win32

@@ -1,0 +1,44 @@
+// User-interface port over message boxes, window timers and the thread's message queue.
+#pragma once
+
+#include <map>
+#include <set>
+
+#include "platform/UserInterface.h"
+
+namespace tw::win32 {
+
+/// Forms are kept as a visibility set only; drawing real dialogs is the forms' own work.
+/// Timers tick on a hidden message-only window owned by this object, so they run on the
+/// thread that created it, which must be the user-interface thread.
+class Win32UserInterface final : public platform::UserInterface {
+public:
+    Win32UserInterface();
+    ~Win32UserInterface() override;
+    Win32UserInterface(const Win32UserInterface&) = delete;
+    Win32UserInterface& operator=(const Win32UserInterface&) = delete;
+
+    int MsgBox(const std::string& prompt, int style, const std::string& title) override;
+
+    /// A modal show pumps messages until the form is hidden (by a handler or a timer) or the
+    /// thread is asked to quit.
+    void showForm(platform::FormView& form, bool modal) override;
+    void hideForm(platform::FormView& form) override;
+    bool isFormVisible(const platform::FormView& form) const override;
+
+    platform::TimerId setTimer(int intervalMs, std::function<void()> onTick) override;
+    void killTimer(platform::TimerId id) override;
+
+    void doEvents() override;
+
+    /// Runs the callback of a timer; called by the hidden window's procedure.
+    void onTimer(platform::TimerId id);
+
+private:
+    void* timerWindow_ = nullptr;  // HWND, kept opaque so this header needs no Windows header
+    platform::TimerId nextTimerId_ = 1;
+    std::map<platform::TimerId, std::function<void()>> timers_;
+    std::set<const platform::FormView*> visibleForms_;
+};
+
+}  // namespace tw::win32

@@ -1,0 +1,68 @@
+// Entry points of the add-in DLL: loading, the COM class factory and self-registration.
+#include <windows.h>
+#include <objbase.h>
+
+#include <new>
+
+#include "core/Error.h"
+#include "win32/AddInKey.h"
+#include "win32/Win32Registry.h"
+
+namespace {
+
+/// The HRESULT a COM caller understands for an error raised inside the add-in.
+HRESULT resultOf(const tw::Error& error) {
+    const long number = error.number();
+    if (number < 0) return static_cast<HRESULT>(number);  // already an HRESULT
+    if (number > 0 && number <= 0xFFFF) return HRESULT_FROM_WIN32(static_cast<DWORD>(number));
+    return E_FAIL;
+}
+
+template <typename Action>
+HRESULT guarded(Action action) {
+    // Nothing may unwind out of an exported function into the caller.
+    try {
+        action();
+        return S_OK;
+    } catch (const tw::Error& error) {
+        return resultOf(error);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+    return TRUE;
+}
+
+// No COM object can exist yet, so nothing keeps the library loaded.
+STDAPI DllCanUnloadNow() { return S_OK; }
+
+STDAPI DllGetClassObject(REFCLSID /*classId*/, REFIID /*interfaceId*/, LPVOID* object) {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+STDAPI DllRegisterServer() {
+    return guarded([] {
+        tw::win32::Win32Registry registry;
+        tw::win32::registerAddInKey(registry);
+    });
+}
+
+STDAPI DllUnregisterServer() {
+    return guarded([] {
+        tw::win32::Win32Registry registry;
+        tw::win32::unregisterAddInKey(registry);
+    });
+}
+
+}  // extern "C"
