@@ -1,0 +1,49 @@
+// The statistics window: the processed and caught counters, with reset.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "diag/CErrorHandler.h"
+#include "platform/UserInterface.h"
+#include "settings/Settings.h"
+
+namespace tw::diag {
+
+class frmStats : public platform::FormView {
+public:
+    /// Writes both counters to the settings store.
+    using StoreCounters = std::function<void(int processed, int caught)>;
+
+    frmStats(platform::UserInterface& ui, settings::Settings& settings, StoreCounters storeCounters,
+             CErrorHandler& log);
+
+    std::string formName() const override { return "frmStats"; }
+
+    /// Fills the labels and shows the window without blocking.
+    void show();
+
+    void Form_Load();
+    void cmdReset_Click();
+    void cmdClose_Click();
+
+    // What the view draws.
+    const std::string& processedLabel() const { return processedLabel_; }
+    const std::string& caughtLabel() const { return caughtLabel_; }
+    std::string caption() const;
+    std::string resetCaption() const;
+    std::string closeCaption() const;
+
+private:
+    void refreshLabels();
+    void store();
+
+    platform::UserInterface& ui_;
+    settings::Settings& settings_;
+    StoreCounters storeCounters_;
+    CErrorHandler& log_;
+    std::string processedLabel_;
+    std::string caughtLabel_;
+};
+
+}  // namespace tw::diag
