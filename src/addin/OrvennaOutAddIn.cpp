@@ -1,0 +1,230 @@
+// Start-up, teardown and the window events of the add-in object.
+#include "addin/OrvennaOutAddIn.h"
+
+#include "addin/DataFolder.h"
+#include "commandbars/ExplWrap.h"
+#include "commandbars/InspWrap.h"
+#include "core/Error.h"
+#include "core/StringTable.h"
+#include "core/Text.h"
+
+namespace tw::addin {
+
+namespace {
+constexpr int kHelpFileId = 435;
+constexpr int kSettingsKeyId = 455;
+constexpr int kScriptingMissingId = 135;
+constexpr int kProductTitleId = 134;
+const char* const kScriptingDownloadPage = "https://www.microsoft.com/downloads/details.aspx?FamilyID=scripting";
+}  // namespace
+
+OrvennaOutAddIn::OrvennaOutAddIn(AddinLibrary& library)
+    : library_(library), platform_(library.platform()), engine_(library.platform().libraries) {}
+
+OrvennaOutAddIn::~OrvennaOutAddIn() = default;
+
+diag::AddinFacts OrvennaOutAddIn::facts() {
+    diag::AddinFacts f = diag::factsFromShell(platform_.shell);
+    try {
+        if (objOutlook_) f.outlookVersion = objOutlook_->Version();
+    } catch (...) {
+    }
+    f.isOutlook2k = isOutlook2k();
+    f.isInternetMailMode = isInternetMailMode();
+    f.settings = &library_.settings;
+    return f;
+}
+
+void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> application, const std::string& progId) {
+    auto& log = this->log();
+    std::shared_ptr<outlook::Folder> inbox;
+    try {
+        initRan_ = true;
+        objOutlook_ = std::move(application);
+        log.setFactsProvider([this] { return facts(); });
+        log.setAddinsProvider([this] {
+            std::vector<std::string> names;
+            if (!objOutlook_) return names;
+            auto addins = objOutlook_->COMAddIns();
+            for (int i = 1; i <= addins->Count(); ++i) names.push_back(addins->Item(i)->Description());
+            return names;
+        });
+        library_.settingsKeyPath = loadString(kSettingsKeyId);
+        progId_ = progId;
+        objNS_ = objOutlook_->GetNamespace("MAPI");
+        colExpl_ = objOutlook_->Explorers();
+        colInsp_ = objOutlook_->Inspectors();
+        objExpl_ = objOutlook_->ActiveExplorer();
+        onNewExplorer_ = colExpl_->NewExplorer().connect([this](auto e) { colExpl_NewExplorer(e); });
+        onNewInspector_ = colInsp_->NewInspector().connect([this](auto i) { colInsp_NewInspector(i); });
+        if (objExpl_)
+            onBeforeFolderSwitch_ = objExpl_->BeforeFolderSwitch().connect(
+                [this](auto folder, bool& cancel) { objExpl_BeforeFolderSwitch(folder, cancel); });
+
+        inbox = objNS_->GetDefaultFolder(outlook::olFolderInbox);
+        myOlItems_ = inbox->Items();
+        onInboxAdd_ = myOlItems_->ItemAdd().connect([this](auto item) { myOlItems_ItemAdd(item); });
+        mSentItems_ = objNS_->GetDefaultFolder(outlook::olFolderSentMail)->Items();
+        onSentAdd_ = mSentItems_->ItemAdd().connect([this](auto item) { mSentItems_ItemAdd(item); });
+
+        identifyVersion();
+
+        auto& s = library_.settings;
+        for (KeyedSet* list : {&s.blockedCountries, &s.home_country_list, &s.blocked_ip_list, &s.approved_ip_list,
+                               &s.ignored_ip_list, &s.rbl_list, &s.allblacklists})
+            list->RemoveAll();
+        help_ = std::make_unique<help::HelpWindow>(platform_.shell);
+        help_->setHelpFile(platform_.shell.libraryFolder() + "\\" + loadString(kHelpFileId));
+        help_->setWindowName("Main");
+
+        // The settings store hands the stored log level over here; until it is loaded the
+        // record's defaults stand.
+        log.setEnabled(s.debugginglevel);
+
+        dataFolder_ = getpathsforfiles();
+
+        if (objExpl_) AddExpl(objExpl_);
+
+        if (log.Enabled() == diag::oAll) {
+            log.logCurrentConfiguration();
+            log.logCurrentAddins();
+        }
+        lastItemAdd_ = platform_.clock.now().plusDays(-7);
+    } catch (...) {
+        inbox.reset();
+        log.logError("InitHandler");
+    }
+}
+
+void OrvennaOutAddIn::identifyVersion() {
+    version_ = addin::identifyVersion(objOutlook_->Version(), platform_.registry);
+}
+
+std::string OrvennaOutAddIn::getpathsforfiles() {
+    try {
+        return findDataFolder(platform_.shell, platform_.registry, platform_.files);
+    } catch (...) {
+        log().logError("getpathsforfiles");
+        // Without the scripting host nothing can be found: tell the user how to mend it.
+        bool hostMissing = false;
+        try {
+            platform_.shell.expandEnvironmentStrings("%OS%");
+        } catch (...) {
+            hostMissing = true;
+        }
+        if (hostMissing) {
+            try {
+                platform_.ui.MsgBox(loadString(kScriptingMissingId), platform::vbOKOnly, loadString(kProductTitleId));
+                platform_.shell.openWithShell(kScriptingDownloadPage);
+            } catch (...) {
+                log().logError("getpathsforfiles");
+            }
+        }
+        return {};
+    }
+}
+
+void OrvennaOutAddIn::UnInitHandler() {
+    auto& log = this->log();
+    try {
+        log.LogErrorMessage("UnInitHandler()");
+        onNewExplorer_.reset();
+        onNewInspector_.reset();
+        onBeforeFolderSwitch_.reset();
+        onInboxAdd_.reset();
+        onSentAdd_.reset();
+        objInsp_.reset();
+        objExpl_.reset();
+        colInsp_.reset();
+        colExpl_.reset();
+        objNS_.reset();
+        objOutlook_.reset();
+        myOlItems_.reset();
+        mSentItems_.reset();
+        help_.reset();
+        if (engineHandle_ != 0) {
+            int32_t handle = engineHandle_;
+            engineHandle_ = 0;
+            engine_.TW_destructor(handle);
+        }
+        for (const auto& form : library_.forms)
+            if (platform_.ui.isFormVisible(*form)) platform_.ui.hideForm(*form);
+        log.LogErrorMessage("End of UnInitHandler()");
+    } catch (...) {
+        log.logError("UnInitHandler");
+    }
+}
+
+void OrvennaOutAddIn::colExpl_NewExplorer(const std::shared_ptr<outlook::Explorer>& explorer) {
+    try {
+        library_.newExplorerFlag = true;
+        AddExpl(explorer);
+    } catch (...) {
+        log().logError("colExpl_NewExplorer");
+    }
+}
+
+void OrvennaOutAddIn::colInsp_NewInspector(const std::shared_ptr<outlook::Inspector>& inspector) {
+    auto& log = this->log();
+    try {
+        log.LogErrorMessage("colInsp_NewInspector()");
+        log.LogErrorMessage("olMail = 43\r\nolPost = 45\r\nolAppointment = 26\r\nolContact = 40\r\n"
+                            "olDistributionList = 69\r\nolTask = 48\r\nolJournal = 42\r\nolDocument = 41");
+        objInsp_ = inspector;
+        int itemClass = inspector->CurrentItem()->Class();
+        log.LogErrorMessage("objItem.Class = " + std::to_string(itemClass));
+        if (itemClass == outlook::olMail) AddInsp(inspector);
+    } catch (...) {
+        log.logError("colInsp_NewInspector");
+    }
+}
+
+void OrvennaOutAddIn::objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) {}
+
+void OrvennaOutAddIn::myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>&) {
+    try {
+        lastItemAdd_ = platform_.clock.now();
+    } catch (...) {
+        log().logError("myOlItems_ItemAdd");
+    }
+}
+
+void OrvennaOutAddIn::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>&) {}
+
+void OrvennaOutAddIn::AddExpl(const std::shared_ptr<outlook::Explorer>& explorer) {
+    int16_t key = library_.nextExplKey;
+    auto wrapper = std::make_shared<commandbars::ExplWrap>(*this);
+    wrapper->setExplorer(explorer);
+    wrapper->setKey(key);
+    library_.colExplWraps.add(std::to_string(key), wrapper);
+    log().LogErrorMessage("AddExpl " + std::to_string(key));
+    library_.nextExplKey = static_cast<int16_t>(key + 1);
+}
+
+void OrvennaOutAddIn::KillExpl(int16_t key, const commandbars::ExplWrap& wrapper) {
+    auto entry = library_.colExplWraps.find(std::to_string(key));
+    if (entry.get() != &wrapper) throw Error(1, "OrvennaOutAddIn", "Unexpected Error in KillExpl");
+    library_.colExplWraps.remove(std::to_string(key));
+    log().LogErrorMessage("KillExpl " + std::to_string(key));
+}
+
+void OrvennaOutAddIn::AddInsp(const std::shared_ptr<outlook::Inspector>& inspector) {
+    int16_t key = library_.nextInspKey;
+    auto wrapper = std::make_shared<commandbars::InspWrap>(*this);
+    wrapper->setInspector(inspector);
+    auto item = inspector->CurrentItem();
+    wrapper->setItem(item, item->Class());
+    wrapper->setKey(key);
+    library_.colInspWraps.add(std::to_string(key), wrapper);
+    log().LogErrorMessage("AddInsp " + std::to_string(key));
+    library_.nextInspKey = static_cast<int16_t>(key + 1);
+}
+
+void OrvennaOutAddIn::KillInsp(int16_t key, const commandbars::InspWrap& wrapper) {
+    auto entry = library_.colInspWraps.find(std::to_string(key));
+    if (entry.get() != &wrapper) throw Error(1, "OrvennaOutAddIn", "Unexpected Error in KillInsp");
+    library_.colInspWraps.remove(std::to_string(key));
+    log().LogErrorMessage("KillInsp " + std::to_string(key));
+}
+
+}  // namespace tw::addin

@@ -1,0 +1,94 @@
+// The one add-in object of a connection: builds the object graph at start-up, owns the mail-client
+// references and the engine handle, keeps the window wrappers, and tears everything down.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "addin/AddinLibrary.h"
+#include "addin/EngineLibrary.h"
+#include "addin/VersionFacts.h"
+#include "core/Event.h"
+#include "core/OleDate.h"
+#include "help/HelpWindow.h"
+#include "platform/Outlook.h"
+
+namespace tw::addin {
+
+class OrvennaOutAddIn {
+public:
+    explicit OrvennaOutAddIn(AddinLibrary& library);
+    ~OrvennaOutAddIn();
+    OrvennaOutAddIn(const OrvennaOutAddIn&) = delete;
+    OrvennaOutAddIn& operator=(const OrvennaOutAddIn&) = delete;
+
+    /// Builds everything in its fixed order; the first failure ends it (logged, never raised).
+    void InitHandler(std::shared_ptr<outlook::Application> application, const std::string& progId);
+    /// Tears everything down; safe to run more than once.
+    void UnInitHandler();
+
+    // Window events.
+    void colExpl_NewExplorer(const std::shared_ptr<outlook::Explorer>& explorer);
+    void colInsp_NewInspector(const std::shared_ptr<outlook::Inspector>& inspector);
+    void objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>& newFolder, bool& cancel);
+
+    // New mail in the Inbox and in Sent Items.
+    void myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
+    void mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
+
+    // Wrapper bookkeeping; the wrappers call the Kill operations from their Close handlers.
+    void AddExpl(const std::shared_ptr<outlook::Explorer>& explorer);
+    void KillExpl(int16_t key, const commandbars::ExplWrap& wrapper);
+    void AddInsp(const std::shared_ptr<outlook::Inspector>& inspector);
+    void KillInsp(int16_t key, const commandbars::InspWrap& wrapper);
+
+    // Shared facts.
+    bool isHighSecurity() const { return version_.isHighSecurity; }
+    bool isInternetMailMode() const { return version_.isInternetMailMode; }
+    bool isOutlook2k() const { return version_.isOutlook2k(); }
+    int32_t outlookVersion() const { return version_.majorVersion; }
+    OleDate lastItemAdd() const { return lastItemAdd_; }
+    int32_t getEnginePointer() const { return engineHandle_; }
+    const std::string& dataFolder() const { return dataFolder_; }
+    const std::string& progId() const { return progId_; }
+    bool initialized() const { return initRan_; }
+
+    void identifyVersion();
+    std::string getpathsforfiles();
+
+    std::shared_ptr<outlook::Application> application() const { return objOutlook_; }
+    std::shared_ptr<outlook::NameSpace> nameSpace() const { return objNS_; }
+    AddinLibrary& library() { return library_; }
+    diag::CErrorHandler& log() { return library_.ensureLog(); }
+    EngineLibrary& engine() { return engine_; }
+    help::HelpWindow* helpWindow() { return help_.get(); }
+
+private:
+    diag::AddinFacts facts();
+
+    AddinLibrary& library_;
+    platform::Platform& platform_;
+    EngineLibrary engine_;
+
+    std::shared_ptr<outlook::Application> objOutlook_;
+    std::shared_ptr<outlook::NameSpace> objNS_;
+    std::shared_ptr<outlook::Explorer> objExpl_;
+    std::shared_ptr<outlook::Explorers> colExpl_;
+    std::shared_ptr<outlook::Inspector> objInsp_;
+    std::shared_ptr<outlook::Inspectors> colInsp_;
+    std::shared_ptr<outlook::Items> myOlItems_;
+    std::shared_ptr<outlook::Items> mSentItems_;
+    std::unique_ptr<help::HelpWindow> help_;
+
+    Subscription onNewExplorer_, onNewInspector_, onBeforeFolderSwitch_, onInboxAdd_, onSentAdd_;
+
+    std::string progId_;
+    std::string dataFolder_;
+    int32_t engineHandle_ = 0;
+    VersionFacts version_;
+    OleDate lastItemAdd_;
+    bool initRan_ = false;
+};
+
+}  // namespace tw::addin

@@ -1,0 +1,62 @@
+// Explorer window events: folder tracking and shut-down on the last close.
+#include "commandbars/ExplWrap.h"
+
+#include "addin/OrvennaOutAddIn.h"
+
+namespace tw::commandbars {
+
+void ExplWrap::setExplorer(std::shared_ptr<outlook::Explorer> explorer) {
+    m_objExpl_ = std::move(explorer);
+    addin_.log().LogErrorMessage("Let Explorer " + std::to_string(key_));
+    rememberCurrentFolder();
+    onActivate_ = m_objExpl_->Activate().connect([this] { m_objExpl_Activate(); });
+    onDeactivate_ = m_objExpl_->Deactivate().connect([this] { m_objExpl_Deactivate(); });
+    onBeforeFolderSwitch_ = m_objExpl_->BeforeFolderSwitch().connect(
+        [this](auto folder, bool& cancel) { m_objExpl_BeforeFolderSwitch(folder, cancel); });
+    onFolderSwitch_ = m_objExpl_->FolderSwitch().connect([this] { m_objExpl_FolderSwitch(); });
+    onSelectionChange_ = m_objExpl_->SelectionChange().connect([this] { m_objExpl_SelectionChange(); });
+    onViewSwitch_ = m_objExpl_->ViewSwitch().connect([this] { m_objExpl_ViewSwitch(); });
+    onClose_ = m_objExpl_->Close().connect([this] { m_objExpl_Close(); });
+}
+
+void ExplWrap::rememberCurrentFolder() {
+    try {
+        m_CurrentFolder_ = m_objExpl_->CurrentFolder();
+        currentFolderName_ = m_CurrentFolder_ ? m_CurrentFolder_->Name() : std::string();
+        currentFolderEntryId_ = m_CurrentFolder_ ? m_CurrentFolder_->EntryID() : std::string();
+    } catch (...) {
+        addin_.log().logError("ExplWrap rememberCurrentFolder");
+    }
+}
+
+void ExplWrap::m_objExpl_Activate() { rememberCurrentFolder(); }
+
+void ExplWrap::m_objExpl_FolderSwitch() { rememberCurrentFolder(); }
+
+void ExplWrap::m_objExpl_Close() {
+    // Keep the wrapper alive until this handler ends: removing it from the list drops the last owner.
+    auto self = shared_from_this();
+    auto& log = addin_.log();
+    try {
+        log.LogErrorMessage("m_objExpl_Close()");
+        log.LogErrorMessage("m_CurrentFolder.Name = " + currentFolderName_);
+        m_CurrentFolder_.reset();
+        addin_.KillExpl(key_, *this);
+        onActivate_.reset();
+        onDeactivate_.reset();
+        onBeforeFolderSwitch_.reset();
+        onFolderSwitch_.reset();
+        onSelectionChange_.reset();
+        onViewSwitch_.reset();
+        auto application = addin_.application();
+        m_objExpl_.reset();
+        if (application && application->Explorers()->Count() < 2) {
+            log.LogErrorMessage("Calling UnInitHandler from m_objExpl_Close()");
+            addin_.UnInitHandler();
+        }
+    } catch (...) {
+        log.logError("m_objExpl_Close");
+    }
+}
+
+}  // namespace tw::commandbars

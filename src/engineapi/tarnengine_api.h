@@ -1,0 +1,40 @@
+/* The scoring engine library's C interface, as the add-in calls it. Texts are NUL-terminated
+   8-bit strings in modifiable buffers; handles and results are 32-bit signed integers. */
+#ifndef TARNENGINE_API_H
+#define TARNENGINE_API_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define TW_CALL __stdcall
+#else
+#define TW_CALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int32_t(TW_CALL* TW_constructor_fn)(char* clientName, char* directory);
+typedef int32_t(TW_CALL* TW_setOption_fn)(int32_t engine, char* name, char* value);
+typedef int32_t(TW_CALL* TW_initialize_fn)(int32_t engine);
+typedef int32_t(TW_CALL* TW_getOption_fn)(int32_t engine, char* name, char* buffer, int32_t* size);
+typedef int32_t(TW_CALL* TW_score_fn)(int32_t engine, char* headers, char* body, char* senderAddress,
+                                      int32_t flags, char* senderName, int32_t* score);
+typedef int32_t(TW_CALL* TW_addMessage_fn)(int32_t engine, char* headers, char* body, int32_t offset, int32_t reserved);
+typedef int32_t(TW_CALL* TW_getMessage_fn)(int32_t engine, char* headers, char* body, int32_t reserved);
+typedef int32_t(TW_CALL* TW_getMessageInfo_fn)(int32_t message, char* name, char* buffer, int32_t* size);
+typedef int32_t(TW_CALL* TW_delMessage_fn)(int32_t message);
+typedef int32_t(TW_CALL* TW_bounce_fn)(int32_t engine, char* recipient, char* headers);
+typedef int32_t(TW_CALL* TW_addReportSender_fn)(int32_t engine, int32_t action, char* address, char* headers, char* body);
+typedef int32_t(TW_CALL* TW_reportSenders_fn)(int32_t engine);
+typedef int32_t(TW_CALL* TW_addSpamAddr_fn)(int32_t engine, char* address, int32_t number, int16_t add);
+typedef int32_t(TW_CALL* TW_getSpamAddrFrom_fn)(int32_t engine, char* address, int32_t* result);
+typedef int32_t(TW_CALL* TW_readOldAddrSettings_fn)(int32_t engine, char* fileName);
+typedef int32_t(TW_CALL* TW_destructor_fn)(int32_t engine);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
