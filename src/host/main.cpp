@@ -1,0 +1,90 @@
+// tarnwick: runs the simulated mail client with the add-in over a profile directory.
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "core/Error.h"
+#include "host/HostSession.h"
+#include "host/Profile.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage: tarnwick [--profile DIR] COMMAND [OPTIONS]\n"
+    "\n"
+    "Runs the mail client simulation with the Tarnwick add-in loaded, over a profile directory\n"
+    "that holds one simulated Windows user: registry.reg (the registry), drive_c/ (the add-in\n"
+    "folder with the log report.txt, and the user's home with the data folder) and mail/.\n"
+    "\n"
+    "Options:\n"
+    "  --profile DIR   the profile to use; an absent or empty DIR is filled from the bundled demo\n"
+    "                  profile. Without it: $XDG_DATA_HOME/tarnwick/demo-profile\n"
+    "                  (~/.local/share/tarnwick/demo-profile).\n"
+    "  --help          show this text.\n"
+    "\n"
+    "Commands:\n"
+    "  run [--seconds N]   start the client with one explorer, connect the add-in, let N seconds\n"
+    "                      of virtual time pass (default 10), close the explorer (which shuts the\n"
+    "                      add-in down), save the registry and print a summary.\n";
+
+int fail(const std::string& message) {
+    std::cerr << "tarnwick: " << message << "\n(see tarnwick --help)\n";
+    return 2;
+}
+
+std::string executableFolder() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::filesystem::path profileDir = tw::host::defaultProfileDirectory();
+    std::string command;
+    tw::host::RunOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (a == "--profile") {
+            if (++i >= args.size()) return fail("--profile needs a directory");
+            profileDir = args[i];
+        } else if (a == "--seconds") {
+            if (++i >= args.size()) return fail("--seconds needs a number");
+            try {
+                options.runSeconds = std::stoi(args[i]);
+            } catch (...) {
+                return fail("--seconds needs a number, not \"" + args[i] + "\"");
+            }
+            if (options.runSeconds < 0) return fail("--seconds cannot be negative");
+        } else if (command.empty() && !a.empty() && a[0] != '-') {
+            command = a;
+        } else {
+            return fail("unknown argument \"" + a + "\"");
+        }
+    }
+    if (command.empty()) return fail("no command given");
+    if (command != "run") return fail("unknown command \"" + command + "\"");
+
+    try {
+        tw::host::Profile profile(profileDir);
+        profile.createFromDemoIfEmpty(TW_DEMO_PROFILE_DIR);
+        tw::sim::SimFileSystem probe(profile.root());
+        options.librarySearchFolders = {probe.hostPath(tw::host::Profile::kLibraryFolder).string(), executableFolder()};
+        tw::host::HostSession session(profile, options);
+        session.run();
+        session.printSummary(std::cout);
+        return 0;
+    } catch (const tw::Error& e) {
+        std::cerr << "tarnwick: " << e.description() << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "tarnwick: " << e.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,70 @@
+// The host program over a profile directory: the demo profile, the log it leaves, bad profiles.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/Error.h"
+#include "host/HostSession.h"
+#include "support/TempFolder.h"
+
+namespace tw::test {
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+TEST(HostProgram, ARunOverTheDemoProfileLeavesTheLogOfAWholeSession) {
+    TempFolder temp;
+    host::Profile profile(temp.path() / "profile");
+    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    {
+        host::HostSession session(profile);
+        session.run();
+        std::ostringstream summary;
+        session.printSummary(summary);
+        EXPECT_NE(summary.str().find("report.txt"), std::string::npos);
+    }
+    std::string log = readFile(profile.root() / "drive_c/Program Files/Tarnwick/report.txt");
+    EXPECT_NE(log.find("TW Version: "), std::string::npos);
+    EXPECT_NE(log.find("AddExpl 0"), std::string::npos);
+    EXPECT_NE(log.find("UnInitHandler()"), std::string::npos);
+    EXPECT_NE(log.find("End of UnInitHandler()"), std::string::npos);
+    EXPECT_EQ(log.find("Error #"), std::string::npos);
+
+    // The data folder of the demo user is found under the profile's own home.
+    EXPECT_TRUE(std::filesystem::is_directory(profile.root() / "drive_c/Documents and Settings/demo"));
+    // The registry is saved in its file format and a second run reads it back.
+    EXPECT_EQ(readFile(profile.registryFile()).rfind("Windows Registry Editor Version 5.00", 0), 0u);
+    host::HostSession again(profile);
+    again.run();
+}
+
+TEST(HostProgram, AnExistingProfileIsNotOverwrittenByTheDemo) {
+    TempFolder temp;
+    host::Profile profile(temp.path());
+    std::ofstream(temp.path() / "registry.reg") << "Windows Registry Editor Version 5.00\r\n";
+    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    EXPECT_FALSE(std::filesystem::exists(temp.path() / "drive_c"));
+}
+
+TEST(HostProgram, AMalformedRegistryFileIsNamedAndLeftAsItIs) {
+    TempFolder temp;
+    host::Profile profile(temp.path());
+    const std::string broken = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvenna]\r\nthreshold=\r\n";
+    std::ofstream(profile.registryFile(), std::ios::binary) << broken;
+    try {
+        host::HostSession session(profile);
+        FAIL() << "a malformed registry file was accepted";
+    } catch (const Error& e) {
+        EXPECT_NE(e.description().find("line 4"), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(readFile(profile.registryFile()), broken);
+}
+
+}  // namespace
+}  // namespace tw::test
