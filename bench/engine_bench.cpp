@@ -1,0 +1,224 @@
+// Benchmark of the scoring engine: trains on one part of a mail corpus, scores the other, and
+// prints accuracy and speed beside bogofilter's on the same split.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "BenchCorpus.h"
+#include "BenchMetrics.h"
+#include "BogofilterRunner.h"
+#include "addin/EngineLibrary.h"
+#include "core/Error.h"
+#include "sim/SimLibraryLoader.h"
+
+namespace {
+
+using namespace tarn::bench;
+namespace fs = std::filesystem;
+
+const char* kHelp = R"(usage: engine_bench [options]
+
+Trains the scoring engine on one part of a mail corpus and scores the other part, then does the
+same with bogofilter (when it is installed) and prints both side by side.
+
+  --train-ham DIR      folder of legitimate messages to train on (repeatable)
+  --train-spam DIR     folder of spam to train on (repeatable)
+  --test-ham DIR       folder of legitimate messages to score (repeatable)
+  --test-spam DIR      folder of spam to score (repeatable)
+  --holdout N          the split (default 5): a folder named both for training and for testing is
+                       split by sorted file name; every N-th file (the 5th, 10th, ...) is scored, the
+                       others are trained on. Folders named only once are used whole.
+  --scores FILE        writes one line per test message: path, tab, score, tab, "ham" or "spam"
+  --bogofilter-scores FILE   the same for bogofilter's scores (0..100)
+  --engine-dir DIR     folder holding libtarnengine.so (default: the build's engine folder)
+  --max-word-entries N the engine's word store bound (default: the engine's own, 50000)
+  --whole-corpus-store also trains a fresh engine on every message and reports its store's size
+  --no-bogofilter      skips the comparison
+  --help               this text
+
+Each file is one raw RFC 822 message; it is split at the first blank line into headers and body.
+Messages are trained with weight 100 (ham -100, spam +100); scores are the engine's 0..100.
+)";
+
+struct Options {
+    FolderChoice folders;
+    std::string scoresFile, bogofilterScoresFile, engineDir = TW_BENCH_ENGINE_DIR, maxWordEntries;
+    bool wholeCorpusStore = false, bogofilter = true;
+};
+
+struct EngineRun {
+    double trainSeconds = 0, scoreSeconds = 0;
+    std::vector<double> scores;
+    long long storeBytes = 0;
+};
+
+double seconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+long long folderBytes(const fs::path& folder) {
+    long long total = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (entry.is_regular_file(ec)) total += static_cast<long long>(entry.file_size(ec));
+    return total;
+}
+
+/// One engine in `dataFolder`: trains on `train`, scores `test` (when given), returns timings and scores.
+EngineRun runEngine(const Options& options, const std::vector<CorpusFile>& train, const std::vector<CorpusFile>& test,
+                    const fs::path& dataFolder) {
+    EngineRun run;
+    tw::sim::SimLibraryLoader loader({options.engineDir});
+    tw::addin::EngineLibrary engine(loader);
+    int32_t handle = engine.TW_constructor("Bench", dataFolder.string());
+    engine.TW_setOption(handle, "offsetdir", dataFolder.string());
+    if (!options.maxWordEntries.empty()) engine.TW_setOption(handle, "max_word_entries", options.maxWordEntries);
+    engine.TW_initialize(handle);
+
+    std::string raw, headers, body;
+    auto start = std::chrono::steady_clock::now();
+    for (const auto& file : train) {
+        if (!readFile(file.path, raw)) continue;
+        splitMessage(raw, headers, body);
+        engine.TW_addMessage(handle, headers, body, file.spam ? 100 : -100);
+    }
+    run.trainSeconds = seconds(start);
+
+    start = std::chrono::steady_clock::now();
+    for (const auto& file : test) {
+        int32_t score = 0;
+        if (readFile(file.path, raw)) {
+            splitMessage(raw, headers, body);
+            engine.TW_score(handle, headers, body, "", 0, "", score);
+        }
+        run.scores.push_back(score);
+    }
+    run.scoreSeconds = seconds(start);
+    engine.TW_destructor(handle);
+    run.storeBytes = folderBytes(dataFolder);
+    return run;
+}
+
+std::vector<LabelledScore> labelled(const std::vector<CorpusFile>& test, const std::vector<double>& scores) {
+    std::vector<LabelledScore> out;
+    for (size_t i = 0; i < test.size() && i < scores.size(); ++i) out.push_back({scores[i], test[i].spam});
+    return out;
+}
+
+void writeScores(const std::string& path, const std::vector<CorpusFile>& test, const std::vector<double>& scores) {
+    if (path.empty()) return;
+    std::ofstream out(path);
+    for (size_t i = 0; i < test.size() && i < scores.size(); ++i)
+        out << test[i].path << '\t' << scores[i] << '\t' << (test[i].spam ? "spam" : "ham") << '\n';
+}
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::runtime_error("missing value after " + arg);
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kHelp;
+            std::exit(0);
+        } else if (arg == "--train-ham") options.folders.trainHam.push_back(value());
+        else if (arg == "--train-spam") options.folders.trainSpam.push_back(value());
+        else if (arg == "--test-ham") options.folders.testHam.push_back(value());
+        else if (arg == "--test-spam") options.folders.testSpam.push_back(value());
+        else if (arg == "--holdout") options.folders.holdout = std::max(2, std::atoi(value().c_str()));
+        else if (arg == "--scores") options.scoresFile = value();
+        else if (arg == "--bogofilter-scores") options.bogofilterScoresFile = value();
+        else if (arg == "--engine-dir") options.engineDir = value();
+        else if (arg == "--max-word-entries") options.maxWordEntries = value();
+        else if (arg == "--whole-corpus-store") options.wholeCorpusStore = true;
+        else if (arg == "--no-bogofilter") options.bogofilter = false;
+        else throw std::runtime_error("unknown option " + arg + " (see --help)");
+    }
+    return !(options.folders.trainHam.empty() || options.folders.trainSpam.empty() || options.folders.testHam.empty() ||
+             options.folders.testSpam.empty());
+}
+
+void printRow(const char* name, const std::string& ours, const std::string& theirs) {
+    std::printf("%-30s %16s %16s\n", name, ours.c_str(), theirs.c_str());
+}
+
+std::string fixed(double v, int digits) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", digits, v);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    try {
+        if (!parse(argc, argv, options)) {
+            std::cerr << "engine_bench: give at least one folder each for --train-ham, --train-spam, --test-ham and "
+                         "--test-spam (see --help)\n";
+            return 2;
+        }
+        CorpusSplit split = splitCorpus(options.folders);
+        size_t testSpam = 0;
+        for (const auto& f : split.test) testSpam += f.spam;
+        std::printf("training on %zu messages, scoring %zu (%zu ham, %zu spam)\n", split.train.size(), split.test.size(),
+                    split.test.size() - testSpam, testSpam);
+
+        fs::path work = fs::temp_directory_path() / ("tarn-bench-" + std::to_string(::getpid()));
+        fs::remove_all(work);
+        fs::create_directories(work / "engine");
+        EngineRun ours = runEngine(options, split.train, split.test, work / "engine");
+        writeScores(options.scoresFile, split.test, ours.scores);
+
+        ComparatorResult theirs;
+        if (options.bogofilter && bogofilterAvailable()) theirs = runBogofilter(split, (work / "bogofilter").string());
+        else theirs.problem = options.bogofilter ? "bogofilter is not installed" : "skipped";
+        if (theirs.ran) writeScores(options.bogofilterScoresFile, split.test, theirs.scores);
+
+        auto ourScores = labelled(split.test, ours.scores);
+        auto theirScores = labelled(split.test, theirs.scores);
+        auto both = [&](auto metric) {
+            return std::make_pair(metric(ourScores, ours), theirs.ran ? metric(theirScores, theirs) : std::string("-"));
+        };
+        auto row = [&](const char* name, auto metric) {
+            auto [a, b] = both(metric);
+            printRow(name, a, b);
+        };
+        const double trainCount = static_cast<double>(split.train.size()), testCount = static_cast<double>(split.test.size());
+        std::printf("\n");
+        printRow("", "tarnengine", "bogofilter");
+        row("ROC area", [](auto& s, auto&) { return fixed(rocArea(s), 5); });
+        row("1 - ROC area", [](auto& s, auto&) { return fixed(1 - rocArea(s), 5); });
+        row("spam caught at 0 FP", [](auto& s, auto&) { return fixed(100 * spamCaughtAt(s, 0), 1) + "%"; });
+        row("spam caught at 0.1% FP", [](auto& s, auto&) { return fixed(100 * spamCaughtAt(s, 0.001), 1) + "%"; });
+        row("training msgs/s", [&](auto&, auto& r) { return fixed(trainCount / std::max(r.trainSeconds, 1e-9), 0); });
+        row("scoring msgs/s", [&](auto&, auto& r) { return fixed(testCount / std::max(r.scoreSeconds, 1e-9), 0); });
+        row("store bytes (training part)", [](auto&, auto& r) { return std::to_string(r.storeBytes); });
+        if (!theirs.ran) std::printf("\nbogofilter: %s\n", theirs.problem.c_str());
+
+        if (options.wholeCorpusStore) {
+            std::vector<CorpusFile> all = split.train;
+            all.insert(all.end(), split.test.begin(), split.test.end());
+            fs::create_directories(work / "whole");
+            EngineRun whole = runEngine(options, all, {}, work / "whole");
+            std::printf("\nstore after training on all %zu messages: %lld bytes (with its backup copy)\n", all.size(),
+                        whole.storeBytes);
+        }
+        fs::remove_all(work);
+    } catch (const tw::Error& e) {
+        std::cerr << "engine_bench: " << e.description() << '\n';
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "engine_bench: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

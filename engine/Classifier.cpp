@@ -1,0 +1,94 @@
+// Robinson's f(w) with Fisher's chi-square combining, done in log space so long messages never underflow.
+#include "Classifier.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarn::engine {
+
+double Classifier::logChiSquareTail(double chi2, int degrees) {
+    if (chi2 <= 0) return 0.0;
+    const double m = chi2 / 2.0;
+    const int terms = std::max(1, degrees / 2);
+    // The terms e^-m m^i / i! summed as logarithms, so neither e^-m nor the sum underflows.
+    double logTerm = -m, logSum = logTerm;
+    const double logM = std::log(m);
+    for (int i = 1; i < terms; ++i) {
+        logTerm += logM - std::log(static_cast<double>(i));
+        double hi = std::max(logSum, logTerm), lo = std::min(logSum, logTerm);
+        logSum = hi + std::log1p(std::exp(lo - hi));
+    }
+    return std::min(logSum, 0.0);
+}
+
+Verdict Classifier::fisherCombine(const std::vector<double>& probabilities) {
+    Verdict verdict;
+    if (probabilities.empty()) return verdict;
+    double logSpam = 0, logHam = 0;
+    for (double p : probabilities) {
+        p = std::clamp(p, 1e-6, 1 - 1e-6);
+        logHam += std::log(p);
+        logSpam += std::log1p(-p);
+    }
+    const int degrees = 2 * static_cast<int>(probabilities.size());
+    // Small tails mean strong evidence: the spam tail shrinks when the words lean to spam.
+    const double logSpamTail = logChiSquareTail(-2.0 * logSpam, degrees);
+    const double logHamTail = logChiSquareTail(-2.0 * logHam, degrees);
+    // (1 + S - H) / 2 with S = 1 - spam tail and H = 1 - ham tail, each side written so it stays exact near 0.
+    verdict.probability = (std::exp(logHamTail) - std::expm1(logSpamTail)) / 2.0;
+    verdict.complement = (std::exp(logSpamTail) - std::expm1(logHamTail)) / 2.0;
+    verdict.hasEvidence = true;
+    return verdict;
+}
+
+double Classifier::wordProbability(const WordCounts& counts, const TrainingTotals& totals) const {
+    const double spamTotal = static_cast<double>(std::max<uint64_t>(totals.spamWeight, 1));
+    const double hamTotal = static_cast<double>(std::max<uint64_t>(totals.hamWeight, 1));
+    const double spamRatio = std::min(1.0, counts.spam / spamTotal);
+    const double hamRatio = std::min(1.0, counts.ham / hamTotal);
+    if (spamRatio + hamRatio <= 0) return tuning_.prior;
+    const double p = spamRatio / (spamRatio + hamRatio);
+    // The number of messages behind the counts, in messages rather than weight units.
+    const double meanWeight = static_cast<double>(totals.spamWeight + totals.hamWeight) /
+                              std::max<uint32_t>(1, totals.spamMessages + totals.hamMessages);
+    const double n = (static_cast<double>(counts.spam) + counts.ham) / std::max(1.0, meanWeight);
+    return (tuning_.strength * tuning_.prior + n * p) / (tuning_.strength + n);
+}
+
+Verdict Classifier::classify(const WordStore& store, const MessageFeatures& features, bool useWords,
+                             const std::vector<ExtraEvidence>& extra) const {
+    Verdict header = classifyPart(store, features.header, useWords, extra);
+    Verdict body = classifyPart(store, features.body, useWords, {});
+    if (!body.hasEvidence) return header;
+    if (!header.hasEvidence) return body;
+    Verdict both;
+    both.probability = (header.probability + body.probability) / 2.0;
+    both.complement = (header.complement + body.complement) / 2.0;
+    both.hasEvidence = true;
+    return both;
+}
+
+Verdict Classifier::classifyPart(const WordStore& store, const std::vector<uint64_t>& features, bool useWords,
+                                 const std::vector<ExtraEvidence>& extra) const {
+    std::vector<double> clues;
+    if (useWords) {
+        const TrainingTotals& totals = store.totals();
+        clues.reserve(features.size());
+        WordCounts counts;
+        for (uint64_t key : features) {
+            if (!store.find(key, counts)) continue;
+            double f = wordProbability(counts, totals);
+            if (std::fabs(f - 0.5) >= tuning_.minDeviation) clues.push_back(f);
+        }
+        if (clues.size() > tuning_.maxDiscriminators) {
+            auto strongerFirst = [](double a, double b) { return std::fabs(a - 0.5) > std::fabs(b - 0.5); };
+            std::nth_element(clues.begin(), clues.begin() + static_cast<std::ptrdiff_t>(tuning_.maxDiscriminators),
+                             clues.end(), strongerFirst);
+            clues.resize(tuning_.maxDiscriminators);
+        }
+    }
+    for (const auto& evidence : extra) clues.push_back(evidence.probability);
+    return fisherCombine(clues);
+}
+
+}  // namespace tarn::engine

@@ -1,0 +1,57 @@
+// Combines the evidence of a message's features into a spam probability.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Tokenizer.h"
+#include "WordStore.h"
+
+namespace tarn::engine {
+
+struct ClassifierTuning {
+    double strength = 0.45;      ///< s: how much a rarely seen word leans to the prior
+    double prior = 0.4;          ///< x: the probability assumed for a word seen too little; below 0.5 guards against false positives
+    double minDeviation = 0.4;   ///< only words below 0.1 or above 0.9 count: the rest is noise on long messages
+    size_t maxDiscriminators = 150;
+};
+
+/// A fixed piece of evidence from outside the word store (the address book, the score flags),
+/// as the probability it gives that the message is spam.
+struct ExtraEvidence {
+    double probability;
+};
+
+struct Verdict {
+    double probability = 0.5;  ///< 0..1, 1 meaning spam
+    double complement = 0.5;   ///< 1 - probability, kept exact where the probability rounds to 1
+    bool hasEvidence = false;
+};
+
+class Classifier {
+public:
+    explicit Classifier(ClassifierTuning tuning = {}) : tuning_(tuning) {}
+
+    /// Headers and body are judged apart and their verdicts averaged, so that neither a long body of
+    /// ordinary words nor a forged header can outvote the other on its own. The extra evidence joins
+    /// the headers. With `useWords` false only the extra evidence counts; no evidence at all is 0.5.
+    Verdict classify(const WordStore& store, const MessageFeatures& features, bool useWords,
+                     const std::vector<ExtraEvidence>& extra) const;
+
+    /// The verdict over one set of features.
+    Verdict classifyPart(const WordStore& store, const std::vector<uint64_t>& features, bool useWords,
+                         const std::vector<ExtraEvidence>& extra) const;
+
+    /// Robinson's smoothed probability f(w) for counts in the store's weight units.
+    double wordProbability(const WordCounts& counts, const TrainingTotals& totals) const;
+
+    /// Fisher's combining of probabilities: (1 + S - H) / 2 over the chi-square tail probabilities.
+    static Verdict fisherCombine(const std::vector<double>& probabilities);
+    /// ln of the probability that chi-square with `degrees` (even) degrees of freedom exceeds `chi2`.
+    static double logChiSquareTail(double chi2, int degrees);
+
+private:
+    ClassifierTuning tuning_;
+};
+
+}  // namespace tarn::engine

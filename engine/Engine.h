@@ -1,0 +1,87 @@
+// One scoring engine: its options, word store, address store, outbox and report queue.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "AddressStore.h"
+#include "Classifier.h"
+#include "EngineOptions.h"
+#include "MessageInfo.h"
+#include "Tokenizer.h"
+#include "WordStore.h"
+
+namespace tarn::engine {
+
+// Status codes of the C interface.
+constexpr int32_t kOk = 0;
+constexpr int32_t kTruncated = 2;
+constexpr int32_t kBadHandle = -1;
+constexpr int32_t kBadArgument = -2;
+constexpr int32_t kIoFailed = -3;
+constexpr int32_t kUnknownOption = -4;
+constexpr int32_t kInternalError = -99;
+
+// Score flags the add-in passes: what it knows about the message's recipients.
+constexpr int32_t kToMe = 1;
+constexpr int32_t kNotToMe = 2;
+constexpr int32_t kSentToItself = 4;
+
+class Engine {
+public:
+    Engine(std::string clientName, std::string directory);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    int32_t setOption(const std::string& name, const std::string& value);
+    int32_t initialize();
+    int32_t getOption(const std::string& name, std::string& value);
+
+    int32_t score(std::string_view headers, std::string_view body, std::string_view sender, int32_t flags,
+                  int32_t& score);
+    int32_t addMessage(std::string_view headers, std::string_view body, int32_t offset);
+    MessageInfo describe(std::string_view headers, std::string_view body);
+
+    int32_t bounce(std::string_view recipient, std::string_view headers);
+    int32_t addReportSender(int32_t action, std::string_view address, std::string_view headers, std::string_view body);
+    int32_t reportSenders();
+
+    int32_t changeAddress(std::string_view address, bool toAddress, int32_t number, bool add);
+    int32_t getSpamAddrFrom(std::string_view address, int32_t& result);
+    int32_t readOldAddrSettings(const std::string& fileName);
+
+    /// Writes whatever training is still only in memory.
+    bool flush();
+
+private:
+    std::string dataFolder() const;
+    std::string wordStorePath() const;
+    std::string addressStorePath() const;
+    std::string outboxFolder() const;
+    void ensureLoaded();
+    bool wordsInUse() const;
+    std::vector<ExtraEvidence> outsideEvidence(std::string_view headers, std::string_view sender, int32_t flags) const;
+    void saveWordsIfDue(bool force);
+    void saveAddressesIfDue(bool force);
+
+    std::recursive_mutex mutex_;
+    std::string clientName_;
+    std::string directory_;
+    EngineOptions options_;
+    Tokenizer tokenizer_;
+    Classifier classifier_;
+    WordStore words_;
+    AddressStore addresses_;
+    bool loaded_ = false;
+    std::string loadedFolder_;
+    int32_t unsavedTrainings_ = 0;
+    int32_t unsavedAddressChanges_ = 0;
+    MessageFeatures features_;
+    std::vector<uint64_t> trainingFeatures_;
+};
+
+}  // namespace tarn::engine

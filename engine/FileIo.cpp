@@ -1,0 +1,123 @@
+// File reads, durable writes and the checksum the stores use to detect damage.
+#include "FileIo.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tarn::engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Paths arrive as 8-bit text in the system code page, which is what the narrow path constructor expects.
+fs::path toPath(const std::string& path) { return fs::path(path); }
+
+bool flushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+#if defined(_WIN32)
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+std::FILE* openFile(const fs::path& path, const char* mode) {
+#if defined(_WIN32)
+    std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(path.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+bool writeAll(std::FILE* file, std::string_view content) {
+    return content.empty() || std::fwrite(content.data(), 1, content.size(), file) == content.size();
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    std::FILE* file = openFile(toPath(path), "rb");
+    if (!file) return std::nullopt;
+    std::string content;
+    std::array<char, 65536> chunk;
+    size_t got;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) content.append(chunk.data(), got);
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return std::nullopt;
+    return content;
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view content) {
+    fs::path target = toPath(path);
+    fs::path temporary = target;
+    temporary += ".tmp";
+    std::FILE* file = openFile(temporary, "wb");
+    if (!file) return false;
+    bool ok = writeAll(file, content) && flushToDisk(file);
+    ok = (std::fclose(file) == 0) && ok;
+    std::error_code ec;
+    if (ok) fs::rename(temporary, target, ec);
+    if (!ok || ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+bool appendToFile(const std::string& path, std::string_view content) {
+    std::FILE* file = openFile(toPath(path), "ab");
+    if (!file) return false;
+    bool ok = writeAll(file, content) && flushToDisk(file);
+    return (std::fclose(file) == 0) && ok;
+}
+
+bool ensureDirectory(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    fs::create_directories(toPath(path), ec);
+    return fs::is_directory(toPath(path), ec);
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return (toPath(folder) / toPath(name)).string();
+}
+
+int64_t fileSizeOf(const std::string& path) {
+    std::error_code ec;
+    auto size = fs::file_size(toPath(path), ec);
+    return ec ? -1 : static_cast<int64_t>(size);
+}
+
+bool removeFile(const std::string& path) {
+    std::error_code ec;
+    return fs::remove(toPath(path), ec);
+}
+
+uint32_t crc32(std::string_view bytes) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+}  // namespace tarn::engine

@@ -1,0 +1,28 @@
+// The engine's small file layer: whole-file reads and crash-safe replacement of a file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarn::engine {
+
+/// The whole file, or nothing when it cannot be read.
+std::optional<std::string> readWholeFile(const std::string& path);
+
+/// Writes a sibling temporary file, forces it to disk and renames it over `path`, so a crash leaves
+/// either the old file or the new one, never a torn mix. Returns false when any step failed.
+bool replaceFileAtomically(const std::string& path, std::string_view content);
+
+/// Appends and forces the bytes to disk; used for queues where each record must survive on its own.
+bool appendToFile(const std::string& path, std::string_view content);
+
+bool ensureDirectory(const std::string& path);
+std::string joinPath(const std::string& folder, const std::string& name);
+int64_t fileSizeOf(const std::string& path);
+bool removeFile(const std::string& path);
+
+uint32_t crc32(std::string_view bytes);
+
+}  // namespace tarn::engine

@@ -1,0 +1,122 @@
+// Scoring arithmetic: chi-square tails, Fisher's combining, the score scale and the tokens it rests on.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Classifier.h"
+#include "ScoreScale.h"
+#include "Tokenizer.h"
+
+namespace tarn::engine {
+namespace {
+
+TEST(Classifier, ChiSquareTailMatchesKnownValuesAndNeverUnderflows) {
+    // With 2 degrees of freedom the tail is exp(-x/2).
+    EXPECT_NEAR(std::exp(Classifier::logChiSquareTail(4.0, 2)), std::exp(-2.0), 1e-12);
+    // With 4: exp(-m)(1 + m), m = x/2.
+    EXPECT_NEAR(std::exp(Classifier::logChiSquareTail(6.0, 4)), std::exp(-3.0) * 4.0, 1e-12);
+    EXPECT_DOUBLE_EQ(Classifier::logChiSquareTail(0, 10), 0.0);
+    double farTail = Classifier::logChiSquareTail(5000.0, 300);
+    EXPECT_TRUE(std::isfinite(farTail));
+    EXPECT_LT(farTail, -1000.0);
+}
+
+TEST(Classifier, FisherCombiningIsSymmetricAndKeepsCertaintyExact) {
+    Verdict neutral = Classifier::fisherCombine({});
+    EXPECT_DOUBLE_EQ(neutral.probability, 0.5);
+    EXPECT_FALSE(neutral.hasEvidence);
+
+    std::vector<double> spammy(200, 0.99), hammy(200, 0.01);
+    Verdict spam = Classifier::fisherCombine(spammy), ham = Classifier::fisherCombine(hammy);
+    EXPECT_NEAR(spam.probability, 1.0, 1e-12);
+    EXPECT_GT(spam.complement, 0.0) << "the distance from certainty is what ranks certain messages";
+    EXPECT_LT(spam.complement, 1e-12);
+    EXPECT_NEAR(spam.probability, ham.complement, 1e-12);
+    EXPECT_NEAR(Classifier::fisherCombine({0.2, 0.8}).probability, 0.5, 1e-9);
+}
+
+TEST(Classifier, WordProbabilityLeansToThePriorWhenEvidenceIsThin) {
+    Classifier classifier;
+    TrainingTotals totals{100, 100, 100, 100, 200};
+    double once = classifier.wordProbability({1, 0}, totals);
+    double often = classifier.wordProbability({50, 0}, totals);
+    EXPECT_GT(once, 0.5);
+    EXPECT_GT(often, once);
+    EXPECT_LT(classifier.wordProbability({0, 50}, totals), 0.05);
+    EXPECT_NEAR(classifier.wordProbability({30, 30}, totals), 0.5, 0.01);
+}
+
+TEST(Classifier, HeadersAndBodyAreWeighedApart) {
+    WordStore store;
+    // Header token 1 only ever in spam; body tokens 10..59 only ever in ham.
+    std::vector<uint64_t> hamBody;
+    for (uint64_t k = 10; k < 60; ++k) hamBody.push_back(k);
+    for (int i = 0; i < 20; ++i) {
+        store.train({1}, true, 1);
+        store.train(hamBody, false, 1);
+    }
+    Classifier classifier;
+    MessageFeatures mixed{{1}, hamBody};
+    Verdict verdict = classifier.classify(store, mixed, true, {});
+    EXPECT_GT(verdict.probability, 0.3) << "fifty ordinary words outvoted the headers";
+    EXPECT_LT(verdict.probability, 0.7);
+
+    MessageFeatures hamOnly{{}, hamBody};
+    EXPECT_LT(classifier.classify(store, hamOnly, true, {}).probability, 0.01);
+    EXPECT_DOUBLE_EQ(classifier.classify(store, mixed, false, {}).probability, 0.5);
+    EXPECT_LT(classifier.classify(store, mixed, false, {{0.05}}).probability, 0.5);
+}
+
+TEST(ScoreScale, NinetyMeansConfidentAndTheEndsStaySpread) {
+    auto score = [](double p, double c) { return scoreOf(Verdict{p, c, true}); };
+    EXPECT_EQ(score(0.5, 0.5), 50);
+    EXPECT_EQ(score(0.9, 0.1), 90);
+    EXPECT_EQ(score(0.8999, 0.1001), 89);
+    EXPECT_LT(score(1.0, 1e-4), 100);
+    EXPECT_GT(score(1.0, 1e-4), score(0.99, 0.01));
+    EXPECT_EQ(score(1.0, 1e-12), 100);
+    EXPECT_EQ(score(1e-12, 1.0), 0);
+    EXPECT_GT(score(1e-4, 1.0), 0);
+    int previous = -1;
+    for (double p = 0.0; p <= 1.0; p += 0.001) {
+        int s = score(p, 1.0 - p);
+        EXPECT_GE(s, previous);
+        EXPECT_LE(s, 100);
+        previous = s;
+    }
+}
+
+TEST(Tokenizer, SeparatesHeaderFromBodyEvidenceAndIgnoresCaseAndDuplicates) {
+    Tokenizer tokenizer;
+    MessageFeatures a, b, c;
+    tokenizer.tokenize("Subject: Cheap Meds\r\nFrom: Bob <bob@pharma.example>\r\n", "cheap meds cheap MEDS", a);
+    tokenizer.tokenize("Subject: cheap meds\r\nFrom: bob <BOB@pharma.example>\r\n", "Cheap Meds", b);
+    EXPECT_EQ(a.header, b.header);
+    EXPECT_EQ(a.body, b.body);
+    EXPECT_TRUE(std::is_sorted(a.body.begin(), a.body.end()));
+    EXPECT_EQ(std::adjacent_find(a.body.begin(), a.body.end()), a.body.end());
+
+    // The same word in the subject and in the body are different evidence.
+    tokenizer.tokenize("Subject: meds\r\n", "", c);
+    MessageFeatures d;
+    tokenizer.tokenize("Subject: other\r\n", "meds", d);
+    for (uint64_t h : c.header) EXPECT_EQ(std::count(d.body.begin(), d.body.end(), h), 0);
+}
+
+TEST(Tokenizer, LinksGiveHostEvidenceWhereverTheyAppear) {
+    Tokenizer tokenizer;
+    MessageFeatures html, plain, other;
+    tokenizer.tokenize("Content-Type: text/html\r\n", "<a href=\"http://www.shop.example/buy\">click</a>", html);
+    tokenizer.tokenize("", "see http://www.shop.example/buy", plain);
+    tokenizer.tokenize("", "see http://www.elsewhere.example/buy", other);
+    auto shared = [](const std::vector<uint64_t>& x, const std::vector<uint64_t>& y) {
+        size_t n = 0;
+        for (uint64_t h : x) n += std::binary_search(y.begin(), y.end(), h);
+        return n;
+    };
+    EXPECT_GE(shared(html.body, plain.body), 3u);  // host, parent domain, path words
+    EXPECT_GT(shared(html.body, plain.body), shared(html.body, other.body));
+}
+
+}  // namespace
+}  // namespace tarn::engine
