@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386
+  bogofilter
 )
 
 missing=()
