@@ -53,6 +53,8 @@ struct Settings {
     std::string proxyServerPort;
     std::string proxyServerUser;
     std::string proxyServerPassword;
+    std::string proxyHostAndPort;      // built by buildProxyStrings: proxyServer + ":" + proxyServerPort
+    std::string proxyUserAndPassword;  // built by buildProxyStrings: proxyServerUser + ":" + proxyServerPassword
     int32_t migrated = 0;
     bool hasConnected = false;
     bool scanInboxOnStartup = false;
@@ -82,6 +84,11 @@ struct Settings {
     int32_t autoscan_status_top = 100;
     bool blocked_countries_tld = true;
     bool scan_attachments = true;
+
+    // Kept under the same key but read outside loadUserSettings.
+    bool exclusive = false;
+    int32_t approve_completed = 0;
+    int32_t block_completed = 0;
 
     /// True once loadUserSettings has filled the record in this connection.
     bool loaded = false;
