@@ -10,6 +10,7 @@
 
 #include "diag/CErrorHandler.h"
 #include "platform/Platform.h"
+#include "settings/Countries.h"
 #include "settings/Settings.h"
 
 namespace tw::commandbars {
@@ -61,6 +62,8 @@ public:
 
     settings::Settings settings;
     std::string settingsKeyPath;
+    /// The country table, made at start-up and released at teardown.
+    std::unique_ptr<settings::Countries> countries;
 
     KeyedCollection<commandbars::ExplWrap> colExplWraps;
     KeyedCollection<commandbars::InspWrap> colInspWraps;

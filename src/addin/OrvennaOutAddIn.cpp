@@ -7,6 +7,8 @@
 #include "core/Error.h"
 #include "core/StringTable.h"
 #include "core/Text.h"
+#include "settings/SettingsLoader.h"
+#include "settings/SettingsWriters.h"
 
 namespace tw::addin {
 
@@ -70,6 +72,7 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
         identifyVersion();
 
         auto& s = library_.settings;
+        library_.countries = std::make_unique<settings::Countries>();
         for (KeyedSet* list : {&s.blockedCountries, &s.home_country_list, &s.blocked_ip_list, &s.approved_ip_list,
                                &s.ignored_ip_list, &s.rbl_list, &s.allblacklists})
             list->RemoveAll();
@@ -77,11 +80,12 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
         help_->setHelpFile(platform_.shell.libraryFolder() + "\\" + loadString(kHelpFileId));
         help_->setWindowName("Main");
 
-        // The settings store hands the stored log level over here; until it is loaded the
-        // record's defaults stand.
-        log.setEnabled(s.debugginglevel);
+        // Also hands the stored log level to the log.
+        settingsLoaded_ = settings::loadUserSettings(settingsKey(), s, &log, objNS_.get());
 
         dataFolder_ = getpathsforfiles();
+
+        initializeEngineOptions(true);
 
         if (objExpl_) AddExpl(objExpl_);
 
@@ -94,6 +98,11 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
         inbox.reset();
         log.logError("InitHandler");
     }
+}
+
+settings::SettingsKey OrvennaOutAddIn::settingsKey() {
+    if (library_.settingsKeyPath.empty()) return settings::SettingsKey(platform_.registry);
+    return settings::SettingsKey(platform_.registry, library_.settingsKeyPath);
 }
 
 void OrvennaOutAddIn::identifyVersion() {
@@ -141,6 +150,7 @@ void OrvennaOutAddIn::UnInitHandler() {
         objOutlook_.reset();
         myOlItems_.reset();
         mSentItems_.reset();
+        library_.countries.reset();
         help_.reset();
         if (engineHandle_ != 0) {
             int32_t handle = engineHandle_;
@@ -149,6 +159,10 @@ void OrvennaOutAddIn::UnInitHandler() {
         }
         for (const auto& form : library_.forms)
             if (platform_.ui.isFormVisible(*form)) platform_.ui.hideForm(*form);
+        // Counters are stored only over settings read in this connection, never over the defaults.
+        if (settingsLoaded_)
+            settings::SettingsWriters(settingsKey(), library_.settings)
+                .writeCounters(library_.settings.processed, library_.settings.caught);
         log.LogErrorMessage("End of UnInitHandler()");
     } catch (...) {
         log.logError("UnInitHandler");

@@ -13,6 +13,7 @@
 #include "core/OleDate.h"
 #include "help/HelpWindow.h"
 #include "platform/Outlook.h"
+#include "settings/RegistryAccess.h"
 
 namespace tw::addin {
 
@@ -57,6 +58,17 @@ public:
     void identifyVersion();
     std::string getpathsforfiles();
 
+    /// Creates the engine when asked (destroying the old one first), hands it every start-up
+    /// option and initializes it. Failing calls are skipped; a missing engine leaves the handle 0.
+    void initializeEngineOptions(bool createNewEngine);
+    /// Turns the engine's network lookups off while a message is trained (true) and back on (false).
+    void enableEngineTrainingSettings(bool enable);
+
+    /// True once loadUserSettings read the settings in this connection.
+    bool settingsLoaded() const { return settingsLoaded_; }
+    /// The settings key with its shorthands.
+    settings::SettingsKey settingsKey();
+
     std::shared_ptr<outlook::Application> application() const { return objOutlook_; }
     std::shared_ptr<outlook::NameSpace> nameSpace() const { return objNS_; }
     AddinLibrary& library() { return library_; }
@@ -89,6 +101,7 @@ private:
     VersionFacts version_;
     OleDate lastItemAdd_;
     bool initRan_ = false;
+    bool settingsLoaded_ = false;
 };
 
 }  // namespace tw::addin
