@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "host/HostSession.h"
 #include "host/Profile.h"
+#include "host/SettingsCommands.h"
 
 namespace {
 
@@ -26,7 +27,15 @@ const char* const kUsage =
     "Commands:\n"
     "  run [--seconds N]   start the client with one explorer, connect the add-in, let N seconds\n"
     "                      of virtual time pass (default 10), close the explorer (which shuts the\n"
-    "                      add-in down), save the registry and print a summary.\n";
+    "                      add-in down), save the registry and print a summary.\n"
+    "  set NAME=VALUE ...  store settings in the profile's registry as the add-in stores them, for\n"
+    "                      example threshold=85 EnableTarnwick=0 blockedCountries=cn,Russia.\n"
+    "                      Flags take 1 or 0 (true or false); thresholds a number from 0 to 100;\n"
+    "                      lists entries joined by \",\" (country lists codes or names). Every value\n"
+    "                      is checked first: an unknown name, a value of the wrong form or outside\n"
+    "                      the range the add-in accepts is refused and then nothing is written.\n"
+    "  show settings       list every setting in force as NAME=VALUE, \"(default)\" marking the\n"
+    "                      values that are the defaults. Changes nothing.\n";
 
 int fail(const std::string& message) {
     std::cerr << "tarnwick: " << message << "\n(see tarnwick --help)\n";
@@ -45,6 +54,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::filesystem::path profileDir = tw::host::defaultProfileDirectory();
     std::string command;
+    std::vector<std::string> operands;  // what follows "set" or "show"
     tw::host::RunOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -64,16 +74,27 @@ int main(int argc, char** argv) {
             if (options.runSeconds < 0) return fail("--seconds cannot be negative");
         } else if (command.empty() && !a.empty() && a[0] != '-') {
             command = a;
+        } else if ((command == "set" || command == "show") && !a.empty() && a[0] != '-') {
+            operands.push_back(a);
         } else {
             return fail("unknown argument \"" + a + "\"");
         }
     }
     if (command.empty()) return fail("no command given");
-    if (command != "run") return fail("unknown command \"" + command + "\"");
+    if (command != "run" && command != "set" && command != "show") return fail("unknown command \"" + command + "\"");
+    if (command == "set" && operands.empty()) return fail("set needs at least one NAME=VALUE");
+    if (command == "show" && (operands.size() != 1 || operands[0] != "settings")) return fail("show takes \"settings\"");
+    if (command != "run" && options.runSeconds != tw::host::RunOptions{}.runSeconds)
+        return fail("--seconds belongs to run");
 
     try {
         tw::host::Profile profile(profileDir);
         profile.createFromDemoIfEmpty(TW_DEMO_PROFILE_DIR);
+        if (command == "set") return tw::host::setSettings(profile, operands, std::cout, std::cerr);
+        if (command == "show") {
+            tw::host::showSettings(profile, std::cout);
+            return 0;
+        }
         tw::sim::SimFileSystem probe(profile.root());
         options.librarySearchFolders = {probe.hostPath(tw::host::Profile::kLibraryFolder).string(), executableFolder()};
         tw::host::HostSession session(profile, options);
