@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/Event.h"
@@ -15,7 +17,7 @@ namespace tw::outlook {
 /// Item classes of the client's object model.
 enum ItemClass : int {
     olAppointment = 26, olContact = 40, olDocument = 41, olJournal = 42, olMail = 43,
-    olPost = 45, olTask = 48, olDistributionList = 69,
+    olNote = 44, olPost = 45, olTask = 48, olMeetingRequest = 53, olDistributionList = 69,
 };
 
 /// Default folders of a name space.
@@ -28,33 +30,181 @@ enum DefaultFolder : int {
 /// Folder item types for Folders.Add.
 enum FolderType : int { olFolderMail = 6 };
 
-class Folder;
+/// Item types for Application.CreateItem and a folder's DefaultItemType.
+enum ItemType : int { olMailItem = 0, olAppointmentItem = 1, olContactItem = 2, olTaskItem = 3, olNoteItem = 5 };
 
-/// Any item of a folder (mail, contact, appointment ...).
+/// Object classes that are not items.
+enum ObjectClass : int { olFolder = 2 };
+
+/// Recipient kinds.
+enum RecipientType : int { olOriginator = 0, olTo = 1, olCC = 2, olBCC = 3 };
+
+/// User-property types.
+enum UserPropertyType : int { olText = 1, olNumber = 3, olDateTime = 5, olYesNo = 6 };
+
+/// Attachment kinds for Attachments.Add.
+enum AttachmentType : int { olByValue = 1, olEmbeddeditem = 5 };
+
+/// The value of a user property: empty, text, number, yes/no or date-time.
+using PropertyValue = std::variant<std::monostate, std::string, double, bool, OleDate>;
+
+/// A text as a literal of the client's filter syntax: in apostrophes, each apostrophe doubled, so
+/// the text is compared as itself whatever it holds.
+inline std::string quoteFilterText(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c;
+        if (c == '\'') quoted += '\'';
+    }
+    return quoted + "'";
+}
+
+class Folder;
+class Item;
+
+/// The address behind a recipient ("SMTP" addresses for Internet mail).
+class AddressEntry {
+public:
+    virtual ~AddressEntry() = default;
+    virtual std::string Name() = 0;
+    virtual std::string Address() = 0;
+    virtual std::string Type() = 0;
+};
+
+class Recipient {
+public:
+    virtual ~Recipient() = default;
+    virtual std::string Name() = 0;
+    virtual std::string Address() = 0;
+    /// olTo, olCC or olBCC.
+    virtual int Type() = 0;
+    virtual void setType(int type) = 0;
+    /// The resolved address; nothing for a recipient that could not be resolved.
+    virtual std::shared_ptr<outlook::AddressEntry> AddressEntry() = 0;
+};
+
+class Recipients {
+public:
+    virtual ~Recipients() = default;
+    virtual int Count() = 0;
+    /// 1-based.
+    virtual std::shared_ptr<Recipient> Item(int index) = 0;
+    /// Adds a To recipient given as an address or as "Name <address>".
+    virtual std::shared_ptr<Recipient> Add(const std::string& nameOrAddress) = 0;
+};
+
+class UserProperty {
+public:
+    virtual ~UserProperty() = default;
+    virtual std::string Name() = 0;
+    virtual int Type() = 0;
+    virtual PropertyValue Value() = 0;
+    /// Raises when the value does not suit the property's type.
+    virtual void setValue(const PropertyValue& value) = 0;
+};
+
+class UserProperties {
+public:
+    virtual ~UserProperties() = default;
+    virtual int Count() = 0;
+    virtual std::shared_ptr<UserProperty> Item(int index) = 0;
+    /// The property of that name (any case), or nothing.
+    virtual std::shared_ptr<UserProperty> Find(const std::string& name) = 0;
+    /// Adds a property, or answers the one of that name when it exists with the same type. A name
+    /// that exists with another type raises. addToFolderFields makes the folder know the field.
+    virtual std::shared_ptr<UserProperty> Add(const std::string& name, int type, bool addToFolderFields = true) = 0;
+};
+
+class Attachment {
+public:
+    virtual ~Attachment() = default;
+    virtual std::string DisplayName() = 0;
+    virtual std::string FileName() = 0;
+    /// olByValue or olEmbeddeditem.
+    virtual int Type() = 0;
+};
+
+class Attachments {
+public:
+    virtual ~Attachments() = default;
+    virtual int Count() = 0;
+    virtual std::shared_ptr<Attachment> Item(int index) = 0;
+    /// Attaches an item (a copy of it as it stands now).
+    virtual std::shared_ptr<Attachment> Add(const std::shared_ptr<outlook::Item>& source,
+                                            int type = olEmbeddeditem) = 0;
+};
+
+/// Any item of a folder (mail, contact, appointment ...). Properties an item of its class does not
+/// have raise error 438, as a late-bound call does.
 class Item {
 public:
     virtual ~Item() = default;
     virtual int Class() = 0;
+    /// "IPM.Note", "IPM.Contact", "IPM.Schedule.Meeting.Request" ...
+    virtual std::string MessageClass() = 0;
     virtual std::string EntryID() = 0;
     virtual std::string Subject() = 0;
+    virtual void setSubject(const std::string& value) = 0;
     virtual bool UnRead() = 0;
     virtual void setUnRead(bool value) = 0;
     virtual OleDate CreationTime() = 0;
+    virtual OleDate ReceivedTime() = 0;
+    /// Writes the item's changes (its user properties among them) to the store.
     virtual void Save() = 0;
     /// Moves the item and returns it as it now stands in the destination folder.
     virtual std::shared_ptr<Item> Move(Folder& destination) = 0;
+    /// A copy in the same folder, with an identifier of its own.
+    virtual std::shared_ptr<Item> Copy() = 0;
+    /// Moves the item to Deleted Items; an item already there is removed for good.
+    virtual void Delete() = 0;
     /// The folder holding the item.
     virtual std::shared_ptr<Folder> Parent() = 0;
+
+    // Mail items (reading these may bring up the client's security prompt; the safe route avoids it).
+    virtual std::string Body() = 0;
+    virtual void setBody(const std::string& value) = 0;
+    /// Empty for a message without an HTML part.
+    virtual std::string HTMLBody() = 0;
+    virtual void setHTMLBody(const std::string& value) = 0;
+    virtual std::string SenderName() = 0;
+    virtual std::shared_ptr<outlook::Recipients> Recipients() = 0;
+    virtual std::shared_ptr<outlook::Attachments> Attachments() = 0;
+    /// Submits the message: it goes to the Outbox until the transport delivers it.
+    virtual void Send() = 0;
+
+    virtual std::shared_ptr<outlook::UserProperties> UserProperties() = 0;
+
+    // Contact items.
+    virtual std::string FullName() = 0;
+    virtual std::string Email1Address() = 0;
+    virtual std::string Email2Address() = 0;
+    virtual std::string Email3Address() = 0;
 };
 
+/// A folder's items, or a restricted view of them (Restrict). Filters use the client's syntax:
+/// "[Unread] = True AND [CreationTime] < 'Dec 08 2026 16:05'", "[Email1Address] = 'o''brien@x.example'".
+/// A malformed filter raises.
 class Items {
 public:
     virtual ~Items() = default;
     virtual int Count() = 0;
-    /// 1-based, like the client's collections.
+    /// 1-based, like the client's collections, in the order of Sort when one was set.
     virtual std::shared_ptr<outlook::Item> Item(int index) = 0;
     /// Raised after an item was added to the folder.
     virtual Event<std::shared_ptr<outlook::Item>>& ItemAdd() = 0;
+
+    /// The first item matching the filter, or nothing.
+    virtual std::shared_ptr<outlook::Item> Find(const std::string& filter) = 0;
+    /// The next item matching the filter of the last Find, or nothing. Items moved away or changed
+    /// since do not disturb the walk.
+    virtual std::shared_ptr<outlook::Item> FindNext() = 0;
+    /// A new collection of the items that match now.
+    virtual std::shared_ptr<Items> Restrict(const std::string& filter) = 0;
+    /// Orders the collection by a property given as "[ReceivedTime]" or "ReceivedTime".
+    virtual void Sort(const std::string& property, bool descending = false) = 0;
+    /// Walk without indexes; nothing past the end.
+    virtual std::shared_ptr<outlook::Item> GetFirst() = 0;
+    virtual std::shared_ptr<outlook::Item> GetNext() = 0;
 };
 
 class Folders {
@@ -77,6 +227,10 @@ public:
     virtual std::shared_ptr<outlook::Folders> Folders() = 0;
     /// The parent folder; raises for the top folder of a store, whose parent is the name space.
     virtual std::shared_ptr<Folder> Parent() = 0;
+    /// olFolder.
+    virtual int Class() = 0;
+    /// olMailItem for mail folders, olContactItem for Contacts ...
+    virtual int DefaultItemType() = 0;
 };
 
 class NameSpace {
@@ -87,6 +241,18 @@ public:
     virtual std::shared_ptr<outlook::Folders> Folders() = 0;
     /// Lets the user pick a folder; nothing when the user cancels.
     virtual std::shared_ptr<Folder> PickFolder() = 0;
+    /// The item or folder of that identifier (hexadecimal, any case) in that store; raises when
+    /// there is none.
+    virtual std::shared_ptr<Item> GetItemFromID(const std::string& entryID, const std::string& storeID) = 0;
+    virtual std::shared_ptr<Folder> GetFolderFromID(const std::string& entryID, const std::string& storeID) = 0;
+};
+
+/// The items selected in an explorer, in the order shown.
+class Selection {
+public:
+    virtual ~Selection() = default;
+    virtual int Count() = 0;
+    virtual std::shared_ptr<outlook::Item> Item(int index) = 0;
 };
 
 class Explorer {
@@ -94,6 +260,7 @@ public:
     virtual ~Explorer() = default;
     virtual std::shared_ptr<Folder> CurrentFolder() = 0;
     virtual std::string Caption() = 0;
+    virtual std::shared_ptr<outlook::Selection> Selection() = 0;
 
     virtual Event<>& Activate() = 0;
     virtual Event<>& Deactivate() = 0;
@@ -154,6 +321,8 @@ public:
     /// The active explorer, or nothing when no explorer is open.
     virtual std::shared_ptr<Explorer> ActiveExplorer() = 0;
     virtual std::shared_ptr<outlook::COMAddIns> COMAddIns() = 0;
+    /// A new item of an ItemType (olMailItem ...), in no folder until it is saved or sent.
+    virtual std::shared_ptr<outlook::Item> CreateItem(int itemType) = 0;
 };
 
 }  // namespace tw::outlook

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LibraryLoader.h"
 #include "platform/Registry.h"
+#include "platform/SafeMail.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
 
@@ -17,6 +18,7 @@ struct Platform {
     UserInterface& ui;
     Clock& clock;
     LibraryLoader& libraries;
+    safemail::SafeMail& safeMail;
 };
 
 }  // namespace tw::platform

@@ -3,6 +3,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "sim/SimMailStore.h"
 
 namespace tw::sim {
 
@@ -25,6 +31,19 @@ SimMailClient::SimMailClient(platform::Clock& clock, std::string version, std::s
         {outlook::olFolderCalendar, "Calendar"},   {outlook::olFolderTasks, "Tasks"},
     };
     for (const auto& [which, name] : defaults) defaults_[which] = root->subfolder(name);
+    defaults_[outlook::olFolderContacts]->setDefaultItemType(outlook::olContactItem);
+    defaults_[outlook::olFolderCalendar]->setDefaultItemType(outlook::olAppointmentItem);
+    defaults_[outlook::olFolderTasks]->setDefaultItemType(outlook::olTaskItem);
+}
+
+SimMailClient::~SimMailClient() = default;
+
+void SimMailClient::openStore(const std::filesystem::path& mailFolder, LogSink log) {
+    if (store_) throw Error(-2147467259, "Tarnwick mail store", "The mail store is open already.");
+    auto store = std::make_unique<SimMailStore>(*this, mailFolder, std::move(log));
+    store->open();
+    // Only now: while loading, the new folders and items are the store's own doing.
+    store_ = std::move(store);
 }
 
 std::shared_ptr<SimFolder> SimMailClient::defaultFolder(int which) const {
@@ -35,8 +54,11 @@ std::shared_ptr<SimFolder> SimMailClient::defaultFolder(int which) const {
 std::string SimMailClient::newEntryId() {
     char buf[40];
     std::snprintf(buf, sizeof buf, "00000000A5F0%012llX", static_cast<unsigned long long>(nextId_++));
+    if (store_) store_->idIssued(nextId_);
     return buf;
 }
+
+void SimMailClient::raiseNextId(uint64_t next) { nextId_ = std::max(nextId_, next); }
 
 std::shared_ptr<SimExplorer> SimMailClient::openExplorer(std::shared_ptr<SimFolder> folder) {
     auto explorer = std::make_shared<SimExplorer>(folder ? folder : inbox());
@@ -71,15 +93,121 @@ void SimMailClient::closeInspector(const std::shared_ptr<SimInspector>& inspecto
 }
 
 std::shared_ptr<SimItem> SimMailClient::createItem(int itemClass, std::string subject) {
-    auto item = std::make_shared<SimItem>(itemClass, newEntryId(), clock_.now());
-    item->setSubject(std::move(subject));
+    auto item = std::make_shared<SimItem>(itemClass, newEntryId(), clock_.now(), this);
+    if (!subject.empty()) item->setSubject(subject);
+    registerItem(item);
     return item;
 }
 
 std::shared_ptr<SimItem> SimMailClient::deliver(std::string subject) {
-    auto item = createItem(outlook::olMail, std::move(subject));
-    inbox()->addItem(item);
+    ComposedMessage message;
+    message.from = {"", "sender@example.invalid"};
+    message.recipients = {{user_, outlook::olTo}};
+    message.subject = std::move(subject);
+    message.date = clock_.now();
+    return deliverMessage(composeMessage(message));
+}
+
+std::shared_ptr<SimItem> SimMailClient::deliverMessage(std::string raw, std::shared_ptr<SimFolder> folder) {
+    if (!folder) folder = inbox();
+    RawKind kind = classifyRaw(raw);
+    if (kind != RawKind::Message)
+        throw Error(-2147024809, "Tarnwick mail store",
+                    kind == RawKind::Empty ? "The message is empty." : "The input is not a mail message (binary content).");
+    MessageHeaders headers = parseHeaders(raw);
+    int itemClass = text::startsWith(text::lower(headers.messageClass), "ipm.schedule.meeting") ? outlook::olMeetingRequest
+                                                                                                 : outlook::olMail;
+    auto item = createItem(itemClass);
+    auto shared = std::make_shared<const std::string>(std::move(raw));
+    item->setReceived(std::move(headers), [shared] { return *shared; });
+    if (store_) store_->added(*item, *folder);
+    folder->addItem(item);
     return item;
+}
+
+std::shared_ptr<SimItem> SimMailClient::deliverFile(const std::filesystem::path& file, std::shared_ptr<SimFolder> folder) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw Error(53, "Tarnwick mail store", "Cannot read " + file.string() + ".");
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return deliverMessage(ss.str(), std::move(folder));
+}
+
+std::shared_ptr<SimItem> SimMailClient::addContact(const std::string& fullName, const std::vector<std::string>& emails) {
+    auto item = createItem(outlook::olContact);
+    item->setContact(VCardContact{fullName, emails, ""});
+    item->setUnReadQuietly(false);
+    auto contacts = defaultFolder(outlook::olFolderContacts);
+    if (store_) store_->added(*item, *contacts);
+    contacts->addItem(item);
+    return item;
+}
+
+void SimMailClient::addExchangeUser(const std::string& smtpAddress, const std::string& directoryName) {
+    rememberExchangeUser(smtpAddress, directoryName);
+    if (store_) store_->exchangeUserAdded(smtpAddress, directoryName);
+}
+
+void SimMailClient::rememberExchangeUser(const std::string& smtpAddress, const std::string& directoryName) {
+    exchangeDirectory_[text::lower(smtpAddress)] = directoryName;
+}
+
+ResolvedAddress SimMailClient::resolve(const MailAddress& who) const {
+    std::string name = who.name.empty() ? who.address : who.name;
+    auto it = exchangeDirectory_.find(text::lower(who.address));
+    if (it != exchangeDirectory_.end()) return {name, "EX", it->second, who.address};
+    return {name, "SMTP", who.address, who.address};
+}
+
+void SimMailClient::submit(SimItem& item) {
+    auto outbox = defaultFolder(outlook::olFolderOutbox);
+    item.setSubmitted(true);
+    item.setUnReadQuietly(false);
+    item.setReceivedTime(clock_.now());
+    item.Move(*outbox);
+}
+
+void SimMailClient::deliverOutbox() {
+    auto outbox = defaultFolder(outlook::olFolderOutbox);
+    auto sentFolder = defaultFolder(outlook::olFolderSentMail);
+    std::vector<std::shared_ptr<SimItem>> waiting;
+    for (const auto& item : outbox->simItems()->unsorted())
+        if (item->submitted()) waiting.push_back(item);
+    for (const auto& item : waiting) {
+        sent_.push_back(item->composeRaw());
+        item->setSubmitted(false);
+        item->Move(*sentFolder);
+    }
+}
+
+void SimMailClient::registerItem(const std::shared_ptr<SimItem>& item) { itemsById_[text::upper(item->EntryID())] = item; }
+
+std::shared_ptr<SimItem> SimMailClient::findItem(const std::string& entryId, const std::string& storeId) {
+    auto it = itemsById_.find(text::upper(entryId));
+    if (it == itemsById_.end()) return nullptr;
+    auto item = it->second.lock();
+    if (!item) return nullptr;
+    auto folder = item->parentFolder();
+    if (!folder || (!storeId.empty() && !text::iequals(folder->StoreID(), storeId))) return nullptr;
+    return item;
+}
+
+std::shared_ptr<SimFolder> SimMailClient::findFolder(const std::string& entryId, const std::string& storeId) {
+    std::shared_ptr<SimFolder> found;
+    std::function<void(const std::shared_ptr<SimFolder>&)> visit = [&](const std::shared_ptr<SimFolder>& folder) {
+        if (found) return;
+        if (text::iequals(folder->EntryID(), entryId) && (storeId.empty() || text::iequals(folder->StoreID(), storeId))) {
+            found = folder;
+            return;
+        }
+        for (const auto& child : folder->simFolders()->all()) visit(child);
+    };
+    for (const auto& top : stores_->all()) visit(top);
+    return found;
+}
+
+void SimMailClient::folderCreated(SimFolder& folder) {
+    if (store_) store_->folderCreated(folder);
 }
 
 }  // namespace tw::sim

@@ -2,23 +2,41 @@
 // controls a test or the host program uses to deliver mail and open or close windows.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/Clock.h"
+#include "sim/FaultInjector.h"
 #include "sim/SimOutlook.h"
 
 namespace tw::sim {
 
+class SimMailStore;
+
+/// Without openStore the client keeps everything in memory; with it, every folder, message,
+/// contact and change lives in the mail folder on disk as well (see SimMailStore).
 class SimMailClient {
 public:
+    using LogSink = std::function<void(const std::string&)>;
+
     /// A client with one store "Personal Folders" holding the usual default folders.
     SimMailClient(platform::Clock& clock, std::string version = "10.0.0.4712",
                   std::string storeName = "Personal Folders");
+    ~SimMailClient();
     SimMailClient(const SimMailClient&) = delete;
     SimMailClient& operator=(const SimMailClient&) = delete;
+
+    /// Loads the mail store kept in this folder (created when missing) and keeps it up to date
+    /// from now on. Files that cannot be loaded are reported to the log sink and skipped. Call it
+    /// once, before the add-in connects.
+    void openStore(const std::filesystem::path& mailFolder, LogSink log);
+    /// The store on disk; nothing while the client keeps its mail in memory only.
+    SimMailStore* store() { return store_.get(); }
 
     std::shared_ptr<SimApplication> application() { return application_; }
     std::shared_ptr<SimNameSpace> nameSpace() { return nameSpace_; }
@@ -44,20 +62,63 @@ public:
 
     /// A new item of the given class, not yet in any folder.
     std::shared_ptr<SimItem> createItem(int itemClass, std::string subject = {});
-    /// Puts a new mail item into the Inbox, raising ItemAdd.
+    /// Delivers a small message with this subject into the Inbox, raising ItemAdd.
     std::shared_ptr<SimItem> deliver(std::string subject);
+    /// Delivers an Internet message (RFC 5322 text) into a folder (the Inbox by default), raising
+    /// ItemAdd. Raises Error for an empty or binary input; anything else arrives as well as it reads.
+    std::shared_ptr<SimItem> deliverMessage(std::string raw, std::shared_ptr<SimFolder> folder = nullptr);
+    std::shared_ptr<SimItem> deliverFile(const std::filesystem::path& file, std::shared_ptr<SimFolder> folder = nullptr);
+    /// A contact in the Contacts folder (written as a vCard when a store is open).
+    std::shared_ptr<SimItem> addContact(const std::string& fullName, const std::vector<std::string>& emails);
+
+    /// Makes an address belong to a user of the Exchange directory: its entries become "EX" with
+    /// this directory name ("/o=Org/ou=Site/cn=Recipients/cn=jsmith").
+    void addExchangeUser(const std::string& smtpAddress, const std::string& directoryName);
+    void rememberExchangeUser(const std::string& smtpAddress, const std::string& directoryName);
+    ResolvedAddress resolve(const MailAddress& who) const;
+
+    /// The user of the profile, the sender of what is written here.
+    MailAddress user() const { return user_; }
+    void setUser(MailAddress user) { user_ = std::move(user); }
+
+    /// Send: the message waits in the Outbox until deliverOutbox.
+    void submit(SimItem& item);
+    /// The transport: moves every submitted message from the Outbox to Sent Items.
+    void deliverOutbox();
+    /// Every message the transport sent, as Internet text, in order.
+    const std::vector<std::string>& sentMessages() const { return sent_; }
+
+    /// The item or folder of an identifier (any case) in the store of that identifier (any store
+    /// when empty); nothing when it is in no folder any more.
+    std::shared_ptr<SimItem> findItem(const std::string& entryId, const std::string& storeId);
+    std::shared_ptr<SimFolder> findFolder(const std::string& entryId, const std::string& storeId);
+    void registerItem(const std::shared_ptr<SimItem>& item);
+    void folderCreated(SimFolder& folder);
+
+    /// Failures armed by name: "Save", "Move", "Copy", "Delete", "Send", "GetItemFromID", "Find",
+    /// "FoldersAdd"; a target is the item's entry identifier or subject, or the filter text.
+    FaultInjector& faults() { return faults_; }
 
     /// What PickFolder answers (nothing = the user cancels).
     void setPickFolderAnswer(std::shared_ptr<SimFolder> folder) { pickAnswer_ = std::move(folder); }
     std::shared_ptr<SimFolder> pickFolderAnswer() const { return pickAnswer_; }
 
     std::string newEntryId();
+    uint64_t nextIdValue() const { return nextId_; }
+    /// Identifiers from now on start at next or above (a store remembers what it handed out).
+    void raiseNextId(uint64_t next);
     platform::Clock& clock() { return clock_; }
 
 private:
     platform::Clock& clock_;
     std::string version_;
     uint64_t nextId_ = 1;
+    MailAddress user_{"Demo User", "demo@example.invalid"};
+    FaultInjector faults_;
+    std::unique_ptr<SimMailStore> store_;
+    std::unordered_map<std::string, std::weak_ptr<SimItem>> itemsById_;
+    std::map<std::string, std::string> exchangeDirectory_;
+    std::vector<std::string> sent_;
     std::shared_ptr<SimApplication> application_;
     std::shared_ptr<SimNameSpace> nameSpace_;
     std::shared_ptr<SimFolders> stores_;

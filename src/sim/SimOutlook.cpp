@@ -22,33 +22,6 @@ std::shared_ptr<T> itemAt(const std::vector<std::shared_ptr<T>>& list, int index
 }
 }  // namespace
 
-SimItem::SimItem(int itemClass, std::string entryId, OleDate created)
-    : class_(itemClass), entryId_(std::move(entryId)), created_(created) {}
-
-std::shared_ptr<outlook::Item> SimItem::Move(outlook::Folder& destination) {
-    auto* target = dynamic_cast<SimFolder*>(&destination);
-    if (!target) throw Error(-2147024809, "Microsoft Outlook", "The destination folder is not of this client.");
-    auto self = shared_from_this();
-    if (auto source = parent_.lock()) source->simItems()->remove(*this);
-    target->addItem(self);
-    return self;
-}
-
-std::shared_ptr<outlook::Folder> SimItem::Parent() {
-    auto folder = parent_.lock();
-    if (!folder) throw notFound("The item is not in a folder.");
-    return folder;
-}
-
-std::shared_ptr<outlook::Item> SimItems::Item(int index) { return itemAt(items_, index); }
-
-bool SimItems::remove(const SimItem& item) {
-    auto it = std::find_if(items_.begin(), items_.end(), [&](const auto& p) { return p.get() == &item; });
-    if (it == items_.end()) return false;
-    items_.erase(it);
-    return true;
-}
-
 std::shared_ptr<outlook::Folder> SimFolders::Item(int index) { return itemAt(folders_, index); }
 
 std::shared_ptr<outlook::Folder> SimFolders::Item(const std::string& name) {
@@ -63,19 +36,33 @@ std::shared_ptr<SimFolder> SimFolders::find(const std::string& name) const {
     return nullptr;
 }
 
-std::shared_ptr<outlook::Folder> SimFolders::Add(const std::string& name, int /*folderType*/) {
+std::shared_ptr<outlook::Folder> SimFolders::Add(const std::string& name, int folderType) {
     auto owner = owner_.lock();
     if (!owner) throw Error(-2147024891, "Microsoft Outlook", "A store cannot be added here.");
-    if (find(name)) throw Error(-2147221233, "Microsoft Outlook", "Cannot create the folder.");
+    if (find(name) || text::trim(name).empty()) throw Error(-2147221233, "Microsoft Outlook", "Cannot create the folder.");
+    if (client_.faults().trips("FoldersAdd", {name})) throw Error(-2147221233, "Microsoft Outlook", "Cannot create the folder.");
     auto folder = std::make_shared<SimFolder>(client_, name, client_.newEntryId(), owner->StoreID(), owner);
+    switch (folderType) {
+        case outlook::olFolderCalendar: folder->setDefaultItemType(outlook::olAppointmentItem); break;
+        case outlook::olFolderContacts: folder->setDefaultItemType(outlook::olContactItem); break;
+        case outlook::olFolderTasks: folder->setDefaultItemType(outlook::olTaskItem); break;
+        default: break;
+    }
     folders_.push_back(folder);
+    client_.folderCreated(*folder);
     return folder;
 }
 
 SimFolder::SimFolder(SimMailClient& client, std::string name, std::string entryId, std::string storeId,
                      std::weak_ptr<SimFolder> parent)
     : client_(client), name_(std::move(name)), entryId_(std::move(entryId)), storeId_(std::move(storeId)),
-      parent_(std::move(parent)), items_(std::make_shared<SimItems>()) {}
+      parent_(std::move(parent)), items_(std::make_shared<SimItems>()) {
+    SimMailClient* owner = &client_;
+    items_->setFaultCheck([owner](const std::string& filter) {
+        if (owner->faults().trips("Find", {filter}))
+            throw Error(-2147352567, "Microsoft Outlook", "The operation failed.");
+    });
+}
 
 std::shared_ptr<SimFolders> SimFolder::simFolders() {
     if (!folders_) folders_ = std::make_shared<SimFolders>(client_, weak_from_this());
@@ -92,9 +79,25 @@ std::shared_ptr<outlook::Folder> SimFolder::Parent() {
 }
 
 void SimFolder::addItem(const std::shared_ptr<SimItem>& item) {
+    adoptItem(item);
+    items_->ItemAdd().raise(item);
+}
+
+void SimFolder::adoptItem(const std::shared_ptr<SimItem>& item) {
     item->setParent(shared_from_this());
     items_->add(item);
-    items_->ItemAdd().raise(item);
+}
+
+void SimFolder::setIds(std::string entryId, std::string storeId) {
+    entryId_ = std::move(entryId);
+    storeId_ = std::move(storeId);
+}
+
+std::vector<std::string> SimFolder::pathFromTop() const {
+    std::vector<std::string> path;
+    auto self = std::const_pointer_cast<SimFolder>(shared_from_this());
+    for (auto f = self; f && f->parentFolder(); f = f->parentFolder()) path.insert(path.begin(), f->Name());
+    return path;
 }
 
 std::shared_ptr<SimFolder> SimFolder::subfolder(const std::string& name) {
@@ -112,11 +115,39 @@ std::shared_ptr<outlook::Folders> SimNameSpace::Folders() { return client_.store
 
 std::shared_ptr<outlook::Folder> SimNameSpace::PickFolder() { return client_.pickFolderAnswer(); }
 
+std::shared_ptr<outlook::Item> SimNameSpace::GetItemFromID(const std::string& entryID, const std::string& storeID) {
+    if (client_.faults().trips("GetItemFromID", {entryID})) throw notFound("The message has been moved or deleted.");
+    auto item = client_.findItem(entryID, storeID);
+    if (!item) throw notFound("The message has been moved or deleted.");
+    return item;
+}
+
+std::shared_ptr<outlook::Folder> SimNameSpace::GetFolderFromID(const std::string& entryID, const std::string& storeID) {
+    auto folder = client_.findFolder(entryID, storeID);
+    if (!folder) throw notFound("The folder has been moved or deleted.");
+    return folder;
+}
+
+std::shared_ptr<outlook::Item> SimSelection::Item(int index) { return itemAt(items_, index); }
+
+std::shared_ptr<outlook::Selection> SimExplorer::Selection() {
+    std::vector<std::shared_ptr<outlook::Item>> items;
+    for (const auto& weak : selection_)
+        if (auto item = weak.lock()) items.push_back(item);
+    return std::make_shared<SimSelection>(std::move(items));
+}
+
+void SimExplorer::select(std::vector<std::shared_ptr<outlook::Item>> items) {
+    selection_.assign(items.begin(), items.end());
+    selectionChange_.raise();
+}
+
 bool SimExplorer::switchTo(const std::shared_ptr<SimFolder>& folder) {
     bool cancel = false;
     beforeFolderSwitch_.raise(folder, cancel);
     if (cancel) return false;
     folder_ = folder;
+    selection_.clear();
     folderSwitch_.raise();
     return true;
 }
@@ -136,5 +167,20 @@ std::shared_ptr<outlook::Explorers> SimApplication::Explorers() { return client_
 std::shared_ptr<outlook::Inspectors> SimApplication::Inspectors() { return client_.inspectors(); }
 std::shared_ptr<outlook::Explorer> SimApplication::ActiveExplorer() { return client_.activeExplorer(); }
 std::shared_ptr<outlook::COMAddIns> SimApplication::COMAddIns() { return client_.comAddIns(); }
+
+std::shared_ptr<outlook::Item> SimApplication::CreateItem(int itemType) {
+    switch (itemType) {
+        case outlook::olMailItem: {
+            auto item = client_.createItem(outlook::olMail);
+            item->setLocal(client_.user());
+            return item;
+        }
+        case outlook::olContactItem: return client_.createItem(outlook::olContact);
+        case outlook::olAppointmentItem: return client_.createItem(outlook::olAppointment);
+        case outlook::olTaskItem: return client_.createItem(outlook::olTask);
+        case outlook::olNoteItem: return client_.createItem(outlook::olNote);
+        default: throw Error(-2147024809, "Microsoft Outlook", "The item type is not known.");
+    }
+}
 
 }  // namespace tw::sim

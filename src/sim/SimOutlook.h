@@ -2,58 +2,60 @@
 // events as the real client does. Tests and the host program drive it through SimMailClient.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Outlook.h"
+#include "sim/FilterExpression.h"
+#include "sim/SimItem.h"
 
 namespace tw::sim {
 
 class SimFolder;
 class SimMailClient;
 
-/// One item of a folder. Mail, contacts and appointments share it; Class tells them apart.
-class SimItem : public outlook::Item, public std::enable_shared_from_this<SimItem> {
-public:
-    SimItem(int itemClass, std::string entryId, OleDate created);
-
-    int Class() override { return class_; }
-    std::string EntryID() override { return entryId_; }
-    std::string Subject() override { return subject_; }
-    bool UnRead() override { return unread_; }
-    void setUnRead(bool value) override { unread_ = value; }
-    OleDate CreationTime() override { return created_; }
-    void Save() override { ++saveCount_; }
-    std::shared_ptr<outlook::Item> Move(outlook::Folder& destination) override;
-    std::shared_ptr<outlook::Folder> Parent() override;
-
-    void setSubject(std::string s) { subject_ = std::move(s); }
-    int saveCount() const { return saveCount_; }
-    void setParent(const std::shared_ptr<SimFolder>& folder) { parent_ = folder; }
-
-private:
-    int class_;
-    std::string entryId_;
-    std::string subject_;
-    bool unread_ = true;
-    OleDate created_;
-    int saveCount_ = 0;
-    std::weak_ptr<SimFolder> parent_;
-};
-
+/// A folder's items, or a restricted view of them. The folder's own collection is one object for
+/// the life of the folder, so its Sort order holds for every holder of it.
 class SimItems : public outlook::Items {
 public:
     int Count() override { return static_cast<int>(items_.size()); }
     std::shared_ptr<outlook::Item> Item(int index) override;
     Event<std::shared_ptr<outlook::Item>>& ItemAdd() override { return itemAdd_; }
+    std::shared_ptr<outlook::Item> Find(const std::string& filter) override;
+    std::shared_ptr<outlook::Item> FindNext() override;
+    std::shared_ptr<outlook::Items> Restrict(const std::string& filter) override;
+    void Sort(const std::string& property, bool descending) override;
+    std::shared_ptr<outlook::Item> GetFirst() override;
+    std::shared_ptr<outlook::Item> GetNext() override;
 
-    void add(const std::shared_ptr<SimItem>& item) { items_.push_back(item); }
+    void add(const std::shared_ptr<SimItem>& item);
     bool remove(const SimItem& item);
-    const std::vector<std::shared_ptr<SimItem>>& all() const { return items_; }
+    /// In collection order (Sort applied).
+    const std::vector<std::shared_ptr<SimItem>>& all();
+    /// The items as they were added.
+    const std::vector<std::shared_ptr<SimItem>>& unsorted() const { return items_; }
+    /// Raised by Find and Restrict so tests can make a search fail.
+    void setFaultCheck(std::function<void(const std::string&)> check) { faultCheck_ = std::move(check); }
 
 private:
+    /// Where a walk goes on: after the last item it answered when that item is still here,
+    /// otherwise at the place it had.
+    struct Cursor {
+        std::weak_ptr<SimItem> last;
+        size_t next = 0;
+    };
+    std::shared_ptr<SimItem> advance(Cursor& cursor, const FilterExpression* filter);
+
     std::vector<std::shared_ptr<SimItem>> items_;
+    std::vector<std::shared_ptr<SimItem>> sorted_;
+    bool sortedValid_ = false;
+    std::string sortProperty_;
+    bool sortDescending_ = false;
+    std::unique_ptr<FilterExpression> findFilter_;
+    Cursor findCursor_, walkCursor_;
+    std::function<void(const std::string&)> faultCheck_;
     Event<std::shared_ptr<outlook::Item>> itemAdd_;
 };
 
@@ -86,9 +88,19 @@ public:
     std::shared_ptr<outlook::Items> Items() override { return items_; }
     std::shared_ptr<outlook::Folders> Folders() override;
     std::shared_ptr<outlook::Folder> Parent() override;
+    int Class() override { return outlook::olFolder; }
+    int DefaultItemType() override { return defaultItemType_; }
 
     /// Puts an item into the folder and raises ItemAdd, as delivery or a move does.
     void addItem(const std::shared_ptr<SimItem>& item);
+    /// Puts an item into the folder without raising ItemAdd (the store opening).
+    void adoptItem(const std::shared_ptr<SimItem>& item);
+    void setDefaultItemType(int type) { defaultItemType_ = type; }
+    /// Gives the folder the identifiers a store remembered for it.
+    void setIds(std::string entryId, std::string storeId);
+    std::shared_ptr<SimFolder> parentFolder() const { return parent_.lock(); }
+    /// The names from below the store's top folder down to this one ({"Inbox", "Lists"}).
+    std::vector<std::string> pathFromTop() const;
     std::shared_ptr<SimItems> simItems() const { return items_; }
     std::shared_ptr<SimFolders> simFolders();
     /// The subfolder of this name, created when missing.
@@ -102,6 +114,7 @@ private:
     std::weak_ptr<SimFolder> parent_;
     std::shared_ptr<SimItems> items_;
     std::shared_ptr<SimFolders> folders_;
+    int defaultItemType_ = outlook::olMailItem;
 };
 
 class SimNameSpace : public outlook::NameSpace {
@@ -110,9 +123,21 @@ public:
     std::shared_ptr<outlook::Folder> GetDefaultFolder(int which) override;
     std::shared_ptr<outlook::Folders> Folders() override;
     std::shared_ptr<outlook::Folder> PickFolder() override;
+    std::shared_ptr<outlook::Item> GetItemFromID(const std::string& entryID, const std::string& storeID) override;
+    std::shared_ptr<outlook::Folder> GetFolderFromID(const std::string& entryID, const std::string& storeID) override;
 
 private:
     SimMailClient& client_;
+};
+
+class SimSelection : public outlook::Selection {
+public:
+    explicit SimSelection(std::vector<std::shared_ptr<outlook::Item>> items) : items_(std::move(items)) {}
+    int Count() override { return static_cast<int>(items_.size()); }
+    std::shared_ptr<outlook::Item> Item(int index) override;
+
+private:
+    std::vector<std::shared_ptr<outlook::Item>> items_;
 };
 
 class SimExplorer : public outlook::Explorer {
@@ -120,6 +145,7 @@ public:
     explicit SimExplorer(std::shared_ptr<SimFolder> folder) : folder_(std::move(folder)) {}
     std::shared_ptr<outlook::Folder> CurrentFolder() override { return folder_; }
     std::string Caption() override { return folder_ ? folder_->Name() : std::string(); }
+    std::shared_ptr<outlook::Selection> Selection() override;
     Event<>& Activate() override { return activate_; }
     Event<>& Deactivate() override { return deactivate_; }
     Event<std::shared_ptr<outlook::Folder>, bool&>& BeforeFolderSwitch() override { return beforeFolderSwitch_; }
@@ -128,11 +154,14 @@ public:
     Event<>& ViewSwitch() override { return viewSwitch_; }
     Event<>& Close() override { return close_; }
 
-    /// Switches the shown folder unless a BeforeFolderSwitch handler cancels.
+    /// Switches the shown folder unless a BeforeFolderSwitch handler cancels; the selection empties.
     bool switchTo(const std::shared_ptr<SimFolder>& folder);
+    /// Selects these items (as the user does with the mouse) and raises SelectionChange.
+    void select(std::vector<std::shared_ptr<outlook::Item>> items);
 
 private:
     std::shared_ptr<SimFolder> folder_;
+    std::vector<std::weak_ptr<outlook::Item>> selection_;
     Event<> activate_, deactivate_, folderSwitch_, selectionChange_, viewSwitch_, close_;
     Event<std::shared_ptr<outlook::Folder>, bool&> beforeFolderSwitch_;
 };
@@ -197,6 +226,7 @@ public:
     std::shared_ptr<outlook::Inspectors> Inspectors() override;
     std::shared_ptr<outlook::Explorer> ActiveExplorer() override;
     std::shared_ptr<outlook::COMAddIns> COMAddIns() override;
+    std::shared_ptr<outlook::Item> CreateItem(int itemType) override;
 
 private:
     SimMailClient& client_;

@@ -27,6 +27,10 @@ public:
     std::string systemDirectory() override { return "C:\\WINDOWS\\system32"; }
     std::string libraryFolder() override { return libraryFolder_; }
     platform::FileVersion libraryVersion() override { return {1, 0, 0, 0}; }
+    bool removeNewMailNotifyIcon() override {
+        ++newMailIconRemovals;
+        return newMailIconShown;
+    }
 
     /// Environment variables by upper-case name.
     std::map<std::string, std::string> environment;
@@ -44,6 +48,10 @@ public:
     };
     std::vector<StartedProgram> started;
     std::vector<std::string> opened;
+    /// Whether the client's main window shows a new-mail icon that a removal finds.
+    bool newMailIconShown = true;
+    /// How often the add-in asked to remove the new-mail icon.
+    int newMailIconRemovals = 0;
     /// When true, startProgram raises as a missing program does (the start is still recorded).
     bool failProgramStarts = false;
 

@@ -15,6 +15,7 @@
 #include "sim/SimLibraryLoader.h"
 #include "sim/SimMailClient.h"
 #include "sim/SimRegistry.h"
+#include "sim/SimSafeMail.h"
 #include "sim/SimShell.h"
 #include "sim/SimUserInterface.h"
 #include "support/TempFolder.h"
@@ -28,8 +29,9 @@ public:
 
     explicit AddinHarness(std::string clientVersion = "10.0.0.4712")
         : files(temp.path()), shell("demo", kLibraryFolder), loop(OleDate::fromCivil({2026, 12, 8, 9, 0, 0})),
-          ui(loop), libraries({TW_TEST_ENGINE_DIR}), platform{registry, files, shell, ui, loop, libraries},
+          ui(loop), libraries({TW_TEST_ENGINE_DIR}), platform{registry, files, shell, ui, loop, libraries, safeMail},
           client(loop, std::move(clientVersion)), library(platform), connect(library) {
+        safeMail.setClient(&client);
         files.createFolders(kLibraryFolder);
         registry.createKey(platform::Hive::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion");
         registry.setValue(platform::Hive::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
@@ -59,6 +61,7 @@ public:
     sim::SimEventLoop loop;
     sim::SimUserInterface ui;
     sim::SimLibraryLoader libraries;
+    sim::SimSafeMail safeMail;
     platform::Platform platform;
     sim::SimMailClient client;
     addin::AddinLibrary library;
