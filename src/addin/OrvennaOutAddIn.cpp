@@ -2,11 +2,16 @@
 #include "addin/OrvennaOutAddIn.h"
 
 #include "addin/DataFolder.h"
+#include "classify/IncomingFilter.h"
+#include "classify/MessageContent.h"
 #include "commandbars/ExplWrap.h"
 #include "commandbars/InspWrap.h"
 #include "core/Error.h"
 #include "core/StringTable.h"
 #include "core/Text.h"
+#include "scan/InboxQueueStartup.h"
+#include "scan/MsgQueue.h"
+#include "senders/Senders.h"
 #include "settings/SettingsLoader.h"
 #include "settings/SettingsWriters.h"
 
@@ -23,7 +28,8 @@ const char* const kScriptingDownloadPage = "https://www.microsoft.com/downloads/
 OrvennaOutAddIn::OrvennaOutAddIn(AddinLibrary& library)
     : library_(library), platform_(library.platform()), engine_(library.platform().libraries) {}
 
-OrvennaOutAddIn::~OrvennaOutAddIn() = default;
+// The queue saves its state through this object when it ends, so it goes while everything else is whole.
+OrvennaOutAddIn::~OrvennaOutAddIn() { inboxQueue_.reset(); }
 
 diag::AddinFacts OrvennaOutAddIn::facts() {
     diag::AddinFacts f = diag::factsFromShell(platform_.shell);
@@ -71,6 +77,11 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
 
         identifyVersion();
 
+        objMAPIUtils_ = platform_.safeMail.CreateMAPIUtils(classify::safeMailProgId("MAPIUtils"));
+        content_ = std::make_unique<classify::MessageContent>(platform_.safeMail, log);
+        content_->setMapiUtils(objMAPIUtils_);
+        content_->setVersion(version_.majorVersion, version_.isHighSecurity);
+
         auto& s = library_.settings;
         library_.countries = std::make_unique<settings::Countries>();
         for (KeyedSet* list : {&s.blockedCountries, &s.home_country_list, &s.blocked_ip_list, &s.approved_ip_list,
@@ -83,9 +94,17 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
         // Also hands the stored log level to the log.
         settingsLoaded_ = settings::loadUserSettings(settingsKey(), s, &log, objNS_.get());
 
+        classify::IncomingFilter(*this).getJunkFolder();
+
         dataFolder_ = getpathsforfiles();
 
         initializeEngineOptions(true);
+
+        senders_ = std::make_unique<senders::Senders>(
+            senders::SendersContext{platform_.files, platform_.clock, log, library_.settings, settingsKey(), dataFolder_,
+                                    objNS_, content_.get(), bounce()});
+
+        inboxQueue_ = scan::startInboxQueue(*this, *inbox);
 
         if (objExpl_) AddExpl(objExpl_);
 
@@ -150,8 +169,14 @@ void OrvennaOutAddIn::UnInitHandler() {
         objOutlook_.reset();
         myOlItems_.reset();
         mSentItems_.reset();
+        senders_.reset();
+        objMAPIUtils_.reset();
+        if (content_) content_->setMapiUtils(nullptr);
         library_.countries.reset();
+        // Saves the processed cache and the queue's time stamps.
+        inboxQueue_.reset();
         help_.reset();
+        cleanupSafeMail();
         if (engineHandle_ != 0) {
             int32_t handle = engineHandle_;
             engineHandle_ = 0;
@@ -166,6 +191,16 @@ void OrvennaOutAddIn::UnInitHandler() {
         log.LogErrorMessage("End of UnInitHandler()");
     } catch (...) {
         log.logError("UnInitHandler");
+    }
+}
+
+void OrvennaOutAddIn::cleanupSafeMail() {
+    // Its own trap: a missing safe-mail library must not keep the engine alive or lose the counters.
+    try {
+        auto utils = platform_.safeMail.CreateMAPIUtils(classify::safeMailProgId("MAPIUtils"));
+        utils->Cleanup();
+    } catch (...) {
+        log().logError("UnInitHandler");
     }
 }
 
@@ -195,15 +230,13 @@ void OrvennaOutAddIn::colInsp_NewInspector(const std::shared_ptr<outlook::Inspec
 
 void OrvennaOutAddIn::objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) {}
 
-void OrvennaOutAddIn::myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>&) {
-    try {
-        lastItemAdd_ = platform_.clock.now();
-    } catch (...) {
-        log().logError("myOlItems_ItemAdd");
-    }
+void OrvennaOutAddIn::myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
+    classify::IncomingFilter(*this).myOlItems_ItemAdd(item);
 }
 
-void OrvennaOutAddIn::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>&) {}
+void OrvennaOutAddIn::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
+    classify::IncomingFilter(*this).mSentItems_ItemAdd(item);
+}
 
 void OrvennaOutAddIn::AddExpl(const std::shared_ptr<outlook::Explorer>& explorer) {
     int16_t key = library_.nextExplKey;

@@ -9,11 +9,20 @@
 #include "addin/AddinLibrary.h"
 #include "addin/EngineLibrary.h"
 #include "addin/VersionFacts.h"
+#include "classify/Bounce.h"
 #include "core/Event.h"
 #include "core/OleDate.h"
+#include "classify/MessageContent.h"
 #include "help/HelpWindow.h"
 #include "platform/Outlook.h"
 #include "settings/RegistryAccess.h"
+
+namespace tw::senders {
+class Senders;
+}  // namespace tw::senders
+namespace tw::scan {
+class MsgQueue;
+}  // namespace tw::scan
 
 namespace tw::addin {
 
@@ -74,10 +83,22 @@ public:
     AddinLibrary& library() { return library_; }
     diag::CErrorHandler& log() { return library_.ensureLog(); }
     EngineLibrary& engine() { return engine_; }
+    /// The engine's bounce, sender-report and address-store services over the current engine handle.
+    classify::Bounce bounce() { return classify::Bounce(engine_, [this] { return engineHandle_; }); }
+    /// The sender lists; exist once start-up got past the engine.
+    senders::Senders* senders() { return senders_.get(); }
     help::HelpWindow* helpWindow() { return help_.get(); }
+
+    /// Reads message texts for the filter, training and the commands; exists once start-up got that far.
+    classify::MessageContent* content() { return content_.get(); }
+
+    /// The Inbox message queue; exists from start-up to teardown.
+    std::shared_ptr<scan::MsgQueue> inboxQueue() const { return inboxQueue_; }
+    void setLastItemAdd(OleDate when) { lastItemAdd_ = when; }
 
 private:
     diag::AddinFacts facts();
+    void cleanupSafeMail();
 
     AddinLibrary& library_;
     platform::Platform& platform_;
@@ -92,6 +113,10 @@ private:
     std::shared_ptr<outlook::Items> myOlItems_;
     std::shared_ptr<outlook::Items> mSentItems_;
     std::unique_ptr<help::HelpWindow> help_;
+    std::unique_ptr<senders::Senders> senders_;
+    std::shared_ptr<safemail::MAPIUtils> objMAPIUtils_;
+    std::unique_ptr<classify::MessageContent> content_;
+    std::shared_ptr<scan::MsgQueue> inboxQueue_;
 
     Subscription onNewExplorer_, onNewInspector_, onBeforeFolderSwitch_, onInboxAdd_, onSentAdd_;
 

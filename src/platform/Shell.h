@@ -49,6 +49,10 @@ public:
     virtual std::string libraryFolder() = 0;
     /// The add-in library's own version.
     virtual FileVersion libraryVersion() = 0;
+
+    /// Removes the mail client's new-mail icon from the notification area and tells the client's
+    /// main window it is gone; false when no main window had one.
+    virtual bool removeNewMailNotifyIcon() { return false; }
 };
 
 }  // namespace tw::platform

@@ -208,4 +208,31 @@ platform::FileVersion Win32Shell::libraryVersion() {
     }
 }
 
+namespace {
+/// The first notification record layout, the one every shell version accepts.
+constexpr DWORD kNotifyIconRecordSize = 88;
+/// What the mail client's main window is told after its new-mail icon went away.
+constexpr UINT kNewMailIconRemoved = 0x407;
+
+BOOL CALLBACK removeIconOfMailWindow(HWND window, LPARAM found) {
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "rctrl_renwnd32") != 0) return TRUE;
+    NOTIFYICONDATAA record = {};
+    record.cbSize = kNotifyIconRecordSize;
+    record.hWnd = window;
+    record.uID = 0;
+    if (!Shell_NotifyIconA(NIM_DELETE, &record)) return TRUE;
+    SendMessageA(window, kNewMailIconRemoved, 0, 0);
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+}  // namespace
+
+bool Win32Shell::removeNewMailNotifyIcon() {
+    bool found = false;
+    EnumWindows(removeIconOfMailWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace tw::win32

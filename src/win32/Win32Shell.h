@@ -24,6 +24,8 @@ public:
     std::string libraryFolder() override;
     /// That module's version resource, or 1.0.0.0 when it has none.
     platform::FileVersion libraryVersion() override;
+    /// Deletes icon 0 of the first main window of the mail client ("rctrl_renwnd32") that has one.
+    bool removeNewMailNotifyIcon() override;
 };
 
 }  // namespace tw::win32

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engineapi/tarnengine_api.h"
@@ -13,6 +14,8 @@ struct StubState {
     std::vector<std::string> calls;
     std::map<std::string, std::string> options;
     int32_t score = 0;
+    /// Scores by a text the message's headers contain (a subject, say), tried in order.
+    std::vector<std::pair<std::string, int32_t>> scoresByText;
     int32_t nextHandle = 1;
     int32_t initializeStatus = 0;
     int32_t nextMessage = 1000;
@@ -69,6 +72,11 @@ int32_t TW_CALL TW_score(int32_t engine, char* headers, char*, char* sender, int
     record("TW_score(" + num(engine) + "," + num(static_cast<int32_t>(std::strlen(headers))) + "," + str(sender) + "," +
            num(flags) + "," + str(senderName) + ")");
     *score = state().score;
+    for (const auto& [text, value] : state().scoresByText)
+        if (std::strstr(headers, text.c_str())) {
+            *score = value;
+            break;
+        }
     return 0;
 }
 
@@ -151,6 +159,8 @@ int32_t TWSTUB_call(int32_t index, char* buffer, int32_t size) {
 
 void TWSTUB_reset() { state() = StubState{}; }
 void TWSTUB_setScore(int32_t score) { state().score = score; }
+/// The score for messages whose headers contain the text; others get the TWSTUB_setScore score.
+void TWSTUB_setScoreFor(const char* text, int32_t score) { state().scoresByText.emplace_back(str(text), score); }
 /// The handle the next TW_constructor returns; 0 makes every construction fail.
 void TWSTUB_setNextHandle(int32_t handle) { state().nextHandle = handle; }
 void TWSTUB_setInitializeStatus(int32_t status) { state().initializeStatus = status; }

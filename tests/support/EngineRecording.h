@@ -18,6 +18,12 @@ public:
     void reset() { fn<void (*)()>("TWSTUB_reset")(); }
     void setNextHandle(int32_t handle) { fn<void (*)(int32_t)>("TWSTUB_setNextHandle")(handle); }
     void setInitializeStatus(int32_t status) { fn<void (*)(int32_t)>("TWSTUB_setInitializeStatus")(status); }
+    /// The score every message gets, unless a text it contains has its own.
+    void setScore(int32_t score) { fn<void (*)(int32_t)>("TWSTUB_setScore")(score); }
+    /// The score for messages whose headers contain the text (its subject, for instance).
+    void setScoreFor(const std::string& text, int32_t score) {
+        fn<void (*)(const char*, int32_t)>("TWSTUB_setScoreFor")(text.c_str(), score);
+    }
     /// What the engine answers when asked for an option.
     void setOption(const std::string& name, const std::string& value) {
         fn<void (*)(const char*, const char*)>("TWSTUB_setOption")(name.c_str(), value.c_str());

@@ -1,0 +1,172 @@
+// isJunkMail, the junk folder and the new-item handlers of the Inbox and Sent Items.
+#include "classify/IncomingFilter.h"
+
+#include "addin/FolderPaths.h"
+#include "addin/OrvennaOutAddIn.h"
+#include "classify/AddinParts.h"
+#include "classify/MessageContent.h"
+#include "classify/Training.h"
+#include "core/Error.h"
+#include "core/StringTable.h"
+#include "core/Text.h"
+#include "scan/MsgQueue.h"
+#include "senders/Senders.h"
+#include "settings/SettingsWriters.h"
+
+namespace tw::classify {
+
+namespace {
+constexpr int kProductTitleId = 134;
+constexpr int kChooseJunkFolderId = 136;
+}  // namespace
+
+int32_t scoreFlags(int32_t myAddressCount, bool toOneOfMine, const KeyedSet& recipients, const std::string& sender) {
+    if (myAddressCount <= 0) return 0;
+    int32_t flags = toOneOfMine ? toOneOfMyAddresses : toNoneOfMyAddresses;
+    if (recipients.Count() == 1 && *recipients.begin() == sender) flags |= onlyToItsSender;
+    return flags;
+}
+
+double junkThreshold(const settings::Settings& settings) {
+    return settings.EnableSpamFilterStrength ? settings.threshold2 : settings.threshold;
+}
+
+bool IncomingFilter::filteringEnabled() const {
+    return addin_.library().settings.filteringState == settings::filteringEnabled;
+}
+
+bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
+    auto& log = addin_.log();
+    try {
+        MessageContent& content = messageContentOf(addin_);
+        senders::Senders& senders = sendersOf(addin_);
+        const settings::Settings& s = addin_.library().settings;
+
+        std::string sender, senderName;
+        content.senderaddress(item, sender, senderName);
+        KeyedSet recipients;
+        content.GetRecipientAddresses(item, recipients);
+
+        if (sender.empty()) {
+            if (senders.exclusive()) return true;
+        } else {
+            sender = text::lower(sender);
+            log.LogErrorMessage("checking email from " + sender);
+            bool approved = false;
+            if (senders.isBlocked(sender, getDomain(sender), approved)) {
+                log.LogErrorMessage("message from blocked sender");
+                return true;
+            }
+            if (senders.isRecipientToMe(recipients, true)) {
+                log.LogErrorMessage("message to mailing list addr.");
+                return false;
+            }
+            if (approved) {
+                log.LogErrorMessage("message from approved sender.");
+                content.GetRecipientAddresses(item, recipients);
+                senders.AddPreviousFrom(recipients);
+                return false;
+            }
+        }
+
+        log.LogErrorMessage("not approved, do spam scoring");
+        if (s.nospamengine == 1) {
+            log.LogErrorMessage("spam engine is disabled. Assume message is OK");
+            return false;
+        }
+        log.LogErrorMessage("isJunkMail about to reset batch");
+        log.LogErrorMessage("isJunkMail about to get message headers");
+        std::string headers = content.getMessageHeaders(*item);
+        log.LogErrorMessage("isJunkMail about to get message body");
+        std::string body = content.getMessageBody(item, getMultiPartBoundary(headers));
+        log.LogErrorMessage("about to add message to spamengine with sender " + senderName);
+
+        int32_t myCount = senders.getToMeCount();
+        bool toMine = myCount > 0 && senders.isRecipientToMe(recipients, false);
+        if (myCount > 0 && !toMine) log.LogErrorMessage("message not to me");
+        int32_t flags = scoreFlags(myCount, toMine, recipients, sender);
+
+        log.LogErrorMessage("about to get score");
+        int32_t engine = engineHandleOf(addin_);
+        int32_t score = 0;
+        int32_t status = addin_.engine().TW_score(engine, headers, body, sender, flags, senderName, score);
+        // A score the engine could not compute must not pass for a real one.
+        if (status != 0) throw Error(status, "tarnengine", "The engine could not score the message.");
+
+        double threshold = junkThreshold(s);
+        log.LogErrorMessage("comparing junk score " + std::to_string(score) + " to " + text::formatDouble(threshold));
+        return score >= threshold;
+    } catch (...) {
+        log.logError("isJunkMail");
+        return false;
+    }
+}
+
+std::shared_ptr<outlook::Folder> IncomingFilter::getJunkFolder() {
+    auto& log = addin_.log();
+    try {
+        auto& s = addin_.library().settings;
+        auto application = addin_.application();
+        if (!application) return nullptr;
+        if (auto folder = addin::findFolderByPath(*application, s.junkfolder, true)) return folder;
+
+        log.LogErrorMessage("Unable to create folder for caught spam: " + s.junkfolder);
+        addin_.library().platform().ui.MsgBox(loadString(kChooseJunkFolderId), platform::vbOKOnly,
+                                              loadString(kProductTitleId));
+        auto nameSpace = addin_.nameSpace();
+        auto picked = nameSpace ? nameSpace->PickFolder() : nullptr;
+        if (!picked) return nullptr;
+        settings::SettingsWriters(addin_.settingsKey(), s).writeJunkFolder(addin::getFolderPath(*picked));
+        return picked;
+    } catch (...) {
+        log.logError("getJunkFolder");
+        return nullptr;
+    }
+}
+
+void IncomingFilter::processJunkMail(const std::shared_ptr<outlook::Item>& item) {
+    auto& log = addin_.log();
+    try {
+        auto folder = getJunkFolder();
+        if (!folder) {
+            log.logError("processJunkMail unable to process junk message",
+                         PendingError{76, "Tarnwick", "No folder for caught spam: " + addin_.library().settings.junkfolder});
+            return;
+        }
+        if (addin_.library().settings.MarkSpamAsRead) item->setUnRead(false);
+        item->Move(*folder);
+    } catch (...) {
+        log.logError("processJunkMail");
+    }
+}
+
+void IncomingFilter::myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
+    if (!filteringEnabled()) return;
+    try {
+        // Held here so that teardown during the check cannot release the queue under it.
+        std::shared_ptr<scan::MsgQueue> queue = addin_.inboxQueue();
+        addin_.log().LogErrorMessage("itemAdd got message " + item->Subject());
+        if (item->Class() == outlook::olMail) {
+            addin_.setLastItemAdd(addin_.library().platform().clock.now());
+            if (queue) queue->ProcessMsg(item);
+        }
+        if (queue) queue->setEnabled(true);
+    } catch (...) {
+        addin_.log().logError("ItemAdd");
+    }
+}
+
+void IncomingFilter::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
+    if (!filteringEnabled()) return;
+    try {
+        if (item->Class() != outlook::olMail) return;
+        KeyedSet recipients;
+        messageContentOf(addin_).GetRecipientAddresses(item, recipients);
+        sendersOf(addin_).AddPreviousTo(recipients);
+        Training(addin_).trainOnMessage(item, kSentMailWeight);
+    } catch (...) {
+        addin_.log().logError("SentItemAdd");
+    }
+}
+
+}  // namespace tw::classify

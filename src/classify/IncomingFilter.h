@@ -1,0 +1,53 @@
+// The decision whether one message is spam, the moving of spam to the junk folder, and the two
+// new-item handlers that feed them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/KeyedSet.h"
+#include "platform/Outlook.h"
+#include "settings/Settings.h"
+
+namespace tw::addin {
+class OrvennaOutAddIn;
+}
+
+namespace tw::classify {
+
+/// Score-flag bits handed to the engine with each message.
+enum ScoreFlag : int32_t { toOneOfMyAddresses = 1, toNoneOfMyAddresses = 2, onlyToItsSender = 4 };
+
+/// The flags for a message: 0 while the user lists no own address.
+int32_t scoreFlags(int32_t myAddressCount, bool toOneOfMine, const KeyedSet& recipients, const std::string& sender);
+
+/// The threshold in force: threshold2 when the filter-strength setting is on.
+double junkThreshold(const settings::Settings& settings);
+
+/// Holds no state: every call works on the add-in's settings, lists, engine and folders. No call
+/// raises; errors are logged and end the decision as "not spam".
+class IncomingFilter {
+public:
+    explicit IncomingFilter(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+
+    /// True for spam: by the lists first, otherwise by the engine's score against the threshold.
+    bool isJunkMail(const std::shared_ptr<outlook::Item>& item);
+    /// The junk folder, created when missing; when it cannot be, the user picks one (kept as the
+    /// new junk folder setting). Nothing when the user cancels.
+    std::shared_ptr<outlook::Folder> getJunkFolder();
+    /// Marks spam read when asked and moves it to the junk folder; without one it stays put.
+    void processJunkMail(const std::shared_ptr<outlook::Item>& item);
+
+    /// A new Inbox item: mail goes to the Inbox queue at once, and any item wakes the queue.
+    void myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
+    /// A new Sent Items mail: its recipients become known correspondents and it trains as legitimate.
+    void mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
+
+private:
+    bool filteringEnabled() const;
+
+    addin::OrvennaOutAddIn& addin_;
+};
+
+}  // namespace tw::classify

@@ -1,0 +1,31 @@
+// The Inbox queue as start-up builds it.
+#include "scan/InboxQueueStartup.h"
+
+#include "addin/OrvennaOutAddIn.h"
+#include "scan/MsgQueue.h"
+
+namespace tw::scan {
+
+namespace {
+constexpr int32_t kMigrationDone = 2;
+constexpr int32_t kMigrationScanSeconds = 10;
+}  // namespace
+
+std::shared_ptr<MsgQueue> startInboxQueue(addin::OrvennaOutAddIn& addin, outlook::Folder& inbox) {
+    auto& s = addin.library().settings;
+    auto queue = std::make_shared<MsgQueue>(addin);
+    queue->setUseUserProperties(s.useuserprops);
+    queue->initialize(true);
+    queue->createTimer();
+    auto items = inbox.Items();
+    if (s.migrated != kMigrationDone) {
+        // Learning from Sent Items joins here once the manual scan exists.
+        queue->ProcessPreviousFromSenders(items, kMigrationScanSeconds);
+        addin.settingsKey().writeNumber("migrated", kMigrationDone);
+        s.migrated = kMigrationDone;
+    }
+    queue->setItemsToCheck(items, inbox.StoreID());
+    return queue;
+}
+
+}  // namespace tw::scan

@@ -1,0 +1,547 @@
+// The message queue: its passes over a folder, the checking of one message, and the record of checked messages.
+#include "scan/MsgQueue.h"
+
+#include "addin/FolderPaths.h"
+#include "addin/OrvennaOutAddIn.h"
+#include "classify/AddinParts.h"
+#include "classify/IncomingFilter.h"
+#include "classify/MessageContent.h"
+#include "classify/Training.h"
+#include "core/Error.h"
+#include "core/Text.h"
+#include "scan/NetworkCheck.h"
+#include "scan/frmTimer.h"
+#include "senders/Senders.h"
+
+namespace tw::scan {
+
+namespace {
+constexpr int kMinimumGapSeconds = 2;
+constexpr int kInboxPreviousFromGapSeconds = 120;
+constexpr int kInboxPreviousFromScanSeconds = 2;
+constexpr int kMaxTimerInterval = 65535;
+constexpr int kOldestMailClientWithoutIcon = 11;
+constexpr double kOneHour = 1.0 / 24.0;
+
+const char* const kLastRun = "lastrun";
+const char* const kPreviousFromRun = "pfrun";
+const char* const kPreviousFromMark = "pfrun2";
+const char* const kCacheCleaned = "mpclean";
+}  // namespace
+
+/// Holds the queue's Busy for one pass, also when the pass ends by an error.
+class BusyScope {
+public:
+    explicit BusyScope(MsgQueue& queue) : queue_(queue) { ++queue_.busyDepth_; }
+    ~BusyScope() { --queue_.busyDepth_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    MsgQueue& queue_;
+};
+
+std::string binaryToHex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 0x0F];
+    }
+    return hex;
+}
+
+MsgQueue::MsgQueue(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+
+MsgQueue::~MsgQueue() {
+    try {
+        mTimer_.reset();
+        items_.reset();
+        if (!useUserProperties_) SaveProcessedCache();
+        cache_.clear();
+        itemAddSubscription_.reset();
+        if (isInbox_) saveTimeStamps();
+    } catch (...) {
+        addin_.log().logError("MsgQueueTerminate");
+    }
+}
+
+OleDate MsgQueue::now() const { return addin_.library().platform().clock.now(); }
+
+bool MsgQueue::filteringEnabled() const {
+    return addin_.library().settings.filteringState == settings::filteringEnabled;
+}
+
+bool MsgQueue::serviceAvailable() {
+    return addin_.library().settings.reportspam == 0 || networkServiceReachable(addin_);
+}
+
+void MsgQueue::initialize(bool isInbox) {
+    try {
+        setEnabled(false);
+        batchSize_ = 2;
+        cacheCleanIntervalMinutes_ = 60;
+        if (isInbox) {
+            previousFromGapSeconds_ = kInboxPreviousFromGapSeconds;
+            isInbox_ = true;
+            auto key = addin_.settingsKey();
+            lastCacheCleanUp_ = key.readDate(kCacheCleaned);
+            lastCheckDate_ = key.readDate(kLastRun);
+            previousFromRun_ = key.readDate(kPreviousFromRun);
+            previousFromMark_ = key.readDate(kPreviousFromMark);
+            cacheFileName_ = kInboxCacheFile;
+            if (previousFromRun_.serial() == 0) previousFromRun_ = now().plusDays(-365);
+            if (previousFromMark_.serial() == 0) previousFromMark_ = now().plusDays(-365);
+            noLegitimateMail_ = true;
+        } else {
+            cacheFileName_ = entryID_;
+        }
+        if (!useUserProperties_) LoadProcessedCache();
+        if (lastCheckDate_.serial() == 0) lastCheckDate_ = now().plusDays(-7);
+    } catch (...) {
+        addin_.log().logError("MQInitialize");
+    }
+}
+
+void MsgQueue::createTimer() {
+    try {
+        if (!mTimer_)
+            mTimer_ = std::make_unique<frmTimer>(addin_.library().platform().ui, kTimerIntervalMs, [this] { timerTick(); });
+        mTimer_->setEnabled(enabled_);
+        mTimer_->setInterval(kTimerIntervalMs);
+        minimumGapSeconds_ = kMinimumGapSeconds;
+    } catch (...) {
+        addin_.log().logError("createTimer");
+    }
+}
+
+int32_t MsgQueue::interval() const { return mTimer_ ? mTimer_->Interval() : 0; }
+
+void MsgQueue::setInterval(int32_t ms) {
+    if (mTimer_ && ms >= 0 && ms <= kMaxTimerInterval) mTimer_->setInterval(ms);
+}
+
+void MsgQueue::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (mTimer_) mTimer_->setEnabled(enabled);
+}
+
+void MsgQueue::setItemsToCheck(std::shared_ptr<outlook::Items> items, const std::string& inboxStoreID) {
+    items_ = std::move(items);
+    storeID_ = inboxStoreID;
+}
+
+bool MsgQueue::setFolderToCheckByID(const std::string& entryID, const std::string& storeID) {
+    try {
+        auto ns = addin_.nameSpace();
+        if (!ns) return false;
+        return setFolderToCheck(ns->GetFolderFromID(entryID, storeID));
+    } catch (...) {
+        addin_.log().logError("setFolderToCheckByID");
+        return false;
+    }
+}
+
+bool MsgQueue::setFolderToCheck(const std::shared_ptr<outlook::Folder>& folder) {
+    try {
+        if (!folder) return false;
+        items_ = folder->Items();
+        itemAddSubscription_ = items_->ItemAdd().connect([this](auto item) { MQ_ItemAdd(item); });
+        entryID_ = folder->EntryID();
+        storeID_ = folder->StoreID();
+        return true;
+    } catch (...) {
+        addin_.log().logError("setFolderToCheck");
+        return false;
+    }
+}
+
+std::string MsgQueue::folderPath() {
+    try {
+        auto ns = addin_.nameSpace();
+        if (entryID_.empty() || storeID_.empty() || !ns) return {};
+        auto folder = ns->GetFolderFromID(entryID_, storeID_);
+        if (!folder || folder->Class() != outlook::olFolder) return {};
+        return addin::getFolderPath(*folder);
+    } catch (...) {
+        addin_.log().logError("MQfolderPath");
+        return {};
+    }
+}
+
+void MsgQueue::timerTick() {
+    // Teardown may release the queue while a pass yields; it lives on until this tick returns.
+    auto self = weak_from_this().lock();
+    if (!filteringEnabled() || !items_) return;
+    if (secondsBetween(addin_.lastItemAdd(), now()) <= kQuietSeconds) return;
+    auto items = items_;
+    if (isInbox_) ProcessPreviousFromSenders(items, kInboxPreviousFromScanSeconds);
+    processMail(items);
+    if (!useUserProperties_ && minutesBetween(lastCacheCleanUp_, now()) >= cacheCleanIntervalMinutes_)
+        cleanProcessedCache();
+}
+
+void MsgQueue::processFolderMessages() {
+    try {
+        processMail(items_);
+        if (!useUserProperties_ && minutesBetween(lastCacheCleanUp_, now()) >= cacheCleanIntervalMinutes_)
+            cleanProcessedCache();
+    } catch (...) {
+        addin_.log().logError("processfoldermessages");
+    }
+}
+
+bool MsgQueue::hasMarker(outlook::Item& item) { return item.UserProperties()->Find(kMarkerName) != nullptr; }
+
+void MsgQueue::processMail(const std::shared_ptr<outlook::Items>& msgs) {
+    auto& log = addin_.log();
+    auto& ui = addin_.library().platform().ui;
+    try {
+        if (useUserProperties_ && !enabled_) return;
+        if (!msgs || msgs->Count() == 0 || Busy()) return;
+        int64_t sinceLast = minimumGapSeconds_;
+        try {
+            sinceLast = secondsBetween(lastCheckDate_, now());
+        } catch (...) {
+        }
+        if (sinceLast < minimumGapSeconds_) return;
+        if (!useUserProperties_ && !enabled_) {
+            if (sinceLast < kCacheModeRestartSeconds) return;
+            setEnabled(true);
+        }
+        OleDate start = now();
+        BusyScope busy(*this);
+
+        if (!useUserProperties_) {
+            scanFolderTable(msgs, scanUnreadOnly, storeID_);
+            return;
+        }
+
+        // The client refuses a filter on a field the folder does not know yet.
+        auto first = msgs->Item(1);
+        if (first && !hasMarker(*first)) {
+            first->UserProperties()->Add(kMarkerName, outlook::olDateTime, true);
+            first->Save();
+        }
+
+        std::string filter = "[CreationTime] >= '" + lastCheckDate_.plusDays(-kOneHour).toFilterText() +
+                             "' AND [Unread]=True AND [" + kMarkerName + "] = ''";
+        auto item = msgs->Find(filter);
+        if (!item) {
+            setEnabled(false);
+            log.LogErrorMessage("no candidate messages2. Disabling scanning");
+        } else {
+            classify::sendersOf(addin_).updateCachedLists();
+            int32_t count = 0;
+            bool found = false;
+            for (; item; item = msgs->FindNext()) {
+                if (!serviceAvailable() || !filteringEnabled()) return;
+                if (item->Class() == outlook::olMail) {
+                    log.LogErrorMessage("found message to check");
+                    if (!filteringEnabled() || !enabled_ || count >= batchSize_) break;
+                    checkMailItem(item, true, true);
+                    ++count;
+                    found = true;
+                    ui.doEvents();
+                } else {
+                    log.LogErrorMessage("ignoring non mail item");
+                }
+            }
+            if (!found) {
+                setEnabled(false);
+                log.LogErrorMessage("no candidate messages1. Disabling scanning");
+            }
+        }
+        lastCheckDate_ = start;
+    } catch (...) {
+        log.logError("ProcessMail");
+    }
+}
+
+bool MsgQueue::checkMailItem(std::shared_ptr<outlook::Item>& item, bool markChecked, bool moveIfSpam) {
+    auto& log = addin_.log();
+    auto& s = addin_.library().settings;
+    try {
+        log.LogErrorMessage("checkMailItems checking message " + item->Subject());
+        bool spam = classify::IncomingFilter(addin_).isJunkMail(item);
+        if (markChecked && useUserProperties_) {
+            auto marker = item->UserProperties()->Add(kMarkerName, outlook::olDateTime, true);
+            OleDate checkedAt = now();
+            marker->setValue(checkedAt);
+            log.LogErrorMessage("checkMailItem about to save with " + checkedAt.toIsoText());
+            item->Save();
+        }
+        if (spam) {
+            if (moveIfSpam) classify::IncomingFilter(addin_).processJunkMail(item);
+            if (addin_.outlookVersion() < kOldestMailClientWithoutIcon && noLegitimateMail_ && s.removeNewMailIcon)
+                clearNewMailIcon();
+            ++s.caught;
+        } else {
+            noLegitimateMail_ = false;
+        }
+        ++s.processed;
+        return spam;
+    } catch (...) {
+        PendingError error = currentError();
+        log.logError("checkMailItem", error);
+        if (text::icontains(error.description, "has been changed")) switchToCacheMode();
+        return false;
+    }
+}
+
+void MsgQueue::switchToCacheMode() {
+    if (isInbox_) {
+        addin_.library().settings.useuserprops = false;
+        addin_.settingsKey().writeFlag(false, "useuserprops");
+    }
+    useUserProperties_ = false;
+    LoadProcessedCache();
+}
+
+void MsgQueue::clearNewMailIcon() {
+    try {
+        addin_.library().platform().shell.removeNewMailNotifyIcon();
+    } catch (...) {
+    }
+}
+
+void MsgQueue::ProcessMsg(const std::shared_ptr<outlook::Item>& item) {
+    // A new message may arrive while a pass is running: that pass stays Busy until it ends.
+    BusyScope busy(*this);
+    try {
+        if (item->UnRead()) {
+            bool candidate = useUserProperties_ ? !hasMarker(*item) : !cache_.contains(text::lower(item->EntryID()));
+            if (candidate && serviceAvailable()) {
+                lastCheckDate_ = now();
+                auto checked = item;
+                checkMailItem(checked, true, true);
+                if (!useUserProperties_) cache_.add(text::lower(checked->EntryID()));
+            }
+        }
+    } catch (...) {
+        addin_.log().logError("ProcessMsg");
+    }
+}
+
+void MsgQueue::MQ_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
+    try {
+        if (!enabled_ || !filteringEnabled()) return;
+        addin_.log().LogErrorMessage("mq itemAdd " + entryID_ + " got message " + item->Subject());
+        if (item->Class() == outlook::olMail) ProcessMsg(item);
+    } catch (...) {
+        addin_.log().logError("MQ_ItemAdd");
+    }
+}
+
+void MsgQueue::ProcessPreviousFromSenders(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime) {
+    auto& log = addin_.log();
+    auto& ui = addin_.library().platform().ui;
+    try {
+        if (!enabled_ || !msgs || msgs->Count() == 0 || Busy()) return;
+        int64_t sinceLast = previousFromGapSeconds_;
+        try {
+            sinceLast = secondsBetween(previousFromRun_, now());
+        } catch (...) {
+        }
+        if (sinceLast < previousFromGapSeconds_) return;
+        BusyScope busy(*this);
+        previousFromRun_ = now();
+
+        std::string filter = "[Unread]=False AND [CreationTime] < '" + now().plusDays(-1).toFilterText() +
+                             " ' AND [CreationTime] > '" + previousFromMark_.toFilterText() + "'";
+        auto item = msgs->Find(filter);
+        OleDate start = now();
+        KeyedSet addresses;
+        OleDate lastExamined = previousFromMark_;
+        classify::MessageContent& content = classify::messageContentOf(addin_);
+        for (; item; item = msgs->FindNext()) {
+            if (item->Class() != outlook::olMail) continue;
+            if (!filteringEnabled() || !enabled_) break;
+            std::string address, name;
+            content.senderaddress(item, address, name);
+            if (!address.empty()) {
+                address = text::lower(address);
+                if (!addresses.Exists(address) && !classify::sendersOf(addin_).ispf(address)) {
+                    log.LogErrorMessage("try to add " + address);
+                    addresses.Add(address);
+                }
+            }
+            lastExamined = item->CreationTime();
+            ui.doEvents();
+            classify::Training(addin_).trainOnMessage(item, classify::kReadMailWeight);
+            if (secondsBetween(start, now()) >= scantime) break;
+        }
+        if (addresses.Count() != 0) {
+            classify::sendersOf(addin_).AddPreviousFrom(addresses);
+            previousFromMark_ = lastExamined;
+        }
+        savePreviousFromStamps();
+    } catch (...) {
+        log.logError("ProcessPreviousFromSenders");
+    }
+}
+
+void MsgQueue::checkTableRow(const std::shared_ptr<outlook::Items>&, const std::string& id, bool track,
+                             const std::string& storeId, std::vector<std::string>& moveList, int32_t& checked) {
+    auto& log = addin_.log();
+    std::string lowerId = text::lower(id);
+    if (track && cache_.contains(lowerId)) return;
+    std::shared_ptr<outlook::Item> item;
+    try {
+        item = addin_.nameSpace()->GetItemFromID(text::upper(id), storeId);
+    } catch (...) {
+    }
+    if (!item) {
+        log.LogErrorMessage("scanf message not found");
+        return;
+    }
+    if (item->Class() != outlook::olMail) {
+        log.LogErrorMessage("scanf not mailitem");
+        return;
+    }
+    bool spam = checkMailItem(item, track, false);
+    if (spam) moveList.push_back(text::upper(id));
+    else if (!useUserProperties_) cache_.add(lowerId);
+    log.LogErrorMessage("checking " + item->CreationTime().toIsoText());
+    ++checked;
+    if (scanProgress_ && (!isInbox_ || doScanFolder_) && (updateScanStatusWindow_ || isInbox_)) scanProgress_(checked);
+}
+
+bool MsgQueue::scanFolderTable(const std::shared_ptr<outlook::Items>& msgs, int32_t subset, const std::string& storeId) {
+    auto& log = addin_.log();
+    auto& platform = addin_.library().platform();
+    bool any = false;
+    BusyScope busy(*this);
+    try {
+        if (!filteringEnabled() || !msgs || msgs->Count() == 0) return false;
+        setEnabled(true);
+        doScanFolder_ = true;
+
+        auto table = platform.safeMail.CreateMAPITable(classify::safeMailProgId("MAPITable"));
+        table->setItem(msgs);
+        table->Filter().Clear();
+        safemail::BitmaskRestriction& restriction = table->Filter().SetKind(safemail::RES_BITMASK);
+        platform.ui.doEvents();
+        if (subset & scanUnreadOnly) restriction.relBMR = safemail::BMR_EQZ;
+        else if (subset & scanReadOnly) restriction.relBMR = safemail::BMR_NEZ;
+        restriction.ulPropTag = safemail::PR_MESSAGE_FLAGS;
+        restriction.ulMask = safemail::MSGFLAG_READ;
+        table->setColumns({safemail::PR_SUBJECT, safemail::PR_ENTRYID, safemail::PR_LONGTERM_ENTRYID_FROM_TABLE});
+
+        // From here one unreadable row or message must not end the scan.
+        std::vector<std::string> moveList;
+        bool more = false;
+        try {
+            more = table->FindFirst(true);
+        } catch (...) {
+        }
+        if (!more) {
+            log.LogErrorMessage("no candidate messages");
+        } else {
+            bool track = (subset & scanUntracked) == 0;
+            log.LogErrorMessage(std::string("scanf track: ") + text::formatBool(track));
+            int32_t checked = 0;
+            while (doScanFolder_ && more) {
+                try {
+                    platform.ui.doEvents();
+                    std::vector<safemail::PropValue> row = table->GetRow();
+                    if (row.size() < 3) {
+                        log.LogErrorMessage("scanf unable to get row");
+                    } else {
+                        std::string id = binaryToHex(row[2].isError() ? row[1].text() : row[2].text());
+                        checkTableRow(msgs, id, track, storeId, moveList, checked);
+                        any = true;
+                    }
+                } catch (...) {
+                }
+                try {
+                    more = table->FindNext(true);
+                } catch (...) {
+                    more = false;
+                }
+            }
+        }
+
+        for (size_t i = 0; i < moveList.size(); ++i) {
+            try {
+                auto item = addin_.nameSpace()->GetItemFromID(moveList[i], storeId);
+                if (item && item->Class() == outlook::olMail) {
+                    if (!doScanFolder_) break;
+                    classify::IncomingFilter(addin_).processJunkMail(item);
+                    if (!useUserProperties_) cache_.add(text::lower(moveList[i]));
+                }
+            } catch (...) {
+            }
+            if ((i + 1) % 10 == 0) platform.ui.doEvents();
+        }
+    } catch (...) {
+        log.logError("scanFolderTable");
+    }
+    setEnabled(false);
+    return any;
+}
+
+std::string MsgQueue::cacheFilePath() const { return addin_.dataFolder() + "/" + cacheFileName_; }
+
+void MsgQueue::LoadProcessedCache() {
+    if (cacheFileName_.empty()) return;
+    try {
+        cache_.load(addin_.library().platform().files, cacheFilePath());
+    } catch (...) {
+        // An unreadable file leaves what was read; those messages are merely checked again.
+    }
+}
+
+void MsgQueue::SaveProcessedCache() {
+    if (cacheFileName_.empty() || addin_.dataFolder().empty()) return;
+    try {
+        cache_.save(addin_.library().platform().files, cacheFilePath());
+    } catch (...) {
+        addin_.log().logError("SaveProcessedCache");
+    }
+}
+
+void MsgQueue::cleanProcessedCache() {
+    auto& ui = addin_.library().platform().ui;
+    try {
+        lastCacheCleanUp_ = now();
+        if (cache_.size() == 0) return;
+        std::vector<std::string> ids = cache_.snapshot();
+        auto ns = addin_.nameSpace();
+        if (!ns) return;
+        std::string storeId = isInbox_ ? ns->GetDefaultFolder(outlook::olFolderInbox)->StoreID() : storeID_;
+        addin_.log().LogErrorMessage("entered cleanprocessedcache");
+        for (size_t i = 0; i < ids.size(); ++i) {
+            std::shared_ptr<outlook::Item> item;
+            try {
+                item = ns->GetItemFromID(text::upper(ids[i]), storeId);
+            } catch (...) {
+            }
+            bool stillUnread = false;
+            try {
+                stillUnread = item && item->UnRead();
+            } catch (...) {
+            }
+            if (!stillUnread) cache_.remove(ids[i]);
+            if (i % 10 == 0) ui.doEvents();
+        }
+    } catch (...) {
+        addin_.log().logError("cleanProcessedCache");
+    }
+}
+
+void MsgQueue::saveTimeStamps() {
+    auto key = addin_.settingsKey();
+    key.writeDate(kLastRun, lastCheckDate_);
+    savePreviousFromStamps();
+    key.writeDate(kCacheCleaned, lastCacheCleanUp_);
+}
+
+void MsgQueue::savePreviousFromStamps() {
+    auto key = addin_.settingsKey();
+    key.writeDate(kPreviousFromRun, previousFromRun_);
+    key.writeDate(kPreviousFromMark, previousFromMark_);
+}
+
+}  // namespace tw::scan
