@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -19,7 +20,26 @@ namespace fs = std::filesystem;
 namespace {
 
 // Paths arrive as 8-bit text in the system code page, which is what the narrow path constructor expects.
-fs::path toPath(const std::string& path) { return fs::path(path); }
+// Off Windows, a drive path ("C:\\data\\x") is found below the folder named by TARNENGINE_DRIVE_C,
+// so a host that simulates a Windows user's disk can hand the engine the paths it hands everyone else.
+fs::path toPath(const std::string& path) {
+#if !defined(_WIN32)
+    bool drivePath = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    if (drivePath) {
+        char letter = static_cast<char>(path[0] & ~0x20);
+        const char* root = std::getenv((std::string("TARNENGINE_DRIVE_") + letter).c_str());
+        if (root && *root) {
+            std::string rest = path.substr(2);
+            for (char& c : rest)
+                if (c == '\\') c = '/';
+            while (!rest.empty() && rest.front() == '/') rest.erase(rest.begin());
+            return fs::path(root) / rest;
+        }
+    }
+#endif
+    return fs::path(path);
+}
 
 bool flushToDisk(std::FILE* file) {
     if (std::fflush(file) != 0) return false;

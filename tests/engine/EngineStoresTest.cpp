@@ -170,3 +170,19 @@ TEST(ReportQueue, KeepsIntactRecordsWhenOneIsTorn) {
 
 }  // namespace
 }  // namespace tarn::engine
+
+namespace tarn::engine {
+namespace {
+
+TEST(EngineFiles, DrivePathsAreFoundBelowTheFolderTheHostNamesForTheDrive) {
+    tw::test::TempFolder temp;
+    ::setenv("TARNENGINE_DRIVE_Q", temp.path().c_str(), 1);
+    ASSERT_TRUE(ensureDirectory("Q:\\Documents and Settings\\demo"));
+    ASSERT_TRUE(replaceFileAtomically("q:\\Documents and Settings\\demo\\store.db", "bytes"));
+    EXPECT_TRUE(std::filesystem::exists(temp.path() / "Documents and Settings/demo/store.db"));
+    EXPECT_EQ(readWholeFile(joinPath("Q:\\Documents and Settings\\demo", "store.db")), "bytes");
+    ::unsetenv("TARNENGINE_DRIVE_Q");
+}
+
+}  // namespace
+}  // namespace tarn::engine
