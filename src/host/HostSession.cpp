@@ -1,10 +1,16 @@
 // Wires the simulated platform to the add-in and runs one session of the mail client.
 #include "host/HostSession.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
+#include "addin/FolderPaths.h"
+#include "addin/OrvennaOutAddIn.h"
+#include "core/Error.h"
 #include "core/Text.h"
+#include "scan/MsgQueue.h"
 
 namespace tw::host {
 
@@ -14,6 +20,20 @@ constexpr int kConnectAtStartup = 1;   // ext_cm_Startup
 constexpr int kDisconnectByHost = 0;   // ext_dm_HostShutdown
 
 OleDate startOfSession() { return OleDate::fromCivil({2026, 12, 8, 9, 0, 0}); }
+
+// Messages arrive a second apart; afterwards the queue gets up to an hour of virtual time to finish.
+constexpr int64_t kGapBetweenMessagesMs = 1000;
+constexpr int64_t kQueueStepMs = 2000;
+constexpr int64_t kQueueTimeLimitMs = 3600 * 1000;
+
+std::string verdictOf(sim::SimItem& item, scan::MsgQueue* queue, const std::string& junkFolderName) {
+    auto folder = item.parentFolder();
+    if (folder && folder->Name() == junkFolderName) return "spam";
+    if (item.Class() != outlook::olMail) return "not mail";
+    bool checked = item.UserProperties()->Find(scan::MsgQueue::kMarkerName) != nullptr ||
+                   (queue && queue->processedCache().contains(text::lower(item.EntryID())));
+    return checked ? "legitimate" : "unchecked";
+}
 }  // namespace
 
 HostSession::HostSession(const Profile& profile, const RunOptions& options)
@@ -21,11 +41,17 @@ HostSession::HostSession(const Profile& profile, const RunOptions& options)
       libraries_(options.librarySearchFolders) {
     if (std::filesystem::exists(profile_.registryFile())) registry_ = sim::SimRegistry::loadFromFile(profile_.registryFile());
     files_ = std::make_unique<sim::SimFileSystem>(profile_.root());
+    // The engine is handed the same Windows paths as the add-in; it finds drive C in the profile.
+    ::setenv("TARNENGINE_DRIVE_C", (profile_.root() / "drive_c").string().c_str(), 1);
+    // The engine is handed the same Windows paths as the add-in; it finds drive C in the profile.
+    ::setenv("TARNENGINE_DRIVE_C", files_->hostPath("C:\\").string().c_str(), 1);
     loop_ = std::make_unique<sim::SimEventLoop>(startOfSession());
     ui_ = std::make_unique<sim::SimUserInterface>(*loop_);
     platform_ = std::make_unique<platform::Platform>(
-        platform::Platform{registry_, *files_, shell_, *ui_, *loop_, libraries_});
+        platform::Platform{registry_, *files_, shell_, *ui_, *loop_, libraries_, safeMail_});
     client_ = std::make_unique<sim::SimMailClient>(*loop_);
+    safeMail_.setClient(client_.get());
+    client_->openStore(profile_.mailStore(), [](const std::string& line) { std::cerr << "mail store: " << line << "\n"; });
     client_->comAddIns()->addIns_.push_back(
         std::make_shared<sim::SimCOMAddIn>("Belcastra Tarnwick Outlook Add-In", kAddinProgId));
     library_ = std::make_unique<addin::AddinLibrary>(*platform_);
@@ -36,13 +62,55 @@ HostSession::HostSession(const Profile& profile, const RunOptions& options)
 HostSession::~HostSession() = default;
 
 void HostSession::run() {
-    auto explorer = client_->openExplorer();
-    connect_->AddinInstance_OnConnection(client_->application(), kConnectAtStartup, kAddinProgId);
+    startAddin();
+    deliverMail();
     loop_->advance(static_cast<int64_t>(options_.runSeconds) * 1000);
-    client_->closeExplorer(explorer);
+    stopAddin();
+    ran_ = true;
+}
+
+void HostSession::startAddin() {
+    explorer_ = client_->openExplorer();
+    connect_->AddinInstance_OnConnection(client_->application(), kConnectAtStartup, kAddinProgId);
+}
+
+void HostSession::stopAddin() {
+    if (explorer_) client_->closeExplorer(explorer_);
+    explorer_.reset();
     connect_->AddinInstance_OnDisconnection(kDisconnectByHost);
     registry_.saveToFile(profile_.registryFile());
-    ran_ = true;
+}
+
+void HostSession::deliverMail() {
+    auto files = messagesToDeliver(profile_.root() / "incoming", options_.deliver);
+    if (files.empty()) return;
+    std::vector<std::shared_ptr<sim::SimItem>> items;
+    for (const auto& file : files) {
+        DeliveryRecord record{file.path.filename().string(), {}, {}, {}};
+        try {
+            items.push_back(client_->deliverFile(file.path));
+            record.subject = items.back()->Subject();
+            if (file.fromIncoming) std::filesystem::remove(file.path);
+        } catch (const Error& e) {
+            items.push_back(nullptr);
+            record.verdict = "not delivered: " + e.description();
+        }
+        deliveries_.push_back(std::move(record));
+        loop_->advance(kGapBetweenMessagesMs);
+    }
+
+    addin::OrvennaOutAddIn* addin = connect_->addin();
+    auto queue = addin ? addin->inboxQueue() : nullptr;
+    for (int64_t waited = 0; queue && (queue->Enabled() || queue->Busy()) && waited < kQueueTimeLimitMs;
+         waited += kQueueStepMs)
+        loop_->advance(kQueueStepMs);
+
+    const std::string junkName = library_->settings.junkfolderName;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!items[i]) continue;
+        deliveries_[i].verdict = verdictOf(*items[i], queue.get(), junkName);
+        if (auto folder = items[i]->parentFolder()) deliveries_[i].folder = addin::getFolderPath(*folder);
+    }
 }
 
 std::string HostSession::logFileHostPath() const {
@@ -54,6 +122,11 @@ void HostSession::printSummary(std::ostream& out) const {
     out << "Virtual time: " << startOfSession().toIsoText() << " to " << loop_->now().toIsoText() << "\n";
     out << "Explorers open at the end: " << client_->explorers()->Count() << "\n";
     out << "Message boxes shown: " << ui_->boxes.size() << "\n";
+    if (!deliveries_.empty()) {
+        printDeliveries(out, deliveries_);
+        out << "Counters: processed " << library_->settings.processed << ", caught " << library_->settings.caught
+            << "\n";
+    }
     std::ifstream log(logFileHostPath(), std::ios::binary);
     size_t lines = 0;
     for (std::string line; std::getline(log, line);) ++lines;

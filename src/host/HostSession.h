@@ -8,6 +8,7 @@
 
 #include "addin/AddinLibrary.h"
 #include "addin/Connect.h"
+#include "host/MailDelivery.h"
 #include "host/Profile.h"
 #include "platform/Platform.h"
 #include "sim/SimEventLoop.h"
@@ -15,6 +16,7 @@
 #include "sim/SimLibraryLoader.h"
 #include "sim/SimMailClient.h"
 #include "sim/SimRegistry.h"
+#include "sim/SimSafeMail.h"
 #include "sim/SimShell.h"
 #include "sim/SimUserInterface.h"
 
@@ -25,6 +27,8 @@ struct RunOptions {
     int runSeconds = 10;
     /// Folders searched for the stand-in libraries (the engine).
     std::vector<std::string> librarySearchFolders;
+    /// Message files, or folders of them, delivered after the profile's incoming folder.
+    std::vector<std::string> deliver;
 };
 
 class HostSession {
@@ -36,10 +40,17 @@ public:
     /// Starts the client with one explorer, connects the add-in, lets virtual time run, closes the
     /// explorer (which tears the add-in down), disconnects and saves the registry.
     void run();
+    /// The first and last part of run: open the explorer and connect the add-in; then close the
+    /// explorer, disconnect and save the registry. For commands that use the add-in in between.
+    void startAddin();
+    void stopAddin();
+    /// The connected add-in, or null.
+    addin::OrvennaOutAddIn* addin() { return connect_->addin(); }
     /// A short account of the run for the user.
     void printSummary(std::ostream& out) const;
 
     sim::SimMailClient& client() { return *client_; }
+    sim::SimSafeMail& safeMail() { return safeMail_; }
     sim::SimRegistry& registry() { return registry_; }
     sim::SimFileSystem& files() { return *files_; }
     sim::SimShell& shell() { return shell_; }
@@ -48,7 +59,12 @@ public:
     addin::AddinLibrary& library() { return *library_; }
     std::string logFileHostPath() const;
 
+    const std::vector<DeliveryRecord>& deliveries() const { return deliveries_; }
+
 private:
+    /// Delivers the incoming and named messages one by one, then lets the queue finish.
+    void deliverMail();
+
     Profile profile_;
     RunOptions options_;
     sim::SimRegistry registry_;
@@ -57,10 +73,13 @@ private:
     std::unique_ptr<sim::SimEventLoop> loop_;
     std::unique_ptr<sim::SimUserInterface> ui_;
     sim::SimLibraryLoader libraries_;
+    sim::SimSafeMail safeMail_;
     std::unique_ptr<platform::Platform> platform_;
     std::unique_ptr<sim::SimMailClient> client_;
     std::unique_ptr<addin::AddinLibrary> library_;
     std::unique_ptr<addin::Connect> connect_;
+    std::vector<DeliveryRecord> deliveries_;
+    std::shared_ptr<sim::SimExplorer> explorer_;
     bool ran_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include "host/HostSession.h"
 #include "host/Profile.h"
 #include "host/SettingsCommands.h"
+#include "host/TrainCommand.h"
 
 namespace {
 
@@ -28,6 +29,13 @@ const char* const kUsage =
     "  run [--seconds N]   start the client with one explorer, connect the add-in, let N seconds\n"
     "                      of virtual time pass (default 10), close the explorer (which shuts the\n"
     "                      add-in down), save the registry and print a summary.\n"
+    "      --deliver FILE_OR_FOLDER ...\n"
+    "                      first deliver these messages (RFC 5322 files, or every file of a\n"
+    "                      folder) into the Inbox one by one, after those dropped into the\n"
+    "                      profile's incoming/ folder (which are removed once delivered); the\n"
+    "                      add-in checks each as it arrives and virtual time runs until its queue\n"
+    "                      is idle. The summary lists each message with its verdict and the\n"
+    "                      folder it ended in, and the counters of checked and caught messages.\n"
     "  set NAME=VALUE ...  store settings in the profile's registry as the add-in stores them, for\n"
     "                      example threshold=85 EnableTarnwick=0 blockedCountries=cn,Russia.\n"
     "                      Flags take 1 or 0 (true or false); thresholds a number from 0 to 100;\n"
@@ -35,7 +43,11 @@ const char* const kUsage =
     "                      is checked first: an unknown name, a value of the wrong form or outside\n"
     "                      the range the add-in accepts is refused and then nothing is written.\n"
     "  show settings       list every setting in force as NAME=VALUE, \"(default)\" marking the\n"
-    "                      values that are the defaults. Changes nothing.\n";
+    "                      values that are the defaults. Changes nothing.\n"
+    "  train --spam FOLDER ... --ham FOLDER ...\n"
+    "                      train the profile's scoring engine on message files: each FOLDER is a\n"
+    "                      message file, a folder of them or a Maildir. Spam trains as blocked\n"
+    "                      mail, ham as approved mail; progress is shown as it goes.\n";
 
 int fail(const std::string& message) {
     std::cerr << "tarnwick: " << message << "\n(see tarnwick --help)\n";
@@ -56,6 +68,7 @@ int main(int argc, char** argv) {
     std::string command;
     std::vector<std::string> operands;  // what follows "set" or "show"
     tw::host::RunOptions options;
+    tw::host::TrainRequest training;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -72,6 +85,17 @@ int main(int argc, char** argv) {
                 return fail("--seconds needs a number, not \"" + args[i] + "\"");
             }
             if (options.runSeconds < 0) return fail("--seconds cannot be negative");
+        } else if (a == "--deliver") {
+            if (command != "run") return fail("--deliver belongs to run");
+            size_t before = options.deliver.size();
+            while (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') options.deliver.push_back(args[++i]);
+            if (options.deliver.size() == before) return fail("--deliver needs a message file or folder");
+        } else if (a == "--spam" || a == "--ham") {
+            if (command != "train") return fail(a + " belongs to train");
+            auto& into = a == "--spam" ? training.spam : training.ham;
+            size_t before = into.size();
+            while (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') into.emplace_back(args[++i]);
+            if (into.size() == before) return fail(a + " needs a message file or folder");
         } else if (command.empty() && !a.empty() && a[0] != '-') {
             command = a;
         } else if ((command == "set" || command == "show") && !a.empty() && a[0] != '-') {
@@ -81,7 +105,10 @@ int main(int argc, char** argv) {
         }
     }
     if (command.empty()) return fail("no command given");
-    if (command != "run" && command != "set" && command != "show") return fail("unknown command \"" + command + "\"");
+    if (command != "run" && command != "set" && command != "show" && command != "train")
+        return fail("unknown command \"" + command + "\"");
+    if (command == "train" && training.spam.empty() && training.ham.empty())
+        return fail("train needs --spam or --ham with message files or folders");
     if (command == "set" && operands.empty()) return fail("set needs at least one NAME=VALUE");
     if (command == "show" && (operands.size() != 1 || operands[0] != "settings")) return fail("show takes \"settings\"");
     if (command != "run" && options.runSeconds != tw::host::RunOptions{}.runSeconds)
@@ -96,8 +123,14 @@ int main(int argc, char** argv) {
             return 0;
         }
         tw::sim::SimFileSystem probe(profile.root());
-        options.librarySearchFolders = {probe.hostPath(tw::host::Profile::kLibraryFolder).string(), executableFolder()};
+        // The stand-in engine: installed beside the program, or where the build puts it.
+        options.librarySearchFolders = {probe.hostPath(tw::host::Profile::kLibraryFolder).string(), executableFolder(),
+                                        executableFolder() + "/../../engine"};
         tw::host::HostSession session(profile, options);
+        if (command == "train") {
+            tw::host::trainEngine(session, training, std::cout);
+            return 0;
+        }
         session.run();
         session.printSummary(std::cout);
         return 0;

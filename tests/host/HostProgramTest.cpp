@@ -23,11 +23,19 @@ TEST(HostProgram, ARunOverTheDemoProfileLeavesTheLogOfAWholeSession) {
     host::Profile profile(temp.path() / "profile");
     profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
     {
-        host::HostSession session(profile);
+        host::RunOptions options;
+        options.librarySearchFolders = {TW_ENGINE_DIR};
+        host::HostSession session(profile, options);
         session.run();
         std::ostringstream summary;
         session.printSummary(summary);
         EXPECT_NE(summary.str().find("report.txt"), std::string::npos);
+        // The demo's trained engine sorts the demo's incoming mail.
+        for (const auto& delivery : session.deliveries()) {
+            bool spam = delivery.source.rfind("spam-", 0) == 0;
+            EXPECT_EQ(delivery.verdict, spam ? "spam" : "legitimate") << delivery.source;
+        }
+        EXPECT_EQ(session.deliveries().size(), 6u);
     }
     std::string log = readFile(profile.root() / "drive_c/Program Files/Tarnwick/report.txt");
     EXPECT_NE(log.find("TW Version: "), std::string::npos);

@@ -105,7 +105,7 @@ TEST(SettingsCommands, ARunRepairsBadSettingsAndLogsAtTheRepairedLevel) {
     std::string log = readFile(profile.root() / "drive_c/Program Files/Tarnwick/report.txt");
     EXPECT_TRUE(has(log, "AddExpl 0"));
     EXPECT_TRUE(has(log, "tw_initialize got 0"));
-    EXPECT_FALSE(has(log, "Error #"));
+    EXPECT_FALSE(has(log, "InitHandler : Error #"));
 }
 
 }  // namespace

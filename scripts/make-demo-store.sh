@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Remakes the demo profile's trained engine store from the shared mail corpus:
+#   scripts/make-demo-store.sh [CORPUS] [TARNWICK]
+# It trains on every tenth legitimate message and every fourth spam (by sorted file name), leaving
+# out the messages the demo profile itself delivers, so the demo sorts mail it has never seen.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+corpus=${1:-../shared/corpus}
+tarnwick=${2:-build/release/src/host/tarnwick}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+mkdir -p "$work/ham" "$work/spam"
+demo_ids=$(ls demo/profile/mail/cur demo/profile/incoming 2>/dev/null | grep -oE '(ham|spam)-[0-9]+' | sed 's/.*-//' || true)
+pick() {  # folder, step, offset, target
+  ls "$corpus/$1" | awk -v s="$2" -v o="$3" 'NR % s == o' | while read -r f; do
+    id=${f%%.*}
+    grep -qx "$id" <<<"$demo_ids" || cp "$corpus/$1/$f" "$4/"
+  done
+}
+pick ham 10 1 "$work/ham"
+pick spam 4 1 "$work/spam"
+
+"$tarnwick" --profile "$work/profile" train --spam "$work/spam" --ham "$work/ham"
+store="drive_c/Documents and Settings/demo/Application Data/Microsoft/Outlook/tarnwords.db"
+cp "$work/profile/$store" "demo/profile/$store"
+echo "demo store: demo/profile/$store"

@@ -1,0 +1,32 @@
+// Trains the profile's scoring engine from folders of messages the user chooses.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+#include "host/HostSession.h"
+
+namespace tw::host {
+
+struct TrainRequest {
+    std::vector<std::filesystem::path> spam;
+    std::vector<std::filesystem::path> ham;
+};
+
+struct TrainResult {
+    int spamTrained = 0;
+    int hamTrained = 0;
+    int skipped = 0;
+};
+
+/// The message files of a folder (a plain folder of files or a Maildir with cur/ and new/), sorted;
+/// a file given directly is taken as it is.
+std::vector<std::filesystem::path> messageFiles(const std::filesystem::path& source);
+
+/// Starts the add-in over the session so the engine gets the profile's own options, trains every
+/// message (spam as blocked mail, ham as approved mail), then shuts down so the engine saves its store.
+/// Progress goes to `progress`; a source that does not exist raises tw::Error before anything is trained.
+TrainResult trainEngine(HostSession& session, const TrainRequest& request, std::ostream& progress);
+
+}  // namespace tw::host

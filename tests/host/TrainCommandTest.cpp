@@ -1,0 +1,67 @@
+// Training the profile's engine from message folders, and what that does to the next run.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "core/Error.h"
+#include "host/HostSession.h"
+#include "host/TrainCommand.h"
+#include "support/TempFolder.h"
+
+namespace tw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(TrainCommand, TrainsTheProfilesStoreFromFilesAndMaildirs) {
+    TempFolder temp;
+    host::Profile profile(temp.path() / "profile");
+    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    const fs::path store =
+        profile.root() / "drive_c/Documents and Settings/demo/Application Data/Microsoft/Outlook/tarnwords.db";
+    fs::remove(store);
+
+    // A Maildir of spam and a plain folder of ham.
+    fs::create_directories(temp.path() / "spam/cur");
+    fs::create_directories(temp.path() / "ham");
+    fs::copy(TW_SOURCE_DIR "/tests/engine/data/spam-base64.eml", temp.path() / "spam/cur/1:2,S");
+    fs::copy(TW_SOURCE_DIR "/tests/engine/data/spam-html-qp.eml", temp.path() / "spam/cur/2:2,S");
+    fs::copy(TW_SOURCE_DIR "/tests/engine/data/ham-list.eml", temp.path() / "ham/one.eml");
+
+    host::RunOptions options;
+    options.librarySearchFolders = {TW_ENGINE_DIR};
+    std::ostringstream progress;
+    {
+        host::HostSession session(profile, options);
+        auto result = host::trainEngine(session, {{temp.path() / "spam"}, {temp.path() / "ham"}}, progress);
+        EXPECT_EQ(result.spamTrained, 2);
+        EXPECT_EQ(result.hamTrained, 1);
+        EXPECT_EQ(result.skipped, 0);
+    }
+    EXPECT_NE(progress.str().find("3 of 3"), std::string::npos);
+    EXPECT_TRUE(fs::exists(store)) << "the engine keeps its store in the profile's data folder";
+}
+
+TEST(TrainCommand, AMissingSourceIsRefusedBeforeAnythingIsTrained) {
+    TempFolder temp;
+    host::Profile profile(temp.path() / "profile");
+    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    host::RunOptions options;
+    options.librarySearchFolders = {TW_ENGINE_DIR};
+    host::HostSession session(profile, options);
+    std::ostringstream progress;
+    EXPECT_THROW(host::trainEngine(session, {{temp.path() / "nowhere"}, {}}, progress), Error);
+    EXPECT_EQ(progress.str(), "");
+}
+
+TEST(TrainCommand, WithoutAnEngineTheUserIsToldSo) {
+    TempFolder temp;
+    host::Profile profile(temp.path() / "profile");
+    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    host::HostSession session(profile, {});
+    std::ostringstream progress;
+    EXPECT_THROW(host::trainEngine(session, {{}, {TW_SOURCE_DIR "/tests/engine/data/ham-list.eml"}}, progress), Error);
+}
+
+}  // namespace
+}  // namespace tw::test
