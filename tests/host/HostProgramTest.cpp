@@ -11,13 +11,6 @@
 namespace tw::test {
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 TEST(HostProgram, ARunOverTheDemoProfileLeavesTheLogOfAWholeSession) {
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");

@@ -11,13 +11,6 @@
 namespace tw::test {
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 void writeRegistry(const host::Profile& profile, const std::string& orvennaValues) {
     std::ofstream(profile.registryFile(), std::ios::binary)
         << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvenna]\r\n" << orvennaValues

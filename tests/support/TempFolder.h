@@ -1,8 +1,10 @@
-// A fresh temporary folder for one test, removed with everything in it afterwards.
+// A fresh temporary folder for one test, removed with everything in it afterwards, and file contents.
 #pragma once
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -30,5 +32,10 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+inline std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 }  // namespace tw::test
