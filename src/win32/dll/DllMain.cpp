@@ -4,8 +4,10 @@
 
 #include <new>
 
+#include "core/AnsiText.h"
 #include "core/Error.h"
 #include "win32/AddInKey.h"
+#include "win32/TextEncoding.h"
 #include "win32/Win32Registry.h"
 
 namespace {
@@ -38,7 +40,11 @@ HRESULT guarded(Action action) {
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(instance);
+        // The user's list files are plain text in the system's code page, as older tools write them.
+        tw::ansi::installConverters(tw::win32::utf8ToAnsi, tw::win32::ansiToUtf8);
+    }
     return TRUE;
 }
 
