@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fails when a Windows header is included outside src/win32/, or a POSIX header inside a portable subsystem.
+# Fails when a Windows header is included outside src/win32/ and the Windows test programs, or a POSIX header inside a portable subsystem.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,10 +8,10 @@ windows_headers='windows|winreg|ole2|oleauto|objbase|shellapi|tlhelp32|psapi|shl
 posix_headers='unistd|dlfcn|fcntl|dirent|pthread|sys/[a-z_]+'
 status=0
 
-# Only the Windows adapters may see the Windows API.
+# Only the Windows adapters, and the test programs that run under Wine, may see the Windows API.
 if found=$(grep -rnEi "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"](${windows_headers})\.h[>\"]" "${sources[@]}" \
-    --exclude-dir=build --exclude-dir=.git . | grep -v '^\./src/win32/'); then
-  echo "check-layout: Windows headers outside src/win32/:"
+    --exclude-dir=build --exclude-dir=.git . | grep -vE '^\./(src/win32|tests/wine)/'); then
+  echo "check-layout: Windows headers outside src/win32/ and tests/wine/:"
   echo "$found"
   status=1
 fi

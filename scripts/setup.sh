@@ -8,9 +8,17 @@ packages=(
   libgmime-3.0-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686
-  wine wine32:i386
+  wine
   bogofilter
 )
+
+# The Windows tests run under 32-bit Wine where this machine can start 32-bit programs, and
+# otherwise built for 64-bit Windows under 64-bit Wine (tests/wine/run.sh makes the same choice).
+if bash "$(dirname "$0")/can-run-i386.sh"; then
+  packages+=(wine32:i386)
+else
+  packages+=(wine64 g++-mingw-w64-x86-64)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -32,7 +40,7 @@ fi
 
 export DEBIAN_FRONTEND=noninteractive
 # The 32-bit Wine runtime comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 "${sudo[@]}" apt-get update -q
