@@ -40,6 +40,7 @@ public:
             }
     }
     size_t count() const { return entries_.size(); }
+    void clear() { entries_.clear(); }
     std::vector<std::shared_ptr<T>> values() const {
         std::vector<std::shared_ptr<T>> out;
         for (const auto& e : entries_) out.push_back(e.second);

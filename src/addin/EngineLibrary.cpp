@@ -5,16 +5,21 @@
 #include <cstring>
 #include <vector>
 
+#include "core/AnsiText.h"
 #include "core/Error.h"
 
 namespace tw::addin {
 
 namespace {
 
-/// A NUL-terminated copy the engine may write into.
+/// A NUL-terminated copy, in the system's code page, that the engine may write into.
 class Buffer {
 public:
-    explicit Buffer(const std::string& text) : bytes_(text.begin(), text.end()) { bytes_.push_back('\0'); }
+    explicit Buffer(const std::string& text) {
+        const std::string converted = ansi::fromUtf8(text);
+        bytes_.assign(converted.begin(), converted.end());
+        bytes_.push_back('\0');
+    }
     char* get() { return bytes_.data(); }
 
 private:
@@ -57,7 +62,7 @@ std::string EngineLibrary::TW_getOption(int32_t engine, const std::string& name,
     int32_t status = bind(getOption_, "TW_getOption")(engine, n.get(), buffer.data(), &size);
     if (result) *result = status;
     buffer.back() = '\0';
-    return std::string(buffer.data());
+    return ansi::toUtf8(buffer.data());
 }
 
 int32_t EngineLibrary::TW_score(int32_t engine, const std::string& headers, const std::string& body,
@@ -86,7 +91,7 @@ int32_t EngineLibrary::TW_getMessageInfo(int32_t message, const std::string& nam
     // The size out is the text length plus one; never trust it beyond the buffer.
     size_t length = size > 0 ? static_cast<size_t>(size - 1) : 0;
     length = std::min(length, std::strlen(buffer.data()));
-    text.assign(buffer.data(), length);
+    text = ansi::toUtf8(std::string_view(buffer.data(), length));
     return status;
 }
 

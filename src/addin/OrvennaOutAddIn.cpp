@@ -29,7 +29,23 @@ OrvennaOutAddIn::OrvennaOutAddIn(AddinLibrary& library)
     : library_(library), platform_(library.platform()), engine_(library.platform().libraries) {}
 
 // The queue saves its state through this object when it ends, so it goes while everything else is whole.
-OrvennaOutAddIn::~OrvennaOutAddIn() { inboxQueue_.reset(); }
+// The log outlives this object: it must not keep asking it for facts.
+OrvennaOutAddIn::~OrvennaOutAddIn() {
+    inboxQueue_.reset();
+    dropWindowWrappers();
+    if (auto* log = library_.log()) {
+        log->setFactsProvider(nullptr);
+        log->setAddinsProvider(nullptr);
+    }
+}
+
+void OrvennaOutAddIn::dropWindowWrappers() {
+    // A wrapper refers to this object; once unhooked and dropped, a window closed later reaches nothing.
+    for (const auto& wrapper : library_.colExplWraps.values()) wrapper->detach();
+    for (const auto& wrapper : library_.colInspWraps.values()) wrapper->detach();
+    library_.colExplWraps.clear();
+    library_.colInspWraps.clear();
+}
 
 diag::AddinFacts OrvennaOutAddIn::facts() {
     diag::AddinFacts f = diag::factsFromShell(platform_.shell);
@@ -156,6 +172,7 @@ void OrvennaOutAddIn::UnInitHandler() {
     auto& log = this->log();
     try {
         log.LogErrorMessage("UnInitHandler()");
+        dropWindowWrappers();
         onNewExplorer_.reset();
         onNewInspector_.reset();
         onBeforeFolderSwitch_.reset();

@@ -99,6 +99,7 @@ public:
 private:
     diag::AddinFacts facts();
     void cleanupSafeMail();
+    void dropWindowWrappers();
 
     AddinLibrary& library_;
     platform::Platform& platform_;

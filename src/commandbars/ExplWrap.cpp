@@ -33,6 +33,14 @@ void ExplWrap::m_objExpl_Activate() { rememberCurrentFolder(); }
 
 void ExplWrap::m_objExpl_FolderSwitch() { rememberCurrentFolder(); }
 
+void ExplWrap::detach() {
+    for (Subscription* s : {&onActivate_, &onDeactivate_, &onBeforeFolderSwitch_, &onFolderSwitch_, &onSelectionChange_,
+                            &onViewSwitch_, &onClose_})
+        s->reset();
+    m_CurrentFolder_.reset();
+    m_objExpl_.reset();
+}
+
 void ExplWrap::m_objExpl_Close() {
     // Keep the wrapper alive until this handler ends: removing it from the list drops the last owner.
     auto self = shared_from_this();

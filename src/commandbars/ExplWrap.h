@@ -34,6 +34,8 @@ public:
     void m_objExpl_SelectionChange() {}
     void m_objExpl_ViewSwitch() {}
     void m_objExpl_Close();
+    /// Stops following the window and lets go of it; the add-in calls this at teardown.
+    void detach();
 
     const std::string& currentFolderName() const { return currentFolderName_; }
 

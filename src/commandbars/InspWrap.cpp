@@ -26,6 +26,14 @@ void InspWrap::setItem(std::shared_ptr<outlook::Item> item, int itemClass) {
     }
 }
 
+void InspWrap::detach() {
+    onActivate_.reset();
+    onDeactivate_.reset();
+    onClose_.reset();
+    item_.reset();
+    m_objInsp_.reset();
+}
+
 void InspWrap::m_objInsp_Close() {
     auto self = shared_from_this();
     auto& log = addin_.log();

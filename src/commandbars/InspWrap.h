@@ -32,6 +32,8 @@ public:
     void m_objInsp_Activate() {}
     void m_objInsp_Deactivate() {}
     void m_objInsp_Close();
+    /// Stops following the window and lets go of it; the add-in calls this at teardown.
+    void detach();
 
 private:
     addin::OrvennaOutAddIn& addin_;

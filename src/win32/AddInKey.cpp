@@ -22,6 +22,15 @@ void registerAddInKey(platform::Registry& registry) {
 
 void unregisterAddInKey(platform::Registry& registry) {
     if (registry.keyExists(Hive::CurrentUser, kAddInKeyPath)) registry.deleteTree(Hive::CurrentUser, kAddInKeyPath);
+    // Registering made the levels above when the client had never made them; empty, they go too.
+    for (const char* parent : {"Software\\Microsoft\\Office\\Outlook\\Addins", "Software\\Microsoft\\Office\\Outlook",
+                               "Software\\Microsoft\\Office"}) {
+        if (!registry.keyExists(Hive::CurrentUser, parent)) continue;
+        if (!registry.subkeyNames(Hive::CurrentUser, parent).empty() ||
+            !registry.valueNames(Hive::CurrentUser, parent).empty())
+            break;
+        registry.deleteKey(Hive::CurrentUser, parent);
+    }
 }
 
 }  // namespace tw::win32

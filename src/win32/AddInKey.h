@@ -10,7 +10,8 @@ extern const char* const kAddInKeyPath;
 
 /// Writes the key with the display name, the description and load behaviour 3 (load at start-up).
 void registerAddInKey(platform::Registry& registry);
-/// Removes the key and anything below it; a key already gone is not an error.
+/// Removes the key and anything below it, and the levels above it that are left empty; a key
+/// already gone is not an error.
 void unregisterAddInKey(platform::Registry& registry);
 
 }  // namespace tw::win32

@@ -1,7 +1,10 @@
 // The engine's functions are bound by file name at their first call.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "addin/EngineLibrary.h"
+#include "core/AnsiText.h"
 #include "core/Error.h"
 #include "sim/SimLibraryLoader.h"
 
@@ -43,6 +46,22 @@ TEST(EngineLibrary, BindsAtTheFirstCallAndPassesTexts) {
     ASSERT_GE(calls.size(), 5u);
     EXPECT_EQ(calls[calls.size() - 5], "TW_constructor(Outlook,C:\\Program Files\\Tarnwick)");
     EXPECT_EQ(calls.back(), "TW_destructor(" + std::to_string(handle) + ")");
+}
+
+// Windows installs converters to the system's code page; every text crosses them both ways.
+TEST(EngineLibrary, TextsCrossInTheSystemCodePage) {
+    ansi::installConverters([](std::string_view t) { return "<" + std::string(t) + ">"; },
+                            [](std::string_view t) { return "[" + std::string(t) + "]"; });
+    sim::SimLibraryLoader loader({TW_TEST_ENGINE_DIR});
+    addin::EngineLibrary engine(loader);
+    int32_t handle = engine.TW_constructor("Outlook", "C:\\Caf\xc3\xa9");
+    const std::string option = engine.TW_getOption(handle, "min_training");
+    engine.TW_destructor(handle);
+    ansi::installConverters(nullptr, nullptr);
+
+    EXPECT_EQ(option.front(), '[');
+    auto calls = callsOf(loader);
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "TW_constructor(<Outlook>,<C:\\Caf\xc3\xa9>)"), calls.end());
 }
 
 TEST(EngineLibrary, AMissingLibraryMakesEveryCallFail) {

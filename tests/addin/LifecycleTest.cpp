@@ -98,6 +98,32 @@ TEST(Teardown, LastExplorerCloseTearsDownAndDisconnectionRepeatsItSafely) {
     EXPECT_EQ(h.connect.addin(), nullptr);
 }
 
+// The user unticks the add-in while windows are open: the windows closed afterwards must reach
+// nothing of the add-in, which is gone (AddressSanitizer watches this test).
+TEST(Teardown, WindowsClosedAfterDisconnectionReachNothingOfTheAddin) {
+    AddinHarness h;
+    auto first = h.client.openExplorer();
+    h.connectAddin();
+    auto second = h.client.openExplorer();
+    auto inspector = h.client.openInspector(h.client.deliver("open while unticked"));
+    ASSERT_EQ(h.library.colExplWraps.count(), 2u);
+    ASSERT_EQ(h.library.colInspWraps.count(), 1u);
+
+    h.disconnectAddin();
+    EXPECT_EQ(h.connect.addin(), nullptr);
+    EXPECT_EQ(h.library.colExplWraps.count(), 0u);
+    EXPECT_EQ(h.library.colInspWraps.count(), 0u);
+
+    const size_t logSize = h.logText().size();
+    h.client.closeInspector(inspector);
+    h.client.closeExplorer(second);
+    h.client.closeExplorer(first);
+    EXPECT_EQ(h.logText().size(), logSize) << "a closed window reached the add-in after it was gone";
+
+    // The log no longer asks the vanished add-in for its facts when it dumps the configuration.
+    h.library.log()->logCurrentConfiguration();
+}
+
 TEST(Teardown, ClosingOneOfTwoExplorersKeepsTheAddinRunning) {
     AddinHarness h;
     auto first = h.client.openExplorer();

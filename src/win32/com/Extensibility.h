@@ -32,7 +32,10 @@ enum ExtensibilityDispId : DISPID {
     DISPID_OnBeginShutdown = 5,
 };
 
-/// A dual interface: IDispatch first, then the five events in this order.
+/// A dual interface: IDispatch first, then the five events in this order. COM interfaces have no
+/// virtual destructor: their objects are destroyed by Release.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 struct IDTExtensibility2 : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, ext_ConnectMode connectMode,
                                                    IDispatch* addInInst, SAFEARRAY** custom) = 0;
@@ -41,5 +44,6 @@ struct IDTExtensibility2 : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
     virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
 };
+#pragma GCC diagnostic pop
 
 }  // namespace tw::win32

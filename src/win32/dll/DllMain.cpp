@@ -6,11 +6,29 @@
 
 #include "core/AnsiText.h"
 #include "core/Error.h"
-#include "win32/AddInKey.h"
+#include "dll/ComObjects.h"
+#include "dll/ModuleState.h"
+#include "dll/ServerRegistration.h"
 #include "win32/TextEncoding.h"
 #include "win32/Win32Registry.h"
 
 namespace {
+
+HINSTANCE thisLibrary = nullptr;
+
+/// The library's own file, as InprocServer32 names it.
+std::string libraryPath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(thisLibrary, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) throw tw::Error(static_cast<long>(GetLastError()), "DllRegisterServer", "Cannot read the library's file name");
+        if (length < buffer.size()) return tw::win32::toUtf8(std::wstring_view(buffer.data(), length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+IUnknown* makeConnect() { return static_cast<tw::win32::IDTExtensibility2*>(new tw::win32::ConnectObject()); }
+IUnknown* makeInspWrap() { return new tw::win32::InspWrapObject(); }
 
 /// The HRESULT a COM caller understands for an error raised inside the add-in.
 HRESULT resultOf(const tw::Error& error) {
@@ -41,6 +59,7 @@ extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     if (reason == DLL_PROCESS_ATTACH) {
+        thisLibrary = instance;
         DisableThreadLibraryCalls(instance);
         // The user's list files are plain text in the system's code page, as older tools write them.
         tw::ansi::installConverters(tw::win32::utf8ToAnsi, tw::win32::ansiToUtf8);
@@ -48,26 +67,37 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     return TRUE;
 }
 
-// No COM object can exist yet, so nothing keeps the library loaded.
-STDAPI DllCanUnloadNow() { return S_OK; }
+STDAPI DllCanUnloadNow() { return tw::win32::ModuleState::instance().canUnload() ? S_OK : S_FALSE; }
 
-STDAPI DllGetClassObject(REFCLSID /*classId*/, REFIID /*interfaceId*/, LPVOID* object) {
+STDAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, LPVOID* object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    tw::win32::ClassFactory::Make make = nullptr;
+    if (IsEqualCLSID(classId, tw::win32::CLSID_Connect)) make = makeConnect;
+    if (IsEqualCLSID(classId, tw::win32::CLSID_InspWrap)) make = makeInspWrap;
+    if (!make) return CLASS_E_CLASSNOTAVAILABLE;
+    tw::win32::ClassFactory* factory = nullptr;
+    try {
+        factory = new tw::win32::ClassFactory(make);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    const HRESULT hr = factory->QueryInterface(interfaceId, object);
+    factory->Release();
+    return hr;
 }
 
 STDAPI DllRegisterServer() {
     return guarded([] {
         tw::win32::Win32Registry registry;
-        tw::win32::registerAddInKey(registry);
+        tw::win32::registerServer(registry, libraryPath());
     });
 }
 
 STDAPI DllUnregisterServer() {
     return guarded([] {
         tw::win32::Win32Registry registry;
-        tw::win32::unregisterAddInKey(registry);
+        tw::win32::unregisterServer(registry);
     });
 }
 
