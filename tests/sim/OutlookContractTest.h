@@ -1,0 +1,170 @@
+// The object-model port's contract: one suite that both the simulated client and the Windows
+// adapter over the stand-in client pass, so the two keep one behaviour.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/Error.h"
+#include "platform/Outlook.h"
+
+namespace tw::contract {
+
+/// A mail client with one store "Personal Folders" and its default folders, seen through the port,
+/// and the hands of its user and its transport.
+class OutlookWorld {
+public:
+    virtual ~OutlookWorld() = default;
+    virtual std::shared_ptr<outlook::Application> application() = 0;
+    /// A message arrives in the Inbox as the transport delivers it (ItemAdd); answers its entry id.
+    virtual std::string deliver(const std::string& senderAddress, const std::string& subject) = 0;
+    /// The user opens and closes a main window on the Inbox.
+    virtual void openExplorer() = 0;
+    virtual void closeLastExplorer() = 0;
+};
+
+struct OutlookWorldFactory {
+    std::string name;
+    std::function<std::unique_ptr<OutlookWorld>()> make;
+};
+
+class OutlookContractTest : public ::testing::TestWithParam<OutlookWorldFactory> {
+protected:
+    void SetUp() override {
+        world = GetParam().make();
+        app = world->application();
+        ns = app->GetNamespace("MAPI");
+        inbox = ns->GetDefaultFolder(outlook::olFolderInbox);
+    }
+
+    std::unique_ptr<OutlookWorld> world;
+    std::shared_ptr<outlook::Application> app;
+    std::shared_ptr<outlook::NameSpace> ns;
+    std::shared_ptr<outlook::Folder> inbox;
+};
+
+inline long errorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const Error& e) {
+        return e.number() == 0 ? -1 : e.number();
+    }
+    return 0;
+}
+
+TEST_P(OutlookContractTest, DefaultFoldersSitInTheStoreAndNewFoldersAreFoundByName) {
+    EXPECT_EQ(inbox->Name(), "Inbox");
+    EXPECT_EQ(inbox->Class(), outlook::olFolder);
+    EXPECT_FALSE(inbox->EntryID().empty());
+    EXPECT_FALSE(inbox->StoreID().empty());
+    EXPECT_EQ(ns->GetDefaultFolder(outlook::olFolderSentMail)->Name(), "Sent Items");
+
+    auto root = inbox->Parent();
+    EXPECT_EQ(root->Name(), "Personal Folders");
+    EXPECT_NE(errorOf([&] { root->Parent(); }), 0) << "a store's top folder has no parent folder";
+    EXPECT_EQ(ns->Folders()->Item(1)->Name(), "Personal Folders");
+
+    auto made = root->Folders()->Add("Caught", outlook::olFolderMail);
+    EXPECT_EQ(made->Name(), "Caught");
+    EXPECT_EQ(root->Folders()->Item("Caught")->EntryID(), made->EntryID());
+    EXPECT_EQ(made->Parent()->EntryID(), root->EntryID());
+    EXPECT_NE(errorOf([&] { root->Folders()->Item("No Such Folder"); }), 0);
+    EXPECT_EQ(ns->GetFolderFromID(made->EntryID(), made->StoreID())->Name(), "Caught");
+}
+
+TEST_P(OutlookContractTest, FiltersFindRestrictAndQuoteTheirTexts) {
+    world->deliver("ann@a.example", "first");
+    world->deliver("bob@b.example", "o'clock");
+    world->deliver("cy@c.example", "first");
+    auto items = inbox->Items();
+    ASSERT_EQ(items->Count(), 3);
+
+    auto found = items->Find("[Subject] = 'first'");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->Subject(), "first");
+    auto next = items->FindNext();
+    ASSERT_TRUE(next);
+    EXPECT_NE(next->EntryID(), found->EntryID());
+    EXPECT_FALSE(items->FindNext());
+
+    auto quoted = items->Find("[Subject] = " + outlook::quoteFilterText("o'clock"));
+    ASSERT_TRUE(quoted);
+    EXPECT_EQ(quoted->Subject(), "o'clock");
+
+    found->setUnRead(false);
+    found->Save();
+    EXPECT_EQ(items->Restrict("[UnRead] = True")->Count(), 2);
+    EXPECT_EQ(items->Restrict("[UnRead] = False")->Count(), 1);
+    EXPECT_NE(errorOf([&] { items->Find("[Subject] = 'unclosed"); }), 0) << "a malformed filter raises";
+}
+
+TEST_P(OutlookContractTest, UserPropertiesKeepTheirValuesAndTakePartInFilters) {
+    const std::string id = world->deliver("ann@a.example", "marked");
+    world->deliver("bob@b.example", "unmarked");
+    auto item = ns->GetItemFromID(id, inbox->StoreID());
+    ASSERT_TRUE(item);
+    EXPECT_FALSE(item->UserProperties()->Find("tarnwickd"));
+
+    auto property = item->UserProperties()->Add("tarnwickd", outlook::olText, true);
+    property->setValue(std::string("checked"));
+    item->Save();
+
+    auto again = ns->GetItemFromID(id, inbox->StoreID());
+    auto stored = again->UserProperties()->Find("tarnwickd");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(std::get<std::string>(stored->Value()), "checked");
+    EXPECT_EQ(stored->Type(), outlook::olText);
+
+    auto unchecked = inbox->Items()->Restrict("[tarnwickd] = ''");
+    ASSERT_EQ(unchecked->Count(), 1) << "a property never set compares as empty text";
+    EXPECT_EQ(unchecked->Item(1)->Subject(), "unmarked");
+    EXPECT_NE(errorOf([&] { ns->GetItemFromID("00DEADBEEF", inbox->StoreID()); }), 0);
+}
+
+TEST_P(OutlookContractTest, NewItemsReachSubscribersUntilTheyLetGoAndMoveAnswersTheMovedItem) {
+    auto items = inbox->Items();
+    std::vector<std::string> arrived;
+    Subscription subscription = items->ItemAdd().connect([&](std::shared_ptr<outlook::Item> item) {
+        arrived.push_back(item->Subject());
+    });
+    world->deliver("ann@a.example", "one");
+    ASSERT_EQ(arrived, std::vector<std::string>{"one"});
+
+    auto junk = inbox->Parent()->Folders()->Add("Junk Here", outlook::olFolderMail);
+    auto junkItems = junk->Items();
+    int movedIn = 0;
+    Subscription junkSubscription = junkItems->ItemAdd().connect([&](std::shared_ptr<outlook::Item>) { ++movedIn; });
+    auto moved = items->Item(1)->Move(*junk);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->Subject(), "one");
+    EXPECT_EQ(moved->Parent()->EntryID(), junk->EntryID());
+    EXPECT_EQ(inbox->Items()->Count(), 0);
+    EXPECT_EQ(movedIn, 1);
+
+    subscription.reset();
+    world->deliver("bob@b.example", "two");
+    EXPECT_EQ(arrived.size(), 1u) << "a subscription let go still hears new mail";
+}
+
+TEST_P(OutlookContractTest, AClosingExplorerStillCountsWhileItsCloseRuns) {
+    auto explorers = app->Explorers();
+    std::shared_ptr<outlook::Explorer> opened;
+    Subscription onNew = explorers->NewExplorer().connect([&](std::shared_ptr<outlook::Explorer> e) { opened = e; });
+    world->openExplorer();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->CurrentFolder()->Name(), "Inbox");
+    EXPECT_EQ(app->Explorers()->Count(), 1);
+    ASSERT_TRUE(app->ActiveExplorer());
+
+    int countDuringClose = -1;
+    Subscription onClose = opened->Close().connect([&] { countDuringClose = app->Explorers()->Count(); });
+    world->closeLastExplorer();
+    EXPECT_EQ(countDuringClose, 1);
+    EXPECT_EQ(app->Explorers()->Count(), 0);
+    EXPECT_FALSE(app->ActiveExplorer());
+}
+
+}  // namespace tw::contract
