@@ -2,6 +2,7 @@
 #include "addin/OrvennaOutAddIn.h"
 
 #include "addin/DataFolder.h"
+#include "addin/FolderPaths.h"
 #include "classify/IncomingFilter.h"
 #include "classify/MessageContent.h"
 #include "commandbars/ExplWrap.h"
@@ -11,6 +12,7 @@
 #include "core/Text.h"
 #include "scan/InboxQueueStartup.h"
 #include "scan/MsgQueue.h"
+#include "scan/NewMail.h"
 #include "senders/Senders.h"
 #include "settings/SettingsLoader.h"
 #include "settings/SettingsWriters.h"
@@ -140,6 +142,13 @@ settings::SettingsKey OrvennaOutAddIn::settingsKey() {
     return settings::SettingsKey(platform_.registry, library_.settingsKeyPath);
 }
 
+std::string OrvennaOutAddIn::folderPath(outlook::Folder& folder) { return getFolderPath(folder); }
+
+std::shared_ptr<outlook::Folder> OrvennaOutAddIn::folderAtPath(const std::string& path, bool create) {
+    if (!objOutlook_) return nullptr;
+    return findFolderByPath(*objOutlook_, path, create);
+}
+
 void OrvennaOutAddIn::identifyVersion() {
     version_ = addin::identifyVersion(objOutlook_->Version(), platform_.registry);
 }
@@ -248,7 +257,7 @@ void OrvennaOutAddIn::colInsp_NewInspector(const std::shared_ptr<outlook::Inspec
 void OrvennaOutAddIn::objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) {}
 
 void OrvennaOutAddIn::myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
-    classify::IncomingFilter(*this).myOlItems_ItemAdd(item);
+    scan::myOlItems_ItemAdd(*this, item);
 }
 
 void OrvennaOutAddIn::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {

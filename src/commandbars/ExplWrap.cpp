@@ -1,7 +1,7 @@
 // Explorer window events: folder tracking and shut-down on the last close.
 #include "commandbars/ExplWrap.h"
 
-#include "addin/OrvennaOutAddIn.h"
+#include "commandbars/CommandBarsHost.h"
 
 namespace tw::commandbars {
 

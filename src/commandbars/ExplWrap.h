@@ -6,18 +6,15 @@
 #include <memory>
 #include <string>
 
+#include "commandbars/CommandBarsHost.h"
 #include "core/Event.h"
 #include "platform/Outlook.h"
-
-namespace tw::addin {
-class OrvennaOutAddIn;
-}
 
 namespace tw::commandbars {
 
 class ExplWrap : public std::enable_shared_from_this<ExplWrap> {
 public:
-    explicit ExplWrap(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+    explicit ExplWrap(CommandBarsHost& addin) : addin_(addin) {}
     ExplWrap(const ExplWrap&) = delete;
     ExplWrap& operator=(const ExplWrap&) = delete;
 
@@ -42,7 +39,7 @@ public:
 private:
     void rememberCurrentFolder();
 
-    addin::OrvennaOutAddIn& addin_;
+    CommandBarsHost& addin_;
     std::shared_ptr<outlook::Explorer> m_objExpl_;
     int16_t key_ = 0;
     std::shared_ptr<outlook::Folder> m_CurrentFolder_;
