@@ -17,6 +17,8 @@
 #include "help/HelpWindow.h"
 #include "platform/Outlook.h"
 #include "scan/ScanHost.h"
+#include "senders/ApproveBlock.h"
+#include "senders/CommandHost.h"
 #include "settings/RegistryAccess.h"
 
 namespace tw::senders {
@@ -28,7 +30,7 @@ class MsgQueue;
 
 namespace tw::addin {
 
-class OrvennaOutAddIn : public scan::ScanHost, public commandbars::CommandBarsHost {
+class OrvennaOutAddIn : public scan::ScanHost, public commandbars::CommandBarsHost, public senders::CommandHost {
 public:
     explicit OrvennaOutAddIn(AddinLibrary& library);
     ~OrvennaOutAddIn() override;
@@ -89,7 +91,7 @@ public:
     engineapi::Bounce bounce() { return engineapi::Bounce(engine_, [this] { return engineHandle_; }); }
     /// The sender lists; exist once start-up got past the engine.
     senders::Senders* senders() override { return senders_.get(); }
-    help::HelpWindow* helpWindow() { return help_.get(); }
+    help::HelpWindow* helpWindow() override { return help_.get(); }
 
     /// Reads message texts for the filter, training and the commands; exists once start-up got that far.
     classify::MessageContent* content() override { return content_.get(); }
@@ -100,6 +102,20 @@ public:
     platform::Platform& platform() override { return platform_; }
     std::string folderPath(outlook::Folder& folder) override;
     std::shared_ptr<outlook::Folder> folderAtPath(const std::string& path, bool create) override;
+    // What the commands and the toolbar need.
+    senders::ApproveBlock& commands() override { return *commands_; }
+    bool& newExplorerFlag() override { return library_.newExplorerFlag; }
+    commandbars::ExplorerBars* explorerBars() override { return bars_.get(); }
+    settings::Countries* countries() override { return library_.countries.get(); }
+    std::string senderAddressOf(const std::shared_ptr<outlook::Item>& item) override;
+    void getMessageCountries(const std::shared_ptr<outlook::Item>& item, KeyedSet& countries) override;
+    void trainOnMessage(const std::shared_ptr<outlook::Item>& item, int32_t weight) override;
+    bool hasReachedMinimumTraining() override;
+    void checkIfUserWantsMinTraining() override;
+    bool isJunkMail(const std::shared_ptr<outlook::Item>& item) override;
+    void processJunkMail(const std::shared_ptr<outlook::Item>& item) override;
+    void reportMessages(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind) override;
+    void refreshEngineOptions() override { initializeEngineOptions(false); }
     void setLastItemAdd(OleDate when) override { lastItemAdd_ = when; }
 
 private:
@@ -124,6 +140,8 @@ private:
     std::shared_ptr<safemail::MAPIUtils> objMAPIUtils_;
     std::unique_ptr<classify::MessageContent> content_;
     std::shared_ptr<scan::MsgQueue> inboxQueue_;
+    std::unique_ptr<senders::ApproveBlock> commands_;
+    std::unique_ptr<commandbars::ExplorerBars> bars_;
 
     Subscription onNewExplorer_, onNewInspector_, onBeforeFolderSwitch_, onInboxAdd_, onSentAdd_;
 

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "diag/CErrorHandler.h"
+#include "help/HelpWindow.h"
+#include "senders/ApproveBlock.h"
 #include "platform/Outlook.h"
 #include "platform/Platform.h"
 #include "settings/RegistryAccess.h"
@@ -13,6 +15,7 @@
 namespace tw::commandbars {
 
 class ExplWrap;
+class ExplorerBars;
 class InspWrap;
 
 class CommandBarsHost {
@@ -30,6 +33,15 @@ public:
     /// Take a closing window's wrapper off the add-in's lists; raise when the key names another wrapper.
     virtual void KillExpl(int16_t key, const ExplWrap& wrapper) = 0;
     virtual void KillInsp(int16_t key, const InspWrap& wrapper) = 0;
+
+    /// The approve and block commands.
+    virtual senders::ApproveBlock& commands() = 0;
+    /// Nothing before start-up made it.
+    virtual help::HelpWindow* helpWindow() = 0;
+    /// Set by the new-explorer handler until the new window's first selection change.
+    virtual bool& newExplorerFlag() = 0;
+    /// The explorer toolbar and menu the add-in built, for the wrappers to refresh.
+    virtual ExplorerBars* explorerBars() = 0;
 
 protected:
     CommandBarsHost() = default;

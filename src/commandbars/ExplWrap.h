@@ -25,16 +25,24 @@ public:
     int16_t Key() const { return key_; }
 
     void m_objExpl_Activate();
-    void m_objExpl_Deactivate() {}
-    void m_objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) {}
+    void m_objExpl_Deactivate() { saveSettingToolbarShow(); }
+    void m_objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) { saveSettingToolbarShow(); }
     void m_objExpl_FolderSwitch();
-    void m_objExpl_SelectionChange() {}
+    void m_objExpl_SelectionChange();
     void m_objExpl_ViewSwitch() {}
     void m_objExpl_Close();
     /// Stops following the window and lets go of it; the add-in calls this at teardown.
     void detach();
 
     const std::string& currentFolderName() const { return currentFolderName_; }
+
+    /// Finds this window's toolbar and shows or hides it as the setting says, with the Help entries.
+    void RefreshToolbar();
+    /// Writes the toolbar's visibility to the settings store (and keeps it in the record).
+    void SaveToolbarExplSetting();
+    /// Keeps the toolbar's visibility in the record only.
+    void saveSettingToolbarShow();
+    void MOutlookHelpButtons();
 
 private:
     void rememberCurrentFolder();
@@ -45,6 +53,7 @@ private:
     std::shared_ptr<outlook::Folder> m_CurrentFolder_;
     std::string currentFolderName_;
     std::string currentFolderEntryId_;
+    std::shared_ptr<office::CommandBar> toolbar_;
     Subscription onActivate_, onDeactivate_, onBeforeFolderSwitch_, onFolderSwitch_, onSelectionChange_,
         onViewSwitch_, onClose_;
 };
