@@ -178,32 +178,52 @@ IClassFactory* newFactory(std::function<IUnknown*()> create) {
     return new FunctionFactory(std::move(create));
 }
 
+namespace {
+
+/// Writes <root>\<subkey>\CLSID; true when the key was made here (and must be removed at the end).
+bool writeProgIdKey(HKEY root, const std::wstring& subkey, const wchar_t* clsid, LONG& rc) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    rc = RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, &disposition);
+    if (rc != ERROR_SUCCESS) return false;
+    rc = RegSetValueW(key, L"CLSID", REG_SZ, clsid, static_cast<DWORD>(wcslen(clsid) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return disposition == REG_CREATED_NEW_KEY;
+}
+
+void removeProgIdKey(HKEY root, const std::wstring& subkey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        RegDeleteKeyW(key, L"CLSID");
+        RegCloseKey(key);
+    }
+    RegDeleteKeyW(root, subkey.c_str());
+}
+
+}  // namespace
+
 ClassRegistration::ClassRegistration(const std::string& progId, const CLSID& clsid, IClassFactory* factory)
     : progId_(win32::toWide(progId)) {
     status_ = CoRegisterClassObject(clsid, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
     if (FAILED(status_)) return;
     wchar_t text[64] = {};
     StringFromGUID2(clsid, text, 64);
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, keyOf(progId_).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, &disposition);
+    LONG rc = ERROR_SUCCESS;
+    wroteKey_ = writeProgIdKey(HKEY_CURRENT_USER, keyOf(progId_), text, rc);
     if (rc == ERROR_SUCCESS) {
-        wroteKey_ = disposition == REG_CREATED_NEW_KEY;
-        rc = RegSetValueW(key, L"CLSID", REG_SZ, text, static_cast<DWORD>(wcslen(text) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        // Wine's CLSIDFromProgID reads the machine's classes only, not the user's: write the
+        // ProgID there too when the user's key is not seen.
+        CLSID found{};
+        if (FAILED(CLSIDFromProgID(progId_.c_str(), &found)) || !IsEqualCLSID(found, clsid))
+            wroteMachineKey_ = writeProgIdKey(HKEY_CLASSES_ROOT, progId_, text, rc);
     }
     status_ = rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(rc));
 }
 
 ClassRegistration::~ClassRegistration() {
     if (cookie_) CoRevokeClassObject(cookie_);
-    if (!wroteKey_) return;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyOf(progId_).c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-        RegDeleteKeyW(key, L"CLSID");
-        RegCloseKey(key);
-    }
-    RegDeleteKeyW(HKEY_CURRENT_USER, keyOf(progId_).c_str());
+    if (wroteKey_) removeProgIdKey(HKEY_CURRENT_USER, keyOf(progId_));
+    if (wroteMachineKey_) removeProgIdKey(HKEY_CLASSES_ROOT, progId_);
 }
 
 }  // namespace tw::standin

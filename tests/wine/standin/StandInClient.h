@@ -48,7 +48,8 @@ struct AddInResult {
 };
 
 /// Registers a class object in this process under a ProgID while alive: CoRegisterClassObject
-/// (in-process, multiple use) and HKEY_CURRENT_USER\Software\Classes\<ProgID>\CLSID.
+/// (in-process, multiple use) and HKEY_CURRENT_USER\Software\Classes\<ProgID>\CLSID (under Wine,
+/// whose CLSIDFromProgID does not read the user's classes, HKEY_CLASSES_ROOT\<ProgID> too).
 class ClassRegistration {
 public:
     ClassRegistration(const std::string& progId, const CLSID& clsid, IClassFactory* factory);
@@ -61,11 +62,11 @@ public:
 private:
     std::wstring progId_;
     DWORD cookie_ = 0;
-    bool wroteKey_ = false;
+    bool wroteKey_ = false, wroteMachineKey_ = false;
     HRESULT status_ = E_FAIL;
 };
 
-/// A class factory that makes objects with a function (for test classes).
+/// A class factory that makes objects with a function (for test classes); the caller owns its reference.
 IClassFactory* newClassFactory(IUnknown* (*create)());
 
 /// The ProgIDs of the safe-mail test classes the client registers while it lives.
