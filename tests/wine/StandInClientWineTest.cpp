@@ -336,6 +336,49 @@ TEST(StandInClientTest, SafeMailClassesAreCreatedByProgIdAndReadSenderAndHeaders
     EXPECT_EQ(static_cast<unsigned long>(scode), 0x8004010FUL);
 }
 
+TEST(StandInClientTest, MapiTableWalksTheRowsItsBitMaskRestrictionLetThrough) {
+    StandInClient client;
+    auto read = mail("seen");
+    read.unread = false;
+    client.addMail(kInbox, read);
+    std::string unreadId = client.addMail(kInbox, mail("new"));
+    auto items = object(folder(client.application(), 6).get(), L"Items");
+
+    CLSID clsid{};
+    Ref<IDispatch> table;
+    ASSERT_EQ(CLSIDFromProgID(L"TarnwickRedemption.TarnwickMAPITable", &clsid), S_OK);
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(table.put())), S_OK);
+    EXPECT_EQ(invoke(table.get(), L"Item", DISPATCH_PROPERTYPUTREF, {o(items.get())}), S_OK);
+    auto restriction = object(object(table.get(), L"Filter").get(), L"SetKind", {n(6)});
+    put(restriction.get(), L"ulPropTag", n(0x0E070003));
+    put(restriction.get(), L"ulMask", n(1));
+    put(restriction.get(), L"relBMR", n(0));  // read bit clear: unread only
+    SAFEARRAY* tags = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+    Variant subjectTag = n(0x0037001E), idTag = n(0x0FFF0102);
+    LONG i = 0;
+    SafeArrayPutElement(tags, &i, subjectTag.get());
+    i = 1;
+    SafeArrayPutElement(tags, &i, idTag.get());
+    Variant columns;
+    V_VT(columns.get()) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(columns.get()) = tags;
+    put(table.get(), L"Columns", columns);
+
+    EXPECT_EQ(number(table.get(), L"RowCount"), 1);
+    EXPECT_EQ(get(table.get(), L"FindFirst", {Variant::boolean(true)}).asText(), L"True");
+    Variant row = get(table.get(), L"GetRow");
+    ASSERT_EQ(row.type(), VT_ARRAY | VT_VARIANT);
+    Variant subject, id;
+    i = 0;
+    SafeArrayGetElement(V_ARRAY(row.get()), &i, subject.get());
+    i = 1;
+    SafeArrayGetElement(V_ARRAY(row.get()), &i, id.get());
+    EXPECT_EQ(subject.asText(), L"new");
+    ASSERT_EQ(id.type(), VT_ARRAY | VT_UI1);
+    EXPECT_EQ(V_ARRAY(id.get())->rgsabound[0].cElements, unreadId.size() / 2);
+    EXPECT_EQ(get(table.get(), L"FindNext", {Variant::boolean(true)}).asText(), L"False");
+}
+
 TEST(StandInClientTest, InjectedFaultsRaiseComErrorsForTheirCountOnly) {
     StandInClient client;
     client.addMail(kInbox, mail("fragile"));

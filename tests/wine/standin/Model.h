@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,8 @@ Ref<DispObject> makeAddressEntry(const std::wstring& name, const std::wstring& a
 Ref<DispObject> makeRecipients(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item);
 /// "Name <address>" or a bare address.
 std::shared_ptr<RecipientData> parseRecipient(const std::wstring& text);
+/// The items of a stand-in Items object in its order, or nothing for another object.
+std::optional<std::vector<std::shared_ptr<ItemData>>> itemsOf(IDispatch* object);
 /// The item behind a stand-in MailItem's dispatch pointer, or null.
 std::shared_ptr<ItemData> itemOf(IDispatch* object);
 /// Explorer actions shared by the client API and the objects.
@@ -142,6 +145,7 @@ void closeInspector(Model& model, int id);
 // The safe-mail test classes (SafeMail.cpp).
 Ref<DispObject> makeSafeMailItem(const std::shared_ptr<Model>& model);
 Ref<DispObject> makeMapiUtils(const std::shared_ptr<Model>& model);
+Ref<DispObject> makeMapiTable();
 /// A class factory that makes objects with a function.
 IClassFactory* newFactory(std::function<IUnknown*()> create);
 /// A message property by tag as the safe-mail classes read it; VT_EMPTY when absent.

@@ -1,6 +1,7 @@
 // The stand-in client's object model as IDispatch objects: application, name space, folders, items, windows, add-ins.
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 
 #include "ConnectionPoints.h"
 #include "Model.h"
@@ -382,7 +383,7 @@ public:
         });
     }
 
-private:
+    /// The items in the collection's order.
     std::vector<std::shared_ptr<ItemData>> list() const {
         std::vector<std::shared_ptr<ItemData>> items;
         if (live_) {
@@ -400,6 +401,8 @@ private:
         }
         return items;
     }
+
+private:
     std::vector<std::shared_ptr<ItemData>> matching(const std::wstring& filter) const {
         sim::FilterExpression expression(win32::toUtf8(filter));
         std::vector<std::shared_ptr<ItemData>> matches;
@@ -774,6 +777,12 @@ std::shared_ptr<RecipientData> parseRecipient(const std::wstring& text) {
     }
     if (recipient->name.empty()) recipient->name = recipient->address;
     return recipient;
+}
+
+std::optional<std::vector<std::shared_ptr<ItemData>>> itemsOf(IDispatch* object) {
+    auto* items = standInAs<ItemsObject>(object);
+    if (!items) return std::nullopt;
+    return items->list();
 }
 
 std::shared_ptr<ItemData> itemOf(IDispatch* object) {

@@ -89,6 +89,186 @@ private:
     std::shared_ptr<Model> m_;
 };
 
+
+/// The restriction a table's filter holds; only bit masks are known.
+struct Restriction {
+    bool active = false;
+    long propTag = 0, mask = 0, relation = 0;  // relation: 0 all masked bits clear, 1 some set
+};
+
+class RestrictionObject : public DispObject {
+public:
+    explicit RestrictionObject(std::shared_ptr<Restriction> r) : r_(std::move(r)) {
+        number(L"ulPropTag", &Restriction::propTag);
+        number(L"ulMask", &Restriction::mask);
+        number(L"relBMR", &Restriction::relation);
+    }
+
+private:
+    void number(const wchar_t* name, long Restriction::*field) {
+        property(name, [this, field](Call& c) { c.ret((*r_).*field); }, [this, field](Call& c) { (*r_).*field = c.valueInt(); });
+    }
+    std::shared_ptr<Restriction> r_;
+};
+
+class TableFilterObject : public DispObject {
+public:
+    explicit TableFilterObject(std::shared_ptr<Restriction> r) : r_(std::move(r)) {
+        method(L"Clear", [this](Call&) { *r_ = Restriction{}; });
+        method(L"SetKind", [this](Call& c) {
+            if (c.toInt(0) != 6) raise(E_INVALIDARG, L"Only bit-mask restrictions are supported.");  // RES_BITMASK
+            *r_ = Restriction{};
+            r_->active = true;
+            c.ret(make<RestrictionObject>(r_).get());
+        });
+    }
+
+private:
+    std::shared_ptr<Restriction> r_;
+};
+
+/// A SAFEARRAY of VARIANTs holding the values given.
+Variant variantArray(const std::vector<Variant>& values) {
+    Variant result;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(values.size()));
+    for (LONG i = 0; i < static_cast<LONG>(values.size()); ++i)
+        SafeArrayPutElement(array, &i, const_cast<VARIANT*>(&values[static_cast<size_t>(i)].value()));
+    V_VT(result.get()) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(result.get()) = array;
+    return result;
+}
+
+/// Binary MAPI values travel as arrays of bytes; entry ids are their hexadecimal text's bytes.
+Variant binaryFromHex(const std::wstring& hex) {
+    Variant result;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(hex.size() / 2));
+    for (LONG i = 0; i < static_cast<LONG>(hex.size() / 2); ++i) {
+        BYTE b = static_cast<BYTE>(std::stoul(hex.substr(static_cast<size_t>(i) * 2, 2), nullptr, 16));
+        SafeArrayPutElement(array, &i, &b);
+    }
+    V_VT(result.get()) = VT_ARRAY | VT_UI1;
+    V_ARRAY(result.get()) = array;
+    return result;
+}
+
+class MapiTableObject : public DispObject {
+public:
+    MapiTableObject() {
+        property(L"Item", [this](Call& c) { c.ret(items_.get()); },
+                 [this](Call& c) {
+                     Variant value(c.value());
+                     IDispatch* object = V_VT(value.get()) == VT_DISPATCH ? V_DISPATCH(value.get()) : nullptr;
+                     if (!itemsOf(object)) raise(E_INVALIDARG, L"Item must be an Items collection of this mail client.");
+                     items_ = object;
+                     at_ = -1;
+                 });
+        method(L"Filter", [this](Call& c) { c.ret(make<TableFilterObject>(restriction_).get()); });
+        property(L"Columns", [this](Call& c) {
+                     std::vector<Variant> tags;
+                     for (long tag : columns_) tags.push_back(Variant::integer(tag));
+                     c.ret(variantArray(tags));
+                 },
+                 [this](Call& c) { setColumns(c.value()); });
+        method(L"RowCount", [this](Call& c) {
+            long count = 0;
+            for (const auto& item : rows())
+                if (matches(*item)) ++count;
+            c.ret(count);
+        });
+        method(L"GoToFirst", [this](Call&) { at_ = -1; });
+        method(L"FindFirst", [this](Call& c) {
+            bool forward = !c.has(0) || c.toBool(0);
+            rows_ = rows();
+            at_ = forward ? -1 : static_cast<long>(rows_.size());
+            c.ret(step(forward));
+        });
+        method(L"FindNext", [this](Call& c) {
+            if (rows_.empty()) rows_ = rows();
+            c.ret(step(!c.has(0) || c.toBool(0)));
+        });
+        method(L"GetRow", [this](Call& c) {
+            if (at_ < 0 || at_ >= static_cast<long>(rows_.size())) return;
+            c.ret(row(*rows_[static_cast<size_t>(at_)]));
+        });
+        method(L"GetRows", [this](Call& c) {
+            if (rows_.empty()) rows_ = rows();
+            std::vector<Variant> batch;
+            for (long wanted = c.toInt(0); wanted > 0 && step(true); --wanted) batch.push_back(row(*rows_[static_cast<size_t>(at_)]));
+            c.ret(variantArray(batch));
+        });
+    }
+
+private:
+    std::vector<std::shared_ptr<ItemData>> rows() const {
+        if (!items_) raise(E_FAIL, L"Item is not set.");
+        return itemsOf(items_.get()).value_or(std::vector<std::shared_ptr<ItemData>>{});
+    }
+    bool matches(const ItemData& item) const {
+        if (!restriction_->active) return true;
+        Variant value = messageField(item, static_cast<unsigned long>(restriction_->propTag));
+        long bits = value.type() == VT_I4 ? V_I4(value.get()) : 0;
+        bool clear = (bits & restriction_->mask) == 0;
+        return restriction_->relation == 0 ? clear : !clear;
+    }
+    /// Moves to the next matching row in that direction; false (past the end) when there is none.
+    bool step(bool forward) {
+        long size = static_cast<long>(rows_.size());
+        for (long i = forward ? at_ + 1 : at_ - 1; i >= 0 && i < size; i += forward ? 1 : -1) {
+            if (matches(*rows_[static_cast<size_t>(i)])) {
+                at_ = i;
+                return true;
+            }
+        }
+        at_ = forward ? size : -1;
+        return false;
+    }
+    Variant row(const ItemData& item) const {
+        std::vector<Variant> values;
+        for (long tag : columns_) {
+            Variant value;
+            if (tag == 0x0FFF0102 || tag == 0x66700102) value = binaryFromHex(item.entryId);  // PR_ENTRYID, long-term id
+            else value = messageField(item, static_cast<unsigned long>(tag));
+            if (value.type() == VT_EMPTY) {
+                V_VT(value.get()) = VT_ERROR;
+                V_ERROR(value.get()) = kNotFound;
+            }
+            values.push_back(value);
+        }
+        return variantArray(values);
+    }
+    void setColumns(const VARIANT& value) {
+        Variant copy(value);
+        VARIANT* v = copy.get();
+        if (V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
+        if (!(V_VT(v) & VT_ARRAY)) raise(E_INVALIDARG, L"Columns must be an array of property tags.");
+        SAFEARRAY* array = (V_VT(v) & VT_BYREF) ? *V_ARRAYREF(v) : V_ARRAY(v);
+        LONG low = 0, high = -1;
+        SafeArrayGetLBound(array, 1, &low);
+        SafeArrayGetUBound(array, 1, &high);
+        VARTYPE type = VT_EMPTY;
+        SafeArrayGetVartype(array, &type);
+        columns_.clear();
+        for (LONG i = low; i <= high; ++i) {
+            Variant element;
+            if (type == VT_VARIANT) {
+                SafeArrayGetElement(array, &i, element.get());
+            } else if (type == VT_I4 || type == VT_UI4 || type == VT_INT) {
+                V_VT(element.get()) = VT_I4;
+                SafeArrayGetElement(array, &i, &V_I4(element.get()));
+            }
+            Variant tag;
+            if (FAILED(VariantChangeType(tag.get(), element.get(), 0, VT_I4))) raise(DISP_E_TYPEMISMATCH, L"A column is not a property tag.");
+            columns_.push_back(V_I4(tag.get()));
+        }
+    }
+
+    Ref<IDispatch> items_;
+    std::shared_ptr<Restriction> restriction_ = std::make_shared<Restriction>();
+    std::vector<long> columns_;
+    std::vector<std::shared_ptr<ItemData>> rows_;
+    long at_ = -1;
+};
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class FunctionFactory : public IClassFactory {
@@ -168,6 +348,10 @@ Ref<DispObject> makeSafeMailItem(const std::shared_ptr<Model>& model) {
 
 Ref<DispObject> makeMapiUtils(const std::shared_ptr<Model>& model) {
     return make<MapiUtilsObject>(model);
+}
+
+Ref<DispObject> makeMapiTable() {
+    return make<MapiTableObject>();
 }
 
 IClassFactory* newClassFactory(IUnknown* (*create)()) {

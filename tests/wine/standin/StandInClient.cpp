@@ -17,6 +17,7 @@ using win32::toWide;
 // CLSIDs of the safe-mail test classes.
 constexpr CLSID kSafeMailItemClsid = {0x3F1C2A70, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
 constexpr CLSID kMapiUtilsClsid = {0x3F1C2A71, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
+constexpr CLSID kMapiTableClsid = {0x3F1C2A72, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
 
 constexpr const wchar_t* kAddInsKey = L"Software\\Microsoft\\Office\\Outlook\\Addins";
 
@@ -57,7 +58,7 @@ struct StandInClient::Impl {
     std::shared_ptr<Model> model = std::make_shared<Model>();
     bool leaveApartment = false;
     std::vector<AddInResult> results;
-    std::unique_ptr<ClassRegistration> safeMailItem, mapiUtils;
+    std::unique_ptr<ClassRegistration> safeMailItem, mapiUtils, mapiTable;
 
     std::shared_ptr<FolderData> folder(const std::string& path) const {
         auto found = model->folderByPath(toWide(path));
@@ -142,6 +143,8 @@ StandInClient::StandInClient() : impl_(std::make_unique<Impl>()) {
     auto utilsFactory = Ref<IClassFactory>::adopt(creator(makeMapiUtils));
     impl_->safeMailItem = std::make_unique<ClassRegistration>(kSafeMailItemProgId, kSafeMailItemClsid, itemFactory.get());
     impl_->mapiUtils = std::make_unique<ClassRegistration>(kMapiUtilsProgId, kMapiUtilsClsid, utilsFactory.get());
+    auto tableFactory = Ref<IClassFactory>::adopt(newFactory([]() -> IUnknown* { return static_cast<IDispatch*>(makeMapiTable().detach()); }));
+    impl_->mapiTable = std::make_unique<ClassRegistration>(kMapiTableProgId, kMapiTableClsid, tableFactory.get());
 }
 
 StandInClient::~StandInClient() {
@@ -151,6 +154,7 @@ StandInClient::~StandInClient() {
     }
     impl_->safeMailItem.reset();
     impl_->mapiUtils.reset();
+    impl_->mapiTable.reset();
     impl_->model->shutdown();
     clearFailures();
     bool leave = impl_->leaveApartment;

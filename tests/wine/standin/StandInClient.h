@@ -72,6 +72,7 @@ IClassFactory* newClassFactory(IUnknown* (*create)());
 /// The ProgIDs of the safe-mail test classes the client registers while it lives.
 inline constexpr const char* kSafeMailItemProgId = "TarnwickRedemption.TarnwickSafeMailItem";
 inline constexpr const char* kMapiUtilsProgId = "TarnwickRedemption.TarnwickMAPIUtils";
+inline constexpr const char* kMapiTableProgId = "TarnwickRedemption.TarnwickMAPITable";
 
 class StandInClient {
 public:
