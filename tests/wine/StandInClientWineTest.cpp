@@ -514,5 +514,34 @@ TEST(StandInClientTest, LoadsAddInsFromTheRegistryInTheClientsOrderAndReleasesTh
     EXPECT_NE(CLSIDFromProgID(L"StandInTest.AddIn", &clsid), S_OK) << "the registration is gone";
 }
 
+
+int timerRuns = 0;
+void CALLBACK countTimer(HWND, UINT, UINT_PTR, DWORD) { ++timerRuns; }
+
+TEST(StandInClientTest, UntickingAnAddInDisconnectsItAsUserClosedAndPumpRunsTimers) {
+    TestAddIn::log.clear();
+    TestAddIn::failConnection = false;
+    StandInClient client;
+    auto factory = Ref<IClassFactory>::adopt(standin::newClassFactory([]() -> IUnknown* { return new TestAddIn; }));
+    standin::ClassRegistration registration("StandInTest.AddIn", kTestAddInClsid, factory.get());
+    AddInKey key(L"StandInTest.AddIn", 3);
+    client.loadAddIns();
+    int explorer = client.openExplorer(kInbox);
+
+    auto comAddIn = object(object(client.application(), L"COMAddIns").get(), L"Item", {t(L"standintest.addin")});
+    EXPECT_EQ(get(comAddIn.get(), L"Connect").asText(), L"True");
+    put(comAddIn.get(), L"Connect", Variant::boolean(false));
+    EXPECT_EQ(TestAddIn::log.back(), "OnDisconnection 1");
+    EXPECT_EQ(get(comAddIn.get(), L"Connect").asText(), L"False");
+    EXPECT_EQ(TestAddIn::alive, 0);
+    client.closeExplorer(explorer);  // nothing of the add-in is called any more
+
+    timerRuns = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, countTimer);
+    client.pump(100);
+    KillTimer(nullptr, timer);
+    EXPECT_GE(timerRuns, 2);
+}
+
 }  // namespace
 }  // namespace tw::winetest
