@@ -186,11 +186,19 @@ void sortUnique(std::vector<uint64_t>& features) {
     features.erase(std::unique(features.begin(), features.end()), features.end());
 }
 
+/// Fields the recipient's own mail client or mailbox writes: they describe where a message is kept,
+/// not who sent it, and would teach the store one mailbox's habits.
+bool isMailboxBookkeeping(std::string_view name) {
+    return name.starts_with("x-mozilla-") || name == "x-uidl" || name == "x-account-key" || name == "status" ||
+           name == "x-status" || name == "x-keywords" || name == "content-length" || name == "lines";
+}
+
 void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs) {
     char nameBuffer[48];
     size_t nameLength = std::min(field.name.size(), sizeof nameBuffer);
     for (size_t i = 0; i < nameLength; ++i) nameBuffer[i] = lowerAscii(field.name[i]);
     std::string_view name(nameBuffer, nameLength);
+    if (isMailboxBookkeeping(name)) return;
     sink.add(kHeaderName, name);
     const uint64_t fieldSeed = hashBytes(name, kHeaderName);
 
@@ -209,7 +217,9 @@ void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs
                name == "return-path" || name == "delivered-to" || name == "errors-to") {
         addAddresses(sink, fieldSeed, decodeEncodedWords(field.value));
     } else if (name == "received") {
-        addWords(sink, kReceived, field.value, false, kMaxWordsPerHeader);
+        // The hosts the message passed; the time after the semicolon only says when it was collected.
+        std::string_view value = field.value;
+        addWords(sink, kReceived, value.substr(0, value.rfind(';')), false, kMaxWordsPerHeader);
     } else if (name == "message-id") {
         std::string_view id = field.value;
         size_t at = id.rfind('@');
@@ -220,7 +230,7 @@ void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs
         } else {
             sink.add(kMessageId, "no-host");
         }
-    } else if (name == "date") {
+    } else if (name == "date" || name.ends_with("-date")) {
         // The time zone says where the sender's clock is; the time itself is noise.
         std::string_view value = trim(field.value);
         size_t blank = value.rfind(' ');
