@@ -43,7 +43,8 @@ both side by side.
   --bogofilter-scores FILE   the same for bogofilter's scores (0..100)
   --engine-dir DIR     folder holding libtarnengine.so (default: the build's engine folder)
   --max-word-entries N the engine's word store bound (default: the engine's own, 50000)
-  --whole-corpus-store also trains a fresh engine on every message and reports its store's size
+  --whole-corpus-store also trains a fresh engine on every message (of the corpus, never of the
+                       validation set) and reports its store's size
   --no-bogofilter      skips the comparison
   --help               this text
 
@@ -246,8 +247,9 @@ int main(int argc, char** argv) {
         if (!theirs.ran) std::printf("\nbogofilter: %s\n", theirs.problem.c_str());
 
         if (options.wholeCorpusStore) {
+            // Validation mail is for measuring only: the store is never trained on it.
             std::vector<CorpusFile> all = split.train;
-            all.insert(all.end(), split.test.begin(), split.test.end());
+            if (options.validation.empty()) all.insert(all.end(), split.test.begin(), split.test.end());
             fs::create_directories(work / "whole");
             EngineRun whole = runEngine(options, all, {}, work / "whole");
             std::printf("\nstore after training on all %zu messages: %lld bytes (with its backup copy)\n", all.size(),
