@@ -217,9 +217,7 @@ void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs
                name == "return-path" || name == "delivered-to" || name == "errors-to") {
         addAddresses(sink, fieldSeed, decodeEncodedWords(field.value));
     } else if (name == "received") {
-        // The hosts the message passed; the time after the semicolon only says when it was collected.
-        std::string_view value = field.value;
-        addWords(sink, kReceived, value.substr(0, value.rfind(';')), false, kMaxWordsPerHeader);
+        addWords(sink, kReceived, field.value, false, kMaxWordsPerHeader);
     } else if (name == "message-id") {
         std::string_view id = field.value;
         size_t at = id.rfind('@');
@@ -230,7 +228,7 @@ void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs
         } else {
             sink.add(kMessageId, "no-host");
         }
-    } else if (name == "date" || name.ends_with("-date")) {
+    } else if (name == "date") {
         // The time zone says where the sender's clock is; the time itself is noise.
         std::string_view value = trim(field.value);
         size_t blank = value.rfind(' ');

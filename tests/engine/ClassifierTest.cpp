@@ -111,19 +111,13 @@ TEST(Tokenizer, SeparatesHeaderFromBodyEvidenceAndIgnoresCaseAndDuplicates) {
     for (uint64_t h : c.header) EXPECT_EQ(std::count(d.body.begin(), d.body.end(), h), 0);
 }
 
-TEST(Tokenizer, TheRecipientsMailboxAndTheTimeOfDeliveryAreNoEvidence) {
+TEST(Tokenizer, TheRecipientsOwnMailboxFieldsAreNoEvidence) {
     Tokenizer tokenizer;
-    MessageFeatures bookkeeping, early, late;
+    MessageFeatures bookkeeping, kept;
     tokenizer.tokenize("X-Mozilla-Status: 0001\r\nX-UIDL: GmailId12\r\nX-Account-Key: account4\r\nStatus: RO\r\n", "", bookkeeping);
     EXPECT_TRUE(bookkeeping.header.empty());
-    tokenizer.tokenize("Received: from relay.example (relay.example [10.0.0.1])\r\n\tby mx.example; Tue, 8 Oct 2002 10:00:00 +0100\r\n"
-                       "Resent-Date: Tue, 8 Oct 2002 10:00:00 +0100\r\n",
-                       "", early);
-    tokenizer.tokenize("Received: from relay.example (relay.example [10.0.0.1])\r\n\tby mx.example; Wed, 12 May 2010 21:18:38 +0100\r\n"
-                       "Resent-Date: Wed, 12 May 2010 21:18:38 +0100\r\n",
-                       "", late);
-    EXPECT_FALSE(early.header.empty());
-    EXPECT_EQ(early.header, late.header);
+    tokenizer.tokenize("X-Mozilla-Status: 0001\r\nX-Mailer: Mailsmith 1.5\r\n", "", kept);
+    EXPECT_FALSE(kept.header.empty()) << "the sender's own fields still count";
 }
 
 TEST(Tokenizer, LinksGiveHostEvidenceWhereverTheyAppear) {
