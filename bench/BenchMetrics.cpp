@@ -41,4 +41,14 @@ double spamCaughtAt(const std::vector<LabelledScore>& scores, double falsePositi
     return static_cast<double>(caught) / static_cast<double>(spam.size());
 }
 
+double shareAtOrAbove(const std::vector<LabelledScore>& scores, double threshold, bool spam) {
+    size_t total = 0, above = 0;
+    for (const auto& s : scores) {
+        if (s.spam != spam) continue;
+        ++total;
+        above += s.score >= threshold;
+    }
+    return total ? static_cast<double>(above) / static_cast<double>(total) : 0;
+}
+
 }  // namespace tarn::bench

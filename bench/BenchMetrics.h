@@ -1,4 +1,4 @@
-// Accuracy measures of a scored test set: ROC area and spam caught at a false-positive budget.
+// Accuracy measures of a scored test set: ROC area, spam caught at a false-positive budget, threshold shares.
 #pragma once
 
 #include <cstddef>
@@ -17,5 +17,8 @@ double rocArea(const std::vector<LabelledScore>& scores);
 /// Share of spam scoring strictly above the ham score that leaves at most `falsePositiveRate` of ham
 /// at or above it (0 means: above every ham).
 double spamCaughtAt(const std::vector<LabelledScore>& scores, double falsePositiveRate);
+
+/// Share of the spam (or of the ham) scoring `threshold` or more: what a user's threshold moves.
+double shareAtOrAbove(const std::vector<LabelledScore>& scores, double threshold, bool spam);
 
 }  // namespace tarn::bench

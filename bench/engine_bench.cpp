@@ -1,5 +1,5 @@
-// Benchmark of the scoring engine: trains on one part of a mail corpus, scores the other, and
-// prints accuracy and speed beside bogofilter's on the same split.
+// Benchmark of the scoring engine: trains on a mail corpus, scores unseen mail (a validation set or
+// a held-out part of the corpus), and prints accuracy and speed beside bogofilter's on the same mail.
 #include <unistd.h>
 
 #include <chrono>
@@ -25,9 +25,13 @@ namespace fs = std::filesystem;
 
 const char* kHelp = R"(usage: engine_bench [options]
 
-Trains the scoring engine on one part of a mail corpus and scores the other part, then does the
-same with bogofilter (when it is installed) and prints both side by side.
+Trains the scoring engine on a mail corpus and scores other mail (a validation set, or a held-out
+part of the same corpus), then does the same with bogofilter (when it is installed) and prints
+both side by side.
 
+  --corpus DIR         trains on DIR/ham, DIR/hard_ham (when present) and DIR/spam; without
+                       --validation the same folders are split for testing (see --holdout)
+  --validation DIR     scores DIR/ham and DIR/spam, mail from other senders and another time
   --train-ham DIR      folder of legitimate messages to train on (repeatable)
   --train-spam DIR     folder of spam to train on (repeatable)
   --test-ham DIR       folder of legitimate messages to score (repeatable)
@@ -39,17 +43,23 @@ same with bogofilter (when it is installed) and prints both side by side.
   --bogofilter-scores FILE   the same for bogofilter's scores (0..100)
   --engine-dir DIR     folder holding libtarnengine.so (default: the build's engine folder)
   --max-word-entries N the engine's word store bound (default: the engine's own, 50000)
-  --whole-corpus-store also trains a fresh engine on every message and reports its store's size
+  --whole-corpus-store also trains a fresh engine on every message (of the corpus, never of the
+                       validation set) and reports its store's size
   --no-bogofilter      skips the comparison
   --help               this text
 
 Each file is one raw RFC 822 message; it is split at the first blank line into headers and body.
 Messages are trained with weight 100 (ham -100, spam +100); scores are the engine's 0..100.
+The shares of ham and of spam scoring at or above a few thresholds show what a user's threshold
+does; bogofilter's spamicity is scaled to 0..100 for them.
 )";
+
+constexpr double kThresholds[] = {50, 70, 80, 90, 95};
 
 struct Options {
     FolderChoice folders;
     std::string scoresFile, bogofilterScoresFile, engineDir = TW_BENCH_ENGINE_DIR, maxWordEntries;
+    std::string corpus, validation;
     bool wholeCorpusStore = false, bogofilter = true;
 };
 
@@ -119,6 +129,27 @@ void writeScores(const std::string& path, const std::vector<CorpusFile>& test, c
         out << test[i].path << '\t' << scores[i] << '\t' << (test[i].spam ? "spam" : "ham") << '\n';
 }
 
+/// --corpus and --validation as the folders they stand for.
+void addCorpusFolders(Options& options) {
+    auto& f = options.folders;
+    if (!options.corpus.empty()) {
+        const fs::path corpus = options.corpus;
+        std::vector<std::string> ham{(corpus / "ham").string()};
+        if (fs::is_directory(corpus / "hard_ham")) ham.push_back((corpus / "hard_ham").string());
+        const std::string spam = (corpus / "spam").string();
+        f.trainHam.insert(f.trainHam.end(), ham.begin(), ham.end());
+        f.trainSpam.push_back(spam);
+        if (options.validation.empty()) {
+            f.testHam.insert(f.testHam.end(), ham.begin(), ham.end());
+            f.testSpam.push_back(spam);
+        }
+    }
+    if (!options.validation.empty()) {
+        f.testHam.push_back((fs::path(options.validation) / "ham").string());
+        f.testSpam.push_back((fs::path(options.validation) / "spam").string());
+    }
+}
+
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -129,7 +160,9 @@ bool parse(int argc, char** argv, Options& options) {
         if (arg == "--help" || arg == "-h") {
             std::cout << kHelp;
             std::exit(0);
-        } else if (arg == "--train-ham") options.folders.trainHam.push_back(value());
+        } else if (arg == "--corpus") options.corpus = value();
+        else if (arg == "--validation") options.validation = value();
+        else if (arg == "--train-ham") options.folders.trainHam.push_back(value());
         else if (arg == "--train-spam") options.folders.trainSpam.push_back(value());
         else if (arg == "--test-ham") options.folders.testHam.push_back(value());
         else if (arg == "--test-spam") options.folders.testSpam.push_back(value());
@@ -142,6 +175,7 @@ bool parse(int argc, char** argv, Options& options) {
         else if (arg == "--no-bogofilter") options.bogofilter = false;
         else throw std::runtime_error("unknown option " + arg + " (see --help)");
     }
+    addCorpusFolders(options);
     return !(options.folders.trainHam.empty() || options.folders.trainSpam.empty() || options.folders.testHam.empty() ||
              options.folders.testSpam.empty());
 }
@@ -199,14 +233,23 @@ int main(int argc, char** argv) {
         row("1 - ROC area", [](auto& s, auto&) { return fixed(1 - rocArea(s), 5); });
         row("spam caught at 0 FP", [](auto& s, auto&) { return fixed(100 * spamCaughtAt(s, 0), 1) + "%"; });
         row("spam caught at 0.1% FP", [](auto& s, auto&) { return fixed(100 * spamCaughtAt(s, 0.001), 1) + "%"; });
+        for (double t : kThresholds) {
+            std::string name = "ham scoring >= " + fixed(t, 0);
+            row(name.c_str(), [t](auto& s, auto&) { return fixed(100 * shareAtOrAbove(s, t, false), 1) + "%"; });
+        }
+        for (double t : kThresholds) {
+            std::string name = "spam scoring >= " + fixed(t, 0);
+            row(name.c_str(), [t](auto& s, auto&) { return fixed(100 * shareAtOrAbove(s, t, true), 1) + "%"; });
+        }
         row("training msgs/s", [&](auto&, auto& r) { return fixed(trainCount / std::max(r.trainSeconds, 1e-9), 0); });
         row("scoring msgs/s", [&](auto&, auto& r) { return fixed(testCount / std::max(r.scoreSeconds, 1e-9), 0); });
         row("store bytes (training part)", [](auto&, auto& r) { return std::to_string(r.storeBytes); });
         if (!theirs.ran) std::printf("\nbogofilter: %s\n", theirs.problem.c_str());
 
         if (options.wholeCorpusStore) {
+            // Validation mail is for measuring only: the store is never trained on it.
             std::vector<CorpusFile> all = split.train;
-            all.insert(all.end(), split.test.begin(), split.test.end());
+            if (options.validation.empty()) all.insert(all.end(), split.test.begin(), split.test.end());
             fs::create_directories(work / "whole");
             EngineRun whole = runEngine(options, all, {}, work / "whole");
             std::printf("\nstore after training on all %zu messages: %lld bytes (with its backup copy)\n", all.size(),

@@ -48,38 +48,32 @@ double Classifier::wordProbability(const WordCounts& counts, const TrainingTotal
     const double hamRatio = std::min(1.0, counts.ham / hamTotal);
     if (spamRatio + hamRatio <= 0) return tuning_.prior;
     const double p = spamRatio / (spamRatio + hamRatio);
-    // The number of messages behind the counts, in messages rather than weight units.
+    // The smaller class's size in messages rather than weight units.
     const double meanWeight = static_cast<double>(totals.spamWeight + totals.hamWeight) /
                               std::max<uint32_t>(1, totals.spamMessages + totals.hamMessages);
-    const double n = (static_cast<double>(counts.spam) + counts.ham) / std::max(1.0, meanWeight);
+    const double smallerClass = std::min(spamTotal, hamTotal) / std::max(1.0, meanWeight);
+    const double n = (spamRatio + hamRatio) * smallerClass;
     return (tuning_.strength * tuning_.prior + n * p) / (tuning_.strength + n);
+}
+
+void Classifier::addClues(const WordStore& store, const std::vector<uint64_t>& features,
+                          std::vector<double>& clues) const {
+    const TrainingTotals& totals = store.totals();
+    WordCounts counts;
+    for (uint64_t key : features) {
+        if (!store.find(key, counts)) continue;
+        double f = wordProbability(counts, totals);
+        if (std::fabs(f - 0.5) >= tuning_.minDeviation) clues.push_back(f);
+    }
 }
 
 Verdict Classifier::classify(const WordStore& store, const MessageFeatures& features, bool useWords,
                              const std::vector<ExtraEvidence>& extra) const {
-    Verdict header = classifyPart(store, features.header, useWords, extra);
-    Verdict body = classifyPart(store, features.body, useWords, {});
-    if (!body.hasEvidence) return header;
-    if (!header.hasEvidence) return body;
-    Verdict both;
-    both.probability = (header.probability + body.probability) / 2.0;
-    both.complement = (header.complement + body.complement) / 2.0;
-    both.hasEvidence = true;
-    return both;
-}
-
-Verdict Classifier::classifyPart(const WordStore& store, const std::vector<uint64_t>& features, bool useWords,
-                                 const std::vector<ExtraEvidence>& extra) const {
     std::vector<double> clues;
     if (useWords) {
-        const TrainingTotals& totals = store.totals();
-        clues.reserve(features.size());
-        WordCounts counts;
-        for (uint64_t key : features) {
-            if (!store.find(key, counts)) continue;
-            double f = wordProbability(counts, totals);
-            if (std::fabs(f - 0.5) >= tuning_.minDeviation) clues.push_back(f);
-        }
+        clues.reserve(features.header.size() + features.body.size());
+        addClues(store, features.header, clues);
+        addClues(store, features.body, clues);
         if (clues.size() > tuning_.maxDiscriminators) {
             auto strongerFirst = [](double a, double b) { return std::fabs(a - 0.5) > std::fabs(b - 0.5); };
             std::nth_element(clues.begin(), clues.begin() + static_cast<std::ptrdiff_t>(tuning_.maxDiscriminators),

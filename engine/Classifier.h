@@ -10,9 +10,9 @@
 namespace tarn::engine {
 
 struct ClassifierTuning {
-    double strength = 0.45;      ///< s: how much a rarely seen word leans to the prior
+    double strength = 1.0;       ///< s: how much a rarely seen word leans to the prior, in messages of the smaller class
     double prior = 0.4;          ///< x: the probability assumed for a word seen too little; below 0.5 guards against false positives
-    double minDeviation = 0.4;   ///< only words below 0.1 or above 0.9 count: the rest is noise on long messages
+    double minDeviation = 0.25;  ///< only words below 0.25 or above 0.75 count: the rest is noise on long messages
     size_t maxDiscriminators = 150;
 };
 
@@ -32,17 +32,17 @@ class Classifier {
 public:
     explicit Classifier(ClassifierTuning tuning = {}) : tuning_(tuning) {}
 
-    /// Headers and body are judged apart and their verdicts averaged, so that neither a long body of
-    /// ordinary words nor a forged header can outvote the other on its own. The extra evidence joins
-    /// the headers. With `useWords` false only the extra evidence counts; no evidence at all is 0.5.
+    /// The strongest clues of headers and body are combined in one verdict with the extra evidence.
+    /// Averaging the two parts' verdicts instead caps a message whose headers look ordinary (as spam
+    /// sent through a big mail service does) at half its body's certainty. With `useWords` false only
+    /// the extra evidence counts; no evidence at all is 0.5.
     Verdict classify(const WordStore& store, const MessageFeatures& features, bool useWords,
                      const std::vector<ExtraEvidence>& extra) const;
 
-    /// The verdict over one set of features.
-    Verdict classifyPart(const WordStore& store, const std::vector<uint64_t>& features, bool useWords,
-                         const std::vector<ExtraEvidence>& extra) const;
-
-    /// Robinson's smoothed probability f(w) for counts in the store's weight units.
+    /// Robinson's smoothed probability f(w) for counts in the store's weight units. How sure it is
+    /// grows with the word's share of each class, counted as if both classes had as many messages as
+    /// the smaller one: ten legitimate messages out of thousands are thin evidence next to a few
+    /// hundred spam, and would otherwise make any ordinary word look certain.
     double wordProbability(const WordCounts& counts, const TrainingTotals& totals) const;
 
     /// Fisher's combining of probabilities: (1 + S - H) / 2 over the chi-square tail probabilities.
@@ -51,6 +51,8 @@ public:
     static double logChiSquareTail(double chi2, int degrees);
 
 private:
+    void addClues(const WordStore& store, const std::vector<uint64_t>& features, std::vector<double>& clues) const;
+
     ClassifierTuning tuning_;
 };
 

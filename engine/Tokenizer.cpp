@@ -186,11 +186,19 @@ void sortUnique(std::vector<uint64_t>& features) {
     features.erase(std::unique(features.begin(), features.end()), features.end());
 }
 
+/// Fields the recipient's own mail client or mailbox writes: they describe where a message is kept,
+/// not who sent it, and would teach the store one mailbox's habits.
+bool isMailboxBookkeeping(std::string_view name) {
+    return name.starts_with("x-mozilla-") || name == "x-uidl" || name == "x-account-key" || name == "status" ||
+           name == "x-status" || name == "x-keywords" || name == "content-length" || name == "lines";
+}
+
 void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs) {
     char nameBuffer[48];
     size_t nameLength = std::min(field.name.size(), sizeof nameBuffer);
     for (size_t i = 0; i < nameLength; ++i) nameBuffer[i] = lowerAscii(field.name[i]);
     std::string_view name(nameBuffer, nameLength);
+    if (isMailboxBookkeeping(name)) return;
     sink.add(kHeaderName, name);
     const uint64_t fieldSeed = hashBytes(name, kHeaderName);
 

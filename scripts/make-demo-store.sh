@@ -21,7 +21,10 @@ pick() {  # folder, step, offset, target
 pick ham 10 1 "$work/ham"
 pick spam 4 1 "$work/spam"
 
-"$tarnwick" --profile "$work/profile" train --spam "$work/spam" --ham "$work/ham"
 store="drive_c/Documents and Settings/demo/Application Data/Microsoft/Outlook/tarnwords.db"
+# The work profile starts as a copy of the demo profile; its old store must not be trained on top of.
+"$tarnwick" --profile "$work/profile" show settings >/dev/null
+rm -f "$work/profile/$store" "$work/profile/$store.bak"
+"$tarnwick" --profile "$work/profile" train --spam "$work/spam" --ham "$work/ham"
 cp "$work/profile/$store" "demo/profile/$store"
 echo "demo store: demo/profile/$store"

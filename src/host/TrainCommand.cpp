@@ -2,6 +2,7 @@
 #include "host/TrainCommand.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -29,6 +30,25 @@ void splitMessage(const std::string& raw, std::string& headers, std::string& bod
     }
     headers = raw.substr(0, end);
     body = raw.substr(end + (end == crlf ? 4 : 2));
+}
+
+int storeTotal(addin::OrvennaOutAddIn& addin, int32_t engine, const char* name) {
+    try {
+        return std::max(0, std::atoi(addin.engine().TW_getOption(engine, name).c_str()));
+    } catch (const Error&) {
+        return 0;
+    }
+}
+
+void reportStore(const TrainResult& result, std::ostream& progress) {
+    progress << "The store holds " << result.spamInStore << " spam and " << result.hamInStore
+             << " legitimate messages; ";
+    if (result.minimumReached()) {
+        progress << "the minimum training (" << result.minimumTraining << " of each) is reached\n";
+        return;
+    }
+    progress << "the minimum training is not reached yet: it needs " << result.minimumTraining
+             << " of each, so the engine does not use its store until then\n";
 }
 
 bool readFile(const fs::path& path, std::string& bytes) {
@@ -94,10 +114,14 @@ TrainResult trainEngine(HostSession& session, const TrainRequest& request, std::
         if ((i + 1) % kProgressEvery == 0 || i + 1 == work.size())
             progress << "  " << (i + 1) << " of " << work.size() << "\n" << std::flush;
     }
+    result.spamInStore = storeTotal(*addin, engine, "wordtraining_totalspam");
+    result.hamInStore = storeTotal(*addin, engine, "wordtraining_totalham");
+    result.minimumTraining = addin->library().settings.min_training;
     session.stopAddin();
     progress << "Trained " << result.spamTrained << " spam and " << result.hamTrained << " legitimate messages";
     if (result.skipped) progress << ", skipped " << result.skipped;
     progress << "\n";
+    reportStore(result, progress);
     return result;
 }
 

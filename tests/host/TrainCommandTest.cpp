@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "host/HostSession.h"
+#include "host/SettingsCommands.h"
 #include "host/TrainCommand.h"
 #include "support/TempFolder.h"
 
@@ -37,9 +38,24 @@ TEST(TrainCommand, TrainsTheProfilesStoreFromFilesAndMaildirs) {
         EXPECT_EQ(result.spamTrained, 2);
         EXPECT_EQ(result.hamTrained, 1);
         EXPECT_EQ(result.skipped, 0);
+        EXPECT_EQ(result.spamInStore, 2);
+        EXPECT_EQ(result.hamInStore, 1);
+        EXPECT_FALSE(result.minimumReached());
     }
     EXPECT_NE(progress.str().find("3 of 3"), std::string::npos);
+    EXPECT_NE(progress.str().find("holds 2 spam and 1 legitimate"), std::string::npos) << progress.str();
+    EXPECT_NE(progress.str().find("not reached"), std::string::npos) << progress.str();
     EXPECT_TRUE(fs::exists(store)) << "the engine keeps its store in the profile's data folder";
+
+    // A second training adds to what the store holds; with a lower minimum it is enough.
+    std::ostringstream out, err;
+    ASSERT_EQ(host::setSettings(profile, {"min_training=2"}, out, err), 0) << err.str();
+    std::ostringstream again;
+    host::HostSession session(profile, options);
+    auto result = host::trainEngine(session, {{}, {TW_SOURCE_DIR "/tests/engine/data/ham-list.eml"}}, again);
+    EXPECT_EQ(result.hamInStore, 2);
+    EXPECT_TRUE(result.minimumReached());
+    EXPECT_NE(again.str().find("minimum training (2 of each) is reached"), std::string::npos) << again.str();
 }
 
 TEST(TrainCommand, AMissingSourceIsRefusedBeforeAnythingIsTrained) {

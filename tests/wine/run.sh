@@ -46,7 +46,7 @@ say "making a fresh $arch Wine prefix"
 timeout 300 "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot could not make the prefix"; }
 
 mkdir "$work/app"
-cp "$build/tests/wine/bin/"* "$work/app/"
+cp -r "$build/tests/wine/bin/." "$work/app/"
 
 say "running tarnwick_wine_tests.exe"
 set +e

@@ -1,0 +1,198 @@
+// The add-in DLL in the stand-in mail client: registered with regsvr32, loaded from the registry as
+// the client loads add-ins, filtering new mail into the junk folder, and torn down again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "wine/AddinHost.h"
+#include "wine/ProgramFolder.h"
+#include "win32/Win32Registry.h"
+
+namespace tw::winetest {
+namespace {
+
+using platform::Hive;
+using platform::RegValue;
+using standin::StandInClient;
+
+constexpr const char* kInbox = "\\Personal Folders\\Inbox";
+constexpr const char* kJunk = "\\Personal Folders\\Tarnwick";
+constexpr const char* kAddInKey = "Software\\Microsoft\\Office\\Outlook\\Addins\\OrvennaOutlookAddIn.Connect";
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::optional<standin::ItemState> bySubject(StandInClient& client, const std::string& path, const std::string& subject) {
+    for (const auto& item : client.items(path))
+        if (item.subject == subject) return item;
+    return std::nullopt;
+}
+
+class AddinWineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Other tests of this program register classes under the same names; start from none.
+        regsvr32(true);
+        before = registrationSnapshot();
+        ASSERT_EQ(regsvr32(false), 0) << "regsvr32 could not register the add-in";
+        clearAddinSettings();
+        removeAddinLog();
+        dataFolder = freshDataFolder();
+        // Spam is marked read as it is moved, so the read state shows which way a message went.
+        win32::Win32Registry registry;
+        registry.createKey(Hive::CurrentUser, "Software\\Orvenna");
+        registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "MarkSpamAsRead", RegValue::ofDword(1));
+    }
+    void TearDown() override {
+        EXPECT_EQ(regsvr32(true), 0) << "regsvr32 /u failed";
+        EXPECT_EQ(registrationSnapshot(), before) << "unregistering did not leave the registry as it was";
+    }
+
+    std::string before;
+    std::string dataFolder;
+};
+
+/// Events that a sink of the add-in answered with a failure while it lives; the client counts them
+/// for the whole process.
+class SinkFailures {
+public:
+    explicit SinkFailures(const StandInClient& client) : client_(client), start_(client.sinkFailures()) {}
+    long count() const { return client_.sinkFailures() - start_; }
+
+private:
+    const StandInClient& client_;
+    long start_;
+};
+
+TEST_F(AddinWineTest, RegistrationNamesTheClassesAndTheAddInKey) {
+    win32::Win32Registry registry;
+    EXPECT_EQ(registry.queryValue(Hive::CurrentUser, kAddInKey, "LoadBehavior")->dword, 3u);
+    EXPECT_EQ(registry.queryValue(Hive::CurrentUser, kAddInKey, "FriendlyName")->text, "Belcastra Tarnwick Add-In");
+    EXPECT_EQ(registry.queryValue(Hive::CurrentUser, kAddInKey, "Description")->text, "Belcastra Tarnwick Outlook Add-In");
+    for (const char* progId : {"OrvennaOutlookAddIn.Connect", "OrvennaOutlookAddIn.InspWrap"}) {
+        auto classId = registry.queryValue(Hive::ClassesRoot, std::string(progId) + "\\CLSID", "");
+        ASSERT_TRUE(classId) << progId;
+        const std::string server = "CLSID\\" + classId->text + "\\InprocServer32";
+        EXPECT_EQ(registry.queryValue(Hive::ClassesRoot, server, "ThreadingModel")->text, "Apartment");
+        EXPECT_EQ(registry.queryValue(Hive::ClassesRoot, server, "")->text, ProgramFolder::beside("TarnwickOutlookAddIn.dll"));
+    }
+}
+
+TEST_F(AddinWineTest, NewMailGoesWhereItBelongsAndTheLastExplorerTearsDown) {
+    win32::Win32FileSystem files;
+    files.replaceContents(dataFolder + "\\Junk Senders.txt", "blocked@spammer.example\r\n");
+
+    StandInClient client;
+    SinkFailures sinkFailures(client);
+    const int explorer = client.openExplorer(kInbox);
+    const auto& loaded = client.loadAddIns();
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].connection, S_OK);
+    EXPECT_TRUE(loaded[0].connected);
+    EXPECT_TRUE(client.folderExists(kJunk)) << "start-up makes the junk folder";
+    const std::string startup = addinLog();
+    for (const char* line : {"Let Explorer", "AddExpl 0", "TW Version: "}) EXPECT_TRUE(contains(startup, line)) << line;
+
+    standin::MailSpec blocked;
+    blocked.senderName = "Blocked Sender";
+    blocked.senderAddress = "blocked@spammer.example";
+    blocked.to = {"me@home.example"};
+    blocked.subject = "from a blocked sender";
+    blocked.headers = "From: Blocked Sender <blocked@spammer.example>\r\nSubject: from a blocked sender\r\n";
+    blocked.body = "hello";
+    standin::MailSpec legitimate = mailFromFile("ham.eml");
+    standin::MailSpec spam = mailFromFile("spam.eml");
+    client.deliver(kInbox, blocked);
+    client.deliver(kInbox, legitimate);
+    client.deliver(kInbox, spam);
+    client.pump(3000);
+
+    auto blockedNow = bySubject(client, kJunk, blocked.subject);
+    ASSERT_TRUE(blockedNow) << addinLog();
+    EXPECT_FALSE(blockedNow->unread);
+    auto legitimateNow = bySubject(client, kInbox, legitimate.subject);
+    ASSERT_TRUE(legitimateNow) << addinLog();
+    EXPECT_TRUE(legitimateNow->unread);
+    auto spamNow = bySubject(client, kJunk, spam.subject);
+    ASSERT_TRUE(spamNow) << addinLog();
+    EXPECT_FALSE(spamNow->unread);
+
+    client.closeExplorer(explorer);
+    const std::string log = addinLog();
+    EXPECT_TRUE(contains(log, "Calling UnInitHandler from m_objExpl_Close()"));
+    EXPECT_TRUE(contains(log, "UnInitHandler()"));
+    EXPECT_TRUE(contains(log, "End of UnInitHandler()"));
+    EXPECT_FALSE(contains(log, "Error #")) << log;
+    client.disconnectAddIns();
+    EXPECT_EQ(sinkFailures.count(), 0);
+}
+
+TEST_F(AddinWineTest, AClientWithoutWindowsGetsOnlyTheMonitorStarted) {
+    win32::Win32FileSystem files;
+    const std::string marker = ProgramFolder::beside("hostwatch-started.txt");
+    if (files.fileExists(marker)) files.removeFile(marker);
+    files.copyFile(ProgramFolder::beside("hostwatch_probe.exe"), ProgramFolder::beside("HostWatch.exe"));
+
+    {
+        StandInClient client;
+        const auto& loaded = client.loadAddIns();
+        ASSERT_EQ(loaded.size(), 1u);
+        EXPECT_EQ(loaded[0].connection, S_OK);
+        for (int waited = 0; waited < 5000 && !files.fileExists(marker); waited += 100) client.pump(100);
+        EXPECT_FALSE(client.folderExists(kJunk)) << "the add-in started although the client has no window";
+        client.disconnectAddIns();
+    }
+    files.removeFile(ProgramFolder::beside("HostWatch.exe"));
+    ASSERT_TRUE(files.fileExists(marker)) << "HostWatch was not started";
+    const std::string commandLine = win32::toUtf8(std::wstring_view(
+        reinterpret_cast<const wchar_t*>(files.readAll(marker).data()), files.readAll(marker).size() / sizeof(wchar_t)));
+    EXPECT_TRUE(contains(commandLine, "HostWatch.exe\" /n OrvennaOutlookAddIn.Connect /p ")) << commandLine;
+    EXPECT_TRUE(contains(commandLine, " /t ")) << commandLine;
+    EXPECT_EQ(addinLog(), "") << "a window-less start writes no log";
+}
+
+// The user unticks the add-in with two explorers and a message open, then closes all three.
+TEST_F(AddinWineTest, WindowsClosedAfterTheAddinWasUntickedReachNothingOfIt) {
+    StandInClient client;
+    SinkFailures sinkFailures(client);
+    const int first = client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    const int second = client.openExplorer(kInbox);
+    const std::string item = client.deliver(kInbox, mailFromFile("ham.eml"));
+    client.pump(500);
+    const int inspector = client.openInspector(item);
+
+    client.disconnectAddIn("OrvennaOutlookAddIn.Connect");
+    const std::string afterDisconnect = addinLog();
+    EXPECT_TRUE(contains(afterDisconnect, "End of UnInitHandler()"));
+    client.closeInspector(inspector);
+    client.closeExplorer(second);
+    client.closeExplorer(first);
+    client.pump(200);
+    EXPECT_EQ(addinLog(), afterDisconnect) << "a window closed after disconnection reached the add-in";
+    EXPECT_EQ(sinkFailures.count(), 0);
+}
+
+// A call inside the new-mail handler fails; the handler traps it, the client goes on, and the
+// next message is filtered as usual.
+TEST_F(AddinWineTest, AFailureInsideAHandlerDoesNotBringTheClientDown) {
+    StandInClient client;
+    SinkFailures sinkFailures(client);
+    client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    client.failNext("UnRead", 1);
+    client.deliver(kInbox, mailFromFile("ham.eml"));
+    client.pump(500);
+    const standin::MailSpec spam = mailFromFile("spam.eml");
+    client.deliver(kInbox, spam);
+    client.pump(3000);
+
+    EXPECT_TRUE(bySubject(client, kJunk, spam.subject)) << addinLog();
+    EXPECT_TRUE(contains(addinLog(), "Error #")) << "the failure was not logged";
+    EXPECT_EQ(sinkFailures.count(), 0);
+    client.disconnectAddIns();
+}
+
+}  // namespace
+}  // namespace tw::winetest

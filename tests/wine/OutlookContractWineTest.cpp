@@ -1,0 +1,43 @@
+// Runs the object-model contract against the Windows adapter, late-bound over the stand-in client.
+#include "sim/OutlookContractTest.h"
+
+#include "standin/StandInClient.h"
+#include "win32/outlook/ComApplication.h"
+
+namespace tw::contract {
+namespace {
+
+constexpr const char* kInbox = "\\Personal Folders\\Inbox";
+
+class StandInWorld final : public OutlookWorld {
+public:
+    std::shared_ptr<outlook::Application> application() override {
+        return std::make_shared<win32::outlook::ComApplication>(win32::ComPtr<IDispatch>::share(client.application()));
+    }
+    std::string deliver(const std::string& senderAddress, const std::string& subject) override {
+        standin::MailSpec mail;
+        mail.senderAddress = senderAddress;
+        mail.to = {"me@home.example"};
+        mail.subject = subject;
+        mail.headers = "From: <" + senderAddress + ">\r\nSubject: " + subject + "\r\n";
+        mail.body = "hello";
+        return client.deliver(kInbox, mail);
+    }
+    void openExplorer() override { explorers.push_back(client.openExplorer(kInbox)); }
+    void closeLastExplorer() override {
+        const int last = explorers.back();
+        explorers.pop_back();
+        client.closeExplorer(last);
+    }
+
+private:
+    standin::StandInClient client;
+    std::vector<int> explorers;
+};
+
+INSTANTIATE_TEST_SUITE_P(Win32, OutlookContractTest,
+                         ::testing::Values(OutlookWorldFactory{"ComOverStandIn", [] { return std::make_unique<StandInWorld>(); }}),
+                         [](const ::testing::TestParamInfo<OutlookWorldFactory>& factory) { return factory.param.name; });
+
+}  // namespace
+}  // namespace tw::contract

@@ -1,0 +1,376 @@
+// The stand-in client's test API: the store set up and read back, windows, add-ins loaded from the registry, the message loop.
+#include "StandInClient.h"
+
+#include <stdexcept>
+
+#include "ConnectionPoints.h"
+#include "Model.h"
+#include "win32/TextEncoding.h"
+
+namespace tw::standin {
+
+namespace {
+
+using win32::toUtf8;
+using win32::toWide;
+
+// CLSIDs of the safe-mail test classes.
+constexpr CLSID kSafeMailItemClsid = {0x3F1C2A70, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
+constexpr CLSID kMapiUtilsClsid = {0x3F1C2A71, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
+constexpr CLSID kMapiTableClsid = {0x3F1C2A72, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
+
+constexpr const wchar_t* kAddInsKey = L"Software\\Microsoft\\Office\\Outlook\\Addins";
+
+/// Runs a call into an add-in; whatever it throws becomes a failure.
+template <class F>
+HRESULT guarded(F&& call) {
+    try {
+        return call();
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+/// An empty array for the add-in interface's custom argument.
+struct CustomArray {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    ~CustomArray() {
+        if (array) SafeArrayDestroy(array);
+    }
+};
+
+std::wstring readText(HKEY key, const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t), type = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS || type != REG_SZ) return {};
+    return buffer;
+}
+
+DWORD readNumber(HKEY key, const wchar_t* name) {
+    DWORD value = 0, size = sizeof(value), type = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS || type != REG_DWORD) return 0;
+    return value;
+}
+
+}  // namespace
+
+struct StandInClient::Impl {
+    std::shared_ptr<Model> model = std::make_shared<Model>();
+    bool leaveApartment = false;
+    std::vector<AddInResult> results;
+    std::unique_ptr<ClassRegistration> safeMailItem, mapiUtils, mapiTable;
+
+    std::shared_ptr<FolderData> folder(const std::string& path) const {
+        auto found = model->folderByPath(toWide(path));
+        if (!found) throw std::runtime_error("no folder " + path);
+        return found;
+    }
+
+    AddInResult* result(const std::wstring& progId) {
+        for (auto& r : results)
+            if (_wcsicmp(toWide(r.progId).c_str(), progId.c_str()) == 0) return &r;
+        return nullptr;
+    }
+
+    std::shared_ptr<ItemData> newMail(const MailSpec& spec) const {
+        auto item = std::make_shared<ItemData>();
+        item->entryId = model->newEntryId();
+        item->created = item->received = model->now();
+        item->senderName = toWide(spec.senderName);
+        item->senderAddress = toWide(spec.senderAddress);
+        if (item->senderName.empty()) item->senderName = item->senderAddress;
+        for (const auto& to : spec.to) item->recipients.push_back(parseRecipient(toWide(to)));
+        item->subject = toWide(spec.subject);
+        item->body = toWide(spec.body);
+        item->htmlBody = toWide(spec.htmlBody);
+        item->headers = toWide(spec.headers);
+        item->unread = spec.unread;
+        return item;
+    }
+
+    ItemState state(const ItemData& item) const {
+        ItemState s{toUtf8(item.entryId), toUtf8(item.subject), item.unread, {}, {}};
+        if (auto folder = item.folder.lock()) s.folderPath = toUtf8(model->pathOf(*folder));
+        for (const auto& p : item.properties) s.userProperties[toUtf8(p->name)] = toUtf8(p->value.asText());
+        return s;
+    }
+
+    AddInRecord* record(const std::wstring& progId) const {
+        for (auto& a : model->addIns)
+            if (_wcsicmp(a.progId.c_str(), progId.c_str()) == 0) return &a;
+        return nullptr;
+    }
+
+    void disconnect(const std::wstring& progId, win32::ext_DisconnectMode mode) {
+        AddInRecord* found = record(progId);
+        if (!found || !found->connected) return;
+        found->connected = false;
+        // The add-in may call the client's objects from inside; it stays alive through the call.
+        Ref<win32::IDTExtensibility2> addIn = found->object;
+        CustomArray custom;
+        HRESULT hr = guarded([&] { return addIn->OnDisconnection(mode, &custom.array); });
+        if (auto* r = result(progId)) {
+            r->disconnection = hr;
+            r->connected = false;
+        }
+        if (AddInRecord* after = record(progId)) after->object.reset();
+        addIn.reset();
+    }
+};
+
+StandInClient::StandInClient() : impl_(std::make_unique<Impl>()) {
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    impl_->leaveApartment = SUCCEEDED(hr);
+    clearFailures();
+    Model& m = *impl_->model;
+    m.storeId = L"0000000038A1BB1005E5101AA1BB08002B2A56C200006D737073742E646C6C00000000004E495441F9BFB80100AA0037D96E0000";
+    m.root = m.addFolder(nullptr, L"Personal Folders", outlook::olMailItem);
+    for (const wchar_t* name : {L"Deleted Items", L"Inbox", L"Outbox", L"Sent Items", L"Drafts"}) m.addFolder(m.root, name, outlook::olMailItem);
+    m.addFolder(m.root, L"Contacts", outlook::olContactItem);
+    makeApplication(impl_->model);
+    Impl* impl = impl_.get();
+    m.userDisconnect = [impl](const std::wstring& progId) { impl->disconnect(progId, win32::ext_dm_UserClosed); };
+
+    std::weak_ptr<Model> weak = impl_->model;
+    auto creator = [weak](Ref<DispObject> (*build)(const std::shared_ptr<Model>&)) {
+        return newFactory([weak, build]() -> IUnknown* {
+            auto model = weak.lock();
+            if (!model) return nullptr;
+            return static_cast<IDispatch*>(build(model).detach());
+        });
+    };
+    auto itemFactory = Ref<IClassFactory>::adopt(creator(makeSafeMailItem));
+    auto utilsFactory = Ref<IClassFactory>::adopt(creator(makeMapiUtils));
+    impl_->safeMailItem = std::make_unique<ClassRegistration>(kSafeMailItemProgId, kSafeMailItemClsid, itemFactory.get());
+    impl_->mapiUtils = std::make_unique<ClassRegistration>(kMapiUtilsProgId, kMapiUtilsClsid, utilsFactory.get());
+    auto tableFactory = Ref<IClassFactory>::adopt(newFactory([]() -> IUnknown* { return static_cast<IDispatch*>(makeMapiTable().detach()); }));
+    impl_->mapiTable = std::make_unique<ClassRegistration>(kMapiTableProgId, kMapiTableClsid, tableFactory.get());
+}
+
+StandInClient::~StandInClient() {
+    try {
+        disconnectAddIns(win32::ext_dm_HostShutdown);
+    } catch (...) {
+    }
+    impl_->safeMailItem.reset();
+    impl_->mapiUtils.reset();
+    impl_->mapiTable.reset();
+    impl_->model->shutdown();
+    clearFailures();
+    bool leave = impl_->leaveApartment;
+    impl_.reset();
+    if (leave) CoUninitialize();
+}
+
+IDispatch* StandInClient::application() {
+    return impl_->model->application.get();
+}
+
+void StandInClient::setVersion(const std::string& version) {
+    impl_->model->version = toWide(version);
+}
+
+void StandInClient::addFolder(const std::string& path) {
+    std::wstring wide = toWide(path);
+    size_t slash = wide.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 >= wide.size()) throw std::runtime_error("not a folder path: " + path);
+    auto parent = impl_->folder(toUtf8(wide.substr(0, slash)));
+    if (impl_->model->folderByPath(wide)) return;
+    impl_->model->addFolder(parent, wide.substr(slash + 1), parent->defaultItemType);
+}
+
+bool StandInClient::folderExists(const std::string& path) const {
+    return impl_->model->folderByPath(toWide(path)) != nullptr;
+}
+
+std::string StandInClient::addMail(const std::string& path, const MailSpec& spec) {
+    auto item = impl_->newMail(spec);
+    impl_->model->place(item, impl_->folder(path), false);
+    return toUtf8(item->entryId);
+}
+
+std::string StandInClient::deliver(const std::string& path, const MailSpec& spec) {
+    auto item = impl_->newMail(spec);
+    impl_->model->place(item, impl_->folder(path), true);
+    return toUtf8(item->entryId);
+}
+
+std::string StandInClient::addContact(const std::string& fullName, const std::string& email) {
+    auto item = std::make_shared<ItemData>();
+    item->itemClass = outlook::olContact;
+    item->messageClass = L"IPM.Contact";
+    item->entryId = impl_->model->newEntryId();
+    item->created = item->received = impl_->model->now();
+    item->fullName = item->subject = toWide(fullName);
+    item->email[0] = toWide(email);
+    impl_->model->place(item, impl_->model->defaultFolder(outlook::olFolderContacts), false);
+    return toUtf8(item->entryId);
+}
+
+std::vector<ItemState> StandInClient::items(const std::string& path) const {
+    std::vector<ItemState> states;
+    for (const auto& item : impl_->folder(path)->items) states.push_back(impl_->state(*item));
+    return states;
+}
+
+std::optional<ItemState> StandInClient::find(const std::string& entryId) const {
+    auto item = impl_->model->itemById(toWide(entryId));
+    if (!item) return std::nullopt;
+    return impl_->state(*item);
+}
+
+int StandInClient::openExplorer(const std::string& path) {
+    return standin::openExplorer(*impl_->model, impl_->folder(path));
+}
+
+void StandInClient::closeExplorer(int explorer) {
+    standin::closeExplorer(*impl_->model, explorer);
+}
+
+int StandInClient::openInspector(const std::string& entryId) {
+    auto item = impl_->model->itemById(toWide(entryId));
+    if (!item) throw std::runtime_error("no item " + entryId);
+    return standin::openInspector(*impl_->model, item);
+}
+
+void StandInClient::closeInspector(int inspector) {
+    standin::closeInspector(*impl_->model, inspector);
+}
+
+void StandInClient::select(int explorer, const std::vector<std::string>& entryIds) {
+    Window* w = impl_->model->explorer(explorer);
+    if (!w) throw std::runtime_error("no explorer " + std::to_string(explorer));
+    std::vector<std::shared_ptr<ItemData>> items;
+    for (const auto& id : entryIds)
+        if (auto item = impl_->model->itemById(toWide(id))) items.push_back(item);
+    Ref<DispObject> keep = w->object;
+    selectItems(*keep.get(), std::move(items));
+}
+
+bool StandInClient::switchFolder(int explorer, const std::string& path) {
+    Window* w = impl_->model->explorer(explorer);
+    if (!w) throw std::runtime_error("no explorer " + std::to_string(explorer));
+    Ref<DispObject> keep = w->object;
+    return standin::switchFolder(*keep.get(), impl_->folder(path));
+}
+
+void StandInClient::queuePickFolder(const std::string& path) {
+    impl_->model->pickQueue.push_back(path.empty() ? nullptr : impl_->folder(path));
+}
+
+int StandInClient::explorerCount() const {
+    return static_cast<int>(impl_->model->explorers.size());
+}
+
+int StandInClient::inspectorCount() const {
+    return static_cast<int>(impl_->model->inspectors.size());
+}
+
+const std::vector<AddInResult>& StandInClient::loadAddIns() {
+    Model& m = *impl_->model;
+    HKEY addIns = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddInsKey, 0, KEY_READ, &addIns) != ERROR_SUCCESS) return impl_->results;
+    std::vector<std::pair<std::wstring, std::wstring>> toLoad;  // ProgID, description
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD length = 256;
+        if (RegEnumKeyExW(addIns, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(addIns, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+        if (readNumber(key, L"LoadBehavior") == 3) toLoad.emplace_back(name, readText(key, L"Description"));
+        RegCloseKey(key);
+    }
+    RegCloseKey(addIns);
+
+    std::vector<size_t> connected;
+    for (const auto& [progId, description] : toLoad) {
+        if (impl_->result(progId)) continue;  // loaded already
+        AddInResult result;
+        result.progId = toUtf8(progId);
+        CLSID clsid{};
+        Ref<IUnknown> object;
+        Ref<win32::IDTExtensibility2> addIn;
+        result.create = CLSIDFromProgID(progId.c_str(), &clsid);
+        if (SUCCEEDED(result.create))
+            result.create = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object.put()));
+        if (SUCCEEDED(result.create))
+            result.create = object->QueryInterface(win32::IID_IDTExtensibility2, reinterpret_cast<void**>(addIn.put()));
+        impl_->results.push_back(result);
+        if (FAILED(result.create)) continue;
+        AddInRecord record{progId, description, addIn, makeComAddIn(impl_->model, progId, description), false};
+        m.addIns.push_back(record);
+        CustomArray custom;
+        IDispatch* comAddIn = record.comAddIn.get();
+        HRESULT hr = guarded([&] { return addIn->OnConnection(m.application.get(), win32::ext_cm_Startup, comAddIn, &custom.array); });
+        impl_->results.back().connection = hr;
+        if (FAILED(hr)) {
+            // The client gives up on an add-in whose connection failed.
+            m.addIns.back().object.reset();
+            continue;
+        }
+        m.addIns.back().connected = true;
+        impl_->results.back().connected = true;
+        connected.push_back(m.addIns.size() - 1);
+    }
+    for (size_t index : connected) {
+        if (index >= m.addIns.size() || !m.addIns[index].connected) continue;
+        Ref<win32::IDTExtensibility2> addIn = m.addIns[index].object;
+        CustomArray custom;
+        HRESULT hr = guarded([&] { return addIn->OnStartupComplete(&custom.array); });
+        if (auto* r = impl_->result(m.addIns[index].progId)) r->startupComplete = hr;
+    }
+    return impl_->results;
+}
+
+void StandInClient::beginShutdown() {
+    auto addIns = impl_->model->addIns;
+    for (auto& record : addIns) {
+        if (!record.connected) continue;
+        CustomArray custom;
+        HRESULT hr = guarded([&] { return record.object->OnBeginShutdown(&custom.array); });
+        if (auto* r = impl_->result(record.progId)) r->beginShutdown = hr;
+    }
+}
+
+void StandInClient::disconnectAddIns(win32::ext_DisconnectMode mode) {
+    std::vector<std::wstring> progIds;
+    for (const auto& record : impl_->model->addIns)
+        if (record.connected) progIds.push_back(record.progId);
+    for (const auto& progId : progIds) impl_->disconnect(progId, mode);
+}
+
+void StandInClient::disconnectAddIn(const std::string& progId) {
+    impl_->disconnect(toWide(progId), win32::ext_dm_UserClosed);
+}
+
+const std::vector<AddInResult>& StandInClient::addIns() const {
+    return impl_->results;
+}
+
+void StandInClient::pump(int milliseconds) {
+    DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds > 0 ? milliseconds : 0);
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            try {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            } catch (...) {
+                // A window procedure or timer of an add-in failed; the client goes on.
+            }
+        }
+        LONG left = static_cast<LONG>(end - GetTickCount());
+        if (left <= 0) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+    }
+}
+
+void StandInClient::failNext(const std::string& member, int count) {
+    standin::failNext(toWide(member), count);
+}
+
+long StandInClient::sinkFailures() const {
+    return standin::sinkFailures();
+}
+
+}  // namespace tw::standin

@@ -1,0 +1,145 @@
+// The stand-in mail client that Windows tests drive: an in-memory store, windows and add-in loading over real COM objects.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <memory>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The add-in interface has no virtual destructor, as COM interfaces do not.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+#include "win32/com/Extensibility.h"
+#pragma GCC diagnostic pop
+
+namespace tw::standin {
+
+/// A message as a test sets it up. Texts are UTF-8.
+struct MailSpec {
+    std::string senderName, senderAddress;
+    /// To recipients, each an address or "Name <address>".
+    std::vector<std::string> to;
+    std::string subject, body, htmlBody;
+    /// The Internet transport headers, as received.
+    std::string headers;
+    bool unread = true;
+};
+
+/// An item as it stands in the store now.
+struct ItemState {
+    std::string entryId, subject;
+    bool unread = false;
+    /// "\\Personal Folders\\Inbox".
+    std::string folderPath;
+    /// Each user property's value as text.
+    std::map<std::string, std::string> userProperties;
+};
+
+/// What the client saw of one add-in: the HRESULT of each step it took (S_FALSE: not taken).
+struct AddInResult {
+    std::string progId;
+    HRESULT create = S_FALSE, connection = S_FALSE, startupComplete = S_FALSE, beginShutdown = S_FALSE,
+            disconnection = S_FALSE;
+    bool connected = false;
+};
+
+/// Registers a class object in this process under a ProgID while alive: CoRegisterClassObject
+/// (in-process, multiple use) and HKEY_CURRENT_USER\Software\Classes\<ProgID>\CLSID (under Wine,
+/// whose CLSIDFromProgID does not read the user's classes, HKEY_CLASSES_ROOT\<ProgID> too).
+class ClassRegistration {
+public:
+    ClassRegistration(const std::string& progId, const CLSID& clsid, IClassFactory* factory);
+    ~ClassRegistration();
+    ClassRegistration(const ClassRegistration&) = delete;
+    ClassRegistration& operator=(const ClassRegistration&) = delete;
+    /// S_OK when both parts were registered.
+    HRESULT status() const { return status_; }
+
+private:
+    std::wstring progId_;
+    DWORD cookie_ = 0;
+    bool wroteKey_ = false, wroteMachineKey_ = false;
+    HRESULT status_ = E_FAIL;
+};
+
+/// A class factory that makes objects with a function (for test classes); the caller owns its reference.
+IClassFactory* newClassFactory(IUnknown* (*create)());
+
+/// The ProgIDs of the safe-mail test classes the client registers while it lives.
+inline constexpr const char* kSafeMailItemProgId = "TarnwickRedemption.TarnwickSafeMailItem";
+inline constexpr const char* kMapiUtilsProgId = "TarnwickRedemption.TarnwickMAPIUtils";
+inline constexpr const char* kMapiTableProgId = "TarnwickRedemption.TarnwickMAPITable";
+
+class StandInClient {
+public:
+    /// The store "Personal Folders" with Inbox, Sent Items, Deleted Items, Outbox, Drafts and
+    /// Contacts; no window open. Enters the single-threaded apartment if the thread is in none.
+    StandInClient();
+    /// Disconnects the add-ins still connected (host shutdown) and lets go of everything.
+    ~StandInClient();
+    StandInClient(const StandInClient&) = delete;
+    StandInClient& operator=(const StandInClient&) = delete;
+
+    /// The client's Application object (borrowed: the client holds it).
+    IDispatch* application();
+    void setVersion(const std::string& version);
+
+    // The store. Paths look like "\\Personal Folders\\Inbox"; a path that does not exist throws std::runtime_error.
+    void addFolder(const std::string& path);
+    bool folderExists(const std::string& path) const;
+    /// Puts a message into a folder without any event; answers its entry id.
+    std::string addMail(const std::string& path, const MailSpec& spec);
+    /// Puts a message into a folder as the transport does: ItemAdd fires on the folder's Items.
+    std::string deliver(const std::string& path, const MailSpec& spec);
+    /// A contact in Contacts.
+    std::string addContact(const std::string& fullName, const std::string& email);
+    std::vector<ItemState> items(const std::string& path) const;
+    std::optional<ItemState> find(const std::string& entryId) const;
+
+    // Windows. Ids are the client's own, valid until the window closes.
+    /// Opens an explorer on a folder: NewExplorer, then it becomes the active explorer.
+    int openExplorer(const std::string& path);
+    /// Close fires, then the explorer leaves Explorers.
+    void closeExplorer(int explorer);
+    /// Opens an inspector on an item: NewInspector, then Activate.
+    int openInspector(const std::string& entryId);
+    void closeInspector(int inspector);
+    /// Sets an explorer's selection: SelectionChange.
+    void select(int explorer, const std::vector<std::string>& entryIds);
+    /// The user goes to another folder: BeforeFolderSwitch (may cancel), FolderSwitch. False when cancelled.
+    bool switchFolder(int explorer, const std::string& path);
+    /// The next PickFolder answers this folder; an empty path makes it answer Nothing (the user cancelled).
+    void queuePickFolder(const std::string& path);
+    int explorerCount() const;
+    int inspectorCount() const;
+
+    // Add-ins, the way the client loads them.
+    /// Every add-in under HKEY_CURRENT_USER\Software\Microsoft\Office\Outlook\Addins with LoadBehavior 3:
+    /// created by ProgID, OnConnection(application, ext_cm_Startup, its COMAddIn, custom), then
+    /// OnStartupComplete for each connected one.
+    const std::vector<AddInResult>& loadAddIns();
+    /// OnBeginShutdown on each connected add-in.
+    void beginShutdown();
+    /// OnDisconnection on each connected add-in, then the add-ins are released.
+    void disconnectAddIns(win32::ext_DisconnectMode mode = win32::ext_dm_HostShutdown);
+    /// One add-in unticked by the user: OnDisconnection(ext_dm_UserClosed), as COMAddIn.Connect = False does.
+    void disconnectAddIn(const std::string& progId);
+    const std::vector<AddInResult>& addIns() const;
+
+    /// Runs the thread's message loop for that long, so window timers run.
+    void pump(int milliseconds);
+    /// The next calls of that member (any object) raise a COM error.
+    void failNext(const std::string& member, int count = 1);
+    /// Events any sink answered with a failure or threw out of, since the process began.
+    long sinkFailures() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tw::standin
