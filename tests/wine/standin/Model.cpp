@@ -4,7 +4,9 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "CommandBarData.h"
 #include "ConnectionPoints.h"
+#include "StandInClient.h"
 #include "core/OleDate.h"
 #include "win32/TextEncoding.h"
 #include "win32/com/OutlookEvents.h"
@@ -180,8 +182,26 @@ Window* Model::inspector(int id) {
     return nullptr;
 }
 
+Window* Model::window(int id) {
+    if (Window* w = explorer(id)) return w;
+    return inspector(id);
+}
+
+std::shared_ptr<BarSet> Model::newExplorerBars() const {
+    for (const auto& w : explorers)
+        if (w.id == activeExplorer && w.bars) return copyBars(*w.bars, false);
+    return profile && profile->bars ? copyBars(*profile->bars, false) : builtInBars();
+}
+
+void Model::keepBars(const BarSet& bars) {
+    if (profile) profile->bars = copyBars(bars, true);
+}
+
 void Model::shutdown() {
     // Sinks hold references to the objects they listen to; dropping them breaks those cycles.
+    for (auto* windows : {&explorers, &inspectors})
+        for (auto& w : *windows)
+            if (w.bars) dropBarObjects(*w.bars);
     for (auto& source : eventSources) source->dropSinks();
     eventSources.clear();
     explorers.clear();

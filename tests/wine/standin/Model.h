@@ -19,6 +19,8 @@
 namespace tw::standin {
 
 struct FolderData;
+struct BarSet;
+struct Profile;
 
 struct RecipientData {
     std::wstring name, address;
@@ -68,6 +70,8 @@ struct FolderData {
 struct Window {
     int id = 0;
     Ref<DispObject> object;
+    /// The window's command bars.
+    std::shared_ptr<BarSet> bars;
 };
 
 /// An add-in as the client loaded it.
@@ -90,6 +94,8 @@ struct Model : std::enable_shared_from_this<Model> {
     int activeExplorer = 0;
     std::deque<std::shared_ptr<FolderData>> pickQueue;
     std::vector<AddInRecord> addIns;
+    /// What the client keeps from one run to the next (never null).
+    std::shared_ptr<Profile> profile;
     /// Every object that has connection points, so teardown can drop the sinks they hold.
     std::vector<Ref<DispObject>> eventSources;
     /// Asked to disconnect an add-in whose COMAddIn.Connect was set to False.
@@ -109,6 +115,12 @@ struct Model : std::enable_shared_from_this<Model> {
     void remove(const std::shared_ptr<ItemData>& item);
     Window* explorer(int id);
     Window* inspector(int id);
+    /// An explorer or an inspector.
+    Window* window(int id);
+    /// The bars of a new explorer: a copy of the active explorer's, else the client's own with what the profile kept.
+    std::shared_ptr<BarSet> newExplorerBars() const;
+    /// The profile keeps these bars, less what was made temporary.
+    void keepBars(const BarSet& bars);
     /// Drops every sink and every object the model holds (the client's teardown).
     void shutdown();
 };
@@ -119,8 +131,10 @@ Ref<DispObject> makeFolder(const std::shared_ptr<Model>& model, const std::share
 Ref<DispObject> makeItem(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item);
 /// The folder's own Items object.
 Ref<DispObject> folderItems(const std::shared_ptr<Model>& model, const std::shared_ptr<FolderData>& folder);
-Ref<DispObject> makeExplorer(const std::shared_ptr<Model>& model, const std::shared_ptr<FolderData>& folder);
-Ref<DispObject> makeInspector(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item);
+Ref<DispObject> makeExplorer(const std::shared_ptr<Model>& model, const std::shared_ptr<FolderData>& folder,
+                             const std::shared_ptr<BarSet>& bars);
+Ref<DispObject> makeInspector(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item,
+                              const std::shared_ptr<BarSet>& bars);
 Ref<DispObject> makeComAddIn(const std::shared_ptr<Model>& model, const std::wstring& progId, const std::wstring& description);
 Ref<DispObject> makeAddressEntry(const std::wstring& name, const std::wstring& address);
 Ref<DispObject> makeRecipients(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item);

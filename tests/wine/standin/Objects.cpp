@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <optional>
 
+#include "CommandBarData.h"
 #include "ConnectionPoints.h"
 #include "Model.h"
 #include "sim/FilterExpression.h"
@@ -511,8 +512,10 @@ int windowId(const std::vector<Window>& windows, const DispObject* object) {
 
 class ExplorerObject : public DispObject {
 public:
-    ExplorerObject(ModelPtr model, std::shared_ptr<FolderData> folder) : folder_(std::move(folder)), m_(std::move(model)) {
+    ExplorerObject(ModelPtr model, std::shared_ptr<FolderData> folder, std::shared_ptr<BarSet> bars)
+        : folder_(std::move(folder)), m_(std::move(model)), bars_(std::move(bars)) {
         addPoint(win32::DIID_ExplorerEvents);
+        method(L"CommandBars", [this](Call& c) { c.ret(makeCommandBars(m_, bars_).get()); });
         property(L"CurrentFolder", [this](Call& c) { c.ret(makeFolder(m_, folder_).get()); },
                  [this](Call& c) { switchTo(folderArg(c, 0)); });
         method(L"Caption", [this](Call& c) { c.ret(folder_->name); });
@@ -551,12 +554,15 @@ public:
 
 private:
     ModelPtr m_;
+    std::shared_ptr<BarSet> bars_;
 };
 
 class InspectorObject : public DispObject {
 public:
-    InspectorObject(ModelPtr model, std::shared_ptr<ItemData> item) : m_(std::move(model)), item_(std::move(item)) {
+    InspectorObject(ModelPtr model, std::shared_ptr<ItemData> item, std::shared_ptr<BarSet> bars)
+        : m_(std::move(model)), item_(std::move(item)), bars_(std::move(bars)) {
         addPoint(win32::DIID_InspectorEvents);
+        method(L"CommandBars", [this](Call& c) { c.ret(makeCommandBars(m_, bars_).get()); });
         method(L"CurrentItem", [this](Call& c) { c.ret(makeItem(m_, item_).get()); });
         method(L"Caption", [this](Call& c) { c.ret(item_->subject); });
         method(L"Close", [this](Call&) {
@@ -567,6 +573,7 @@ public:
 private:
     ModelPtr m_;
     std::shared_ptr<ItemData> item_;
+    std::shared_ptr<BarSet> bars_;
 };
 
 /// Explorers or Inspectors.
@@ -744,12 +751,14 @@ Ref<DispObject> folderItems(const std::shared_ptr<Model>& model, const std::shar
     return folder->itemsObject;
 }
 
-Ref<DispObject> makeExplorer(const std::shared_ptr<Model>& model, const std::shared_ptr<FolderData>& folder) {
-    return make<ExplorerObject>(model, folder);
+Ref<DispObject> makeExplorer(const std::shared_ptr<Model>& model, const std::shared_ptr<FolderData>& folder,
+                             const std::shared_ptr<BarSet>& bars) {
+    return make<ExplorerObject>(model, folder, bars);
 }
 
-Ref<DispObject> makeInspector(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item) {
-    return make<InspectorObject>(model, item);
+Ref<DispObject> makeInspector(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item,
+                              const std::shared_ptr<BarSet>& bars) {
+    return make<InspectorObject>(model, item, bars);
 }
 
 Ref<DispObject> makeComAddIn(const std::shared_ptr<Model>& model, const std::wstring& progId, const std::wstring& description) {
@@ -812,8 +821,9 @@ void deliverOutbox(Model& model) {
 int openExplorer(Model& model, const std::shared_ptr<FolderData>& folder) {
     auto self = model.shared_from_this();
     int id = model.nextWindow++;
-    auto explorer = makeExplorer(self, folder);
-    model.explorers.push_back({id, explorer});
+    auto bars = model.newExplorerBars();
+    auto explorer = makeExplorer(self, folder, bars);
+    model.explorers.push_back({id, explorer, bars});
     model.eventSources.push_back(explorer);
     fire(model.explorersObject.get(), win32::DIID_ExplorersEvents, win32::DISPID_NewExplorer, {Variant::object(explorer.get())});
     activateExplorer(model, id);
@@ -839,6 +849,8 @@ void closeExplorer(Model& model, int id) {
     Ref<DispObject> keep = w->object;
     // The window is still listed while its Close event runs; it goes once the handlers return.
     fire(keep.get(), win32::DIID_ExplorerEvents, win32::DISPID_Close);
+    // The bars the last explorer closed with are the ones the profile keeps.
+    if (Window* closing = model.explorer(id)) model.keepBars(*closing->bars);
     std::erase_if(model.explorers, [id](const Window& x) { return x.id == id; });
     if (model.activeExplorer == id) model.activeExplorer = model.explorers.empty() ? 0 : model.explorers.back().id;
 }
@@ -846,8 +858,10 @@ void closeExplorer(Model& model, int id) {
 int openInspector(Model& model, const std::shared_ptr<ItemData>& item) {
     auto self = model.shared_from_this();
     int id = model.nextWindow++;
-    auto inspector = makeInspector(self, item);
-    model.inspectors.push_back({id, inspector});
+    // A mail window has bars of its own, apart from the explorers'.
+    auto bars = builtInBars();
+    auto inspector = makeInspector(self, item, bars);
+    model.inspectors.push_back({id, inspector, bars});
     model.eventSources.push_back(inspector);
     fire(model.inspectorsObject.get(), win32::DIID_InspectorsEvents, win32::DISPID_NewInspector, {Variant::object(inspector.get())});
     fire(inspector.get(), win32::DIID_InspectorEvents, win32::DISPID_Activate);

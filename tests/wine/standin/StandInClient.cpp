@@ -118,7 +118,8 @@ struct StandInClient::Impl {
     }
 };
 
-StandInClient::StandInClient() : impl_(std::make_unique<Impl>()) {
+StandInClient::StandInClient(std::shared_ptr<Profile> profile) : impl_(std::make_unique<Impl>()) {
+    impl_->model->profile = profile ? std::move(profile) : std::make_shared<Profile>();
     HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     impl_->leaveApartment = SUCCEEDED(hr);
     clearFailures();
@@ -155,11 +156,17 @@ StandInClient::~StandInClient() {
     impl_->safeMailItem.reset();
     impl_->mapiUtils.reset();
     impl_->mapiTable.reset();
+    // The client ends: the profile keeps the bars of the explorer still open.
+    if (Window* active = impl_->model->explorer(impl_->model->activeExplorer)) impl_->model->keepBars(*active->bars);
     impl_->model->shutdown();
     clearFailures();
     bool leave = impl_->leaveApartment;
     impl_.reset();
     if (leave) CoUninitialize();
+}
+
+Model& StandInClient::model() const {
+    return *impl_->model;
 }
 
 IDispatch* StandInClient::application() {

@@ -74,11 +74,41 @@ inline constexpr const char* kSafeMailItemProgId = "TarnwickRedemption.TarnwickS
 inline constexpr const char* kMapiUtilsProgId = "TarnwickRedemption.TarnwickMAPIUtils";
 inline constexpr const char* kMapiTableProgId = "TarnwickRedemption.TarnwickMAPITable";
 
+struct BarSet;
+struct Model;
+
+/// What the client keeps from one run to the next: the command bars of the explorer it last
+/// closed (or of the active one when it ended), less what was made temporary. Hand the same
+/// profile to one client and then to the next to see a restart.
+struct Profile {
+    std::shared_ptr<BarSet> bars;  // null: a first start
+};
+
+/// A bar as it stands now.
+struct BarState {
+    std::string name;
+    int position = 0, left = 0, top = 0, rowIndex = 0;
+    bool visible = false, menuBar = false, temporary = false, builtIn = false;
+};
+
+/// A button (type 1) or popup (type 10) as it stands now. Texts are UTF-8.
+struct ControlState {
+    int type = 0, id = 0;
+    std::string caption, tag, tooltip, parameter;
+    int style = 0, faceId = 0;
+    bool beginGroup = false, visible = true, enabled = true, temporary = false, builtIn = false;
+    /// PasteFace was called on it.
+    bool faceSet = false;
+    /// Popups: the controls inside.
+    std::vector<ControlState> children;
+};
+
 class StandInClient {
 public:
     /// The store "Personal Folders" with Inbox, Sent Items, Deleted Items, Outbox, Drafts and
     /// Contacts; no window open. Enters the single-threaded apartment if the thread is in none.
-    StandInClient();
+    /// The command bars start from what the profile kept, when one is given.
+    explicit StandInClient(std::shared_ptr<Profile> profile = nullptr);
     /// Disconnects the add-ins still connected (host shutdown) and lets go of everything.
     ~StandInClient();
     StandInClient(const StandInClient&) = delete;
@@ -117,6 +147,18 @@ public:
     int explorerCount() const;
     int inspectorCount() const;
 
+    // Command bars. A window is an explorer's or an inspector's id; an unknown window or bar throws std::runtime_error.
+    std::vector<std::string> barNames(int window) const;
+    std::vector<BarState> bars(int window) const;
+    std::vector<ControlState> controls(int window, const std::string& barName) const;
+    /// The user clicks the first button with that Tag that can be reached: on a visible bar, itself
+    /// visible and enabled, inside visible popups (looking into them). Click reaches the sinks of
+    /// every button with that Tag in any window. False when there is no such button.
+    bool click(int window, const std::string& tag);
+    /// The user clicks through menus by caption (with or without the '&'), e.g. {"&Help", "&About the Mail Client"}.
+    /// False when the path does not lead to a button that can be reached.
+    bool clickCaption(int window, const std::string& barName, const std::vector<std::string>& captionPath);
+
     // Add-ins, the way the client loads them.
     /// Every add-in under HKEY_CURRENT_USER\Software\Microsoft\Office\Outlook\Addins with LoadBehavior 3:
     /// created by ProgID, OnConnection(application, ext_cm_Startup, its COMAddIn, custom), then
@@ -138,6 +180,8 @@ public:
     long sinkFailures() const;
 
 private:
+    Model& model() const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
