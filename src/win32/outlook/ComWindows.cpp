@@ -2,6 +2,7 @@
 #include "win32/outlook/ComWindows.h"
 
 #include "win32/com/OutlookEvents.h"
+#include "win32/office/ComCommandBars.h"
 #include "win32/outlook/ComFolder.h"
 #include "win32/outlook/ComItem.h"
 
@@ -28,6 +29,14 @@ std::shared_ptr<ol::Inspector> wrapInspector(const Variant& v) { return wrapped<
 }  // namespace
 
 std::shared_ptr<ol::Item> ComSelection::Item(int index) { return wrapped<ComItem>(d_.get("Item", index)); }
+
+std::shared_ptr<tw::office::CommandBars> ComExplorer::CommandBars() {
+    return wrapped<office::ComCommandBars>(d_.get("CommandBars"));
+}
+
+std::shared_ptr<tw::office::CommandBars> ComInspector::CommandBars() {
+    return wrapped<office::ComCommandBars>(d_.get("CommandBars"));
+}
 
 std::shared_ptr<ol::Folder> ComExplorer::CurrentFolder() { return wrapped<ComFolder>(d_.get("CurrentFolder")); }
 
