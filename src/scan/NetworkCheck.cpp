@@ -3,6 +3,6 @@
 
 namespace tw::scan {
 
-bool networkServiceReachable(addin::OrvennaOutAddIn&) { return true; }
+bool networkServiceReachable(ScanHost&) { return true; }
 
 }  // namespace tw::scan
