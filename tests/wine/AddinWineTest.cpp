@@ -152,6 +152,51 @@ TEST_F(AddinWineTest, AClientWithoutWindowsGetsOnlyTheMonitorStarted) {
     EXPECT_EQ(addinLog(), "") << "a window-less start writes no log";
 }
 
+bool hasTag(const std::vector<standin::ControlState>& controls, const std::string& tag) {
+    for (const auto& c : controls)
+        if (c.tag == tag || hasTag(c.children, tag)) return true;
+    return false;
+}
+
+TEST_F(AddinWineTest, TheToolbarMenuAndHelpEntriesAppearAndBlockSenderActsOnTheSelection) {
+    // The sender dialog is a window of its own; without it the command acts at once.
+    win32::Win32Registry registry;
+    registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "showsenderdialog", RegValue::ofDword(1));
+    StandInClient client;
+    const int explorer = client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+
+    const auto toolbar = client.controls(explorer, "Velmora");
+    std::string tags;
+    for (const auto& c : toolbar) tags += c.tag + " (" + c.caption + "); ";
+    // Three buttons with their faces, then the "&Tarnwick" popup with the whole menu.
+    ASSERT_EQ(toolbar.size(), 4u) << tags;
+    EXPECT_EQ(toolbar[2].tag, "Block SenderTarnwick");
+    EXPECT_TRUE(toolbar[2].faceSet);
+    EXPECT_EQ(toolbar[3].caption, "&Tarnwick");
+    EXPECT_EQ(toolbar[3].children.size(), 17u);
+    EXPECT_TRUE(hasTag(client.controls(explorer, "Menu Bar"), "AboutTarnwickTarnwick")) << "the Help menu has no About entry";
+
+    const standin::MailSpec mail = mailFromFile("ham.eml");
+    const std::string id = client.deliver(kInbox, mail);
+    client.pump(500);
+    client.select(explorer, {id});
+    ASSERT_TRUE(client.click(explorer, "Block SenderTarnwick"));
+    client.pump(500);
+
+    auto blocked = client.find(id);
+    ASSERT_TRUE(blocked);
+    EXPECT_EQ(blocked->folderPath, "\\Personal Folders\\Deleted Items") << addinLog();
+    EXPECT_FALSE(blocked->unread);
+    win32::Win32FileSystem files;
+    std::string lowered = mail.senderAddress;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_NE(files.readAll(dataFolder + "\\Junk Senders.txt").find(lowered), std::string::npos);
+
+    client.closeExplorer(explorer);
+    EXPECT_TRUE(contains(addinLog(), "End of UnInitHandler()"));
+}
+
 // The user unticks the add-in with two explorers and a message open, then closes all three.
 TEST_F(AddinWineTest, WindowsClosedAfterTheAddinWasUntickedReachNothingOfIt) {
     StandInClient client;

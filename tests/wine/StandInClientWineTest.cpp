@@ -16,8 +16,8 @@ using standin::Ref;
 using standin::StandInClient;
 using standin::Variant;
 
-constexpr const char* kInbox = "\\\\Personal Folders\\Inbox";
-constexpr const char* kJunk = "\\\\Personal Folders\\Junk";
+constexpr const char* kInbox = "\\Personal Folders\\Inbox";
+constexpr const char* kJunk = "\\Personal Folders\\Junk";
 
 /// One late-bound call: GetIDsOfNames then Invoke, arguments in written order.
 HRESULT invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<Variant> args, Variant* result = nullptr,

@@ -116,7 +116,7 @@ std::shared_ptr<FolderData> Model::folderByPath(const std::wstring& path) const 
 std::wstring Model::pathOf(const FolderData& folder) const {
     std::wstring path = L"\\" + folder.name;
     for (auto parent = folder.parent.lock(); parent; parent = parent->parent.lock()) path = L"\\" + parent->name + path;
-    return L"\\" + path;
+    return path;
 }
 
 std::shared_ptr<FolderData> Model::folderById(const std::wstring& entryId) const {
