@@ -24,6 +24,8 @@ public:
     /// The user opens and closes a main window on the Inbox.
     virtual void openExplorer() = 0;
     virtual void closeLastExplorer() = 0;
+    /// The user clicks the button with that Tag on a bar of the index-th open explorer (1-based).
+    virtual void click(int explorer, const std::string& barName, const std::string& tag) = 0;
 };
 
 struct OutlookWorldFactory {

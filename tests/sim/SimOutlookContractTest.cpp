@@ -1,6 +1,7 @@
 // Runs the object-model contract against the simulated mail client.
-#include "OutlookContractTest.h"
+#include "CommandBarsContractTest.h"
 
+#include "sim/SimCommandBars.h"
 #include "sim/SimEventLoop.h"
 #include "sim/SimMailClient.h"
 
@@ -21,6 +22,10 @@ public:
         explorers.pop_back();
         client.closeExplorer(last);
     }
+    void click(int explorer, const std::string& barName, const std::string& tag) override {
+        auto bar = explorers.at(static_cast<size_t>(explorer - 1))->CommandBars()->Item(barName);
+        std::dynamic_pointer_cast<sim::SimCommandBarControl>(bar->FindControl(0, 0, tag, true, true))->click();
+    }
 
 private:
     sim::SimEventLoop clock{OleDate::fromCivil({2026, 12, 8, 9, 0, 0})};
@@ -28,9 +33,11 @@ private:
     std::vector<std::shared_ptr<sim::SimExplorer>> explorers;
 };
 
-INSTANTIATE_TEST_SUITE_P(Sim, OutlookContractTest,
-                         ::testing::Values(OutlookWorldFactory{"SimMailClient", [] { return std::make_unique<SimWorld>(); }}),
-                         [](const ::testing::TestParamInfo<OutlookWorldFactory>& factory) { return factory.param.name; });
+const OutlookWorldFactory kSimWorld{"SimMailClient", [] { return std::make_unique<SimWorld>(); }};
+std::string nameOf(const ::testing::TestParamInfo<OutlookWorldFactory>& factory) { return factory.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Sim, OutlookContractTest, ::testing::Values(kSimWorld), nameOf);
+INSTANTIATE_TEST_SUITE_P(Sim, CommandBarsContractTest, ::testing::Values(kSimWorld), nameOf);
 
 }  // namespace
 }  // namespace tw::contract

@@ -1,5 +1,5 @@
 // Runs the object-model contract against the Windows adapter, late-bound over the stand-in client.
-#include "sim/OutlookContractTest.h"
+#include "sim/CommandBarsContractTest.h"
 
 #include "standin/StandInClient.h"
 #include "win32/outlook/ComApplication.h"
@@ -29,15 +29,20 @@ public:
         explorers.pop_back();
         client.closeExplorer(last);
     }
+    void click(int explorer, const std::string&, const std::string& tag) override {
+        client.click(explorers.at(static_cast<size_t>(explorer - 1)), tag);
+    }
 
 private:
     standin::StandInClient client;
     std::vector<int> explorers;
 };
 
-INSTANTIATE_TEST_SUITE_P(Win32, OutlookContractTest,
-                         ::testing::Values(OutlookWorldFactory{"ComOverStandIn", [] { return std::make_unique<StandInWorld>(); }}),
-                         [](const ::testing::TestParamInfo<OutlookWorldFactory>& factory) { return factory.param.name; });
+const OutlookWorldFactory kStandInWorld{"ComOverStandIn", [] { return std::make_unique<StandInWorld>(); }};
+std::string nameOf(const ::testing::TestParamInfo<OutlookWorldFactory>& factory) { return factory.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Win32, OutlookContractTest, ::testing::Values(kStandInWorld), nameOf);
+INSTANTIATE_TEST_SUITE_P(Win32, CommandBarsContractTest, ::testing::Values(kStandInWorld), nameOf);
 
 }  // namespace
 }  // namespace tw::contract

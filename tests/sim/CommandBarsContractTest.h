@@ -1,0 +1,89 @@
+// The command-bar port's contract: bars and controls built, found and removed, and clicks shared by
+// Tag across windows, the same through the simulated client and through the Windows adapter.
+#pragma once
+
+#include "OutlookContractTest.h"
+#include "platform/CommandBars.h"
+
+namespace tw::contract {
+
+using office::msoBarTop;
+using office::msoControlButton;
+using office::msoControlPopup;
+
+class CommandBarsContractTest : public OutlookContractTest {
+protected:
+    std::shared_ptr<office::CommandBar> newBar(int explorer, const std::string& name) {
+        auto bar = app->Explorers()->Item(explorer)->CommandBars()->Add(name, msoBarTop, false, true);
+        bar->setVisible(true);
+        return bar;
+    }
+    static std::shared_ptr<office::CommandBarControl> button(office::CommandBarControls& controls, const std::string& tag,
+                                                             int before = 0) {
+        auto b = controls.Add(msoControlButton, 0, "", before, true);
+        b->setTag(tag);
+        b->setCaption(tag);
+        b->setVisible(true);
+        return b;
+    }
+};
+
+TEST_P(CommandBarsContractTest, BarsAndControlsAreBuiltFoundInOrderAndDeleted) {
+    world->openExplorer();
+    auto bar = newBar(1, "Contract Bar");
+    EXPECT_EQ(app->Explorers()->Item(1)->CommandBars()->Item("contract bar")->Name(), "Contract Bar");
+    EXPECT_NE(errorOf([&] { app->Explorers()->Item(1)->CommandBars()->Item("No Such Bar"); }), 0);
+
+    auto controls = bar->Controls();
+    button(*controls, "second");
+    button(*controls, "first", 1);
+    ASSERT_EQ(controls->Count(), 2);
+    EXPECT_EQ(controls->Item(1)->Tag(), "first");
+    EXPECT_EQ(controls->Item(2)->Index(), 2);
+
+    auto hidden = button(*controls, "hidden");
+    hidden->setVisible(false);
+    EXPECT_TRUE(bar->FindControl(msoControlButton, 0, "hidden", false, false));
+    EXPECT_FALSE(bar->FindControl(msoControlButton, 0, "hidden", true, false)) << "a hidden control was found";
+
+    auto popup = controls->Add(msoControlPopup, 0, "", 0, true);
+    popup->setCaption("&Menu");
+    popup->setTag("menu");
+    button(*popup->Controls(), "inside");
+    EXPECT_FALSE(bar->FindControl(0, 0, "inside", false, false)) << "a shallow search looked into a popup";
+    ASSERT_TRUE(bar->FindControl(0, 0, "inside", false, true));
+    EXPECT_EQ(bar->FindControl(msoControlPopup, 0, "", false, false)->Tag(), "menu");
+    EXPECT_NE(errorOf([&] { popup->PasteFace(); }), 0) << "a popup took a face";
+
+    controls->Item(1)->Delete();
+    EXPECT_EQ(controls->Count(), 3);
+    EXPECT_FALSE(bar->FindControl(0, 0, "first", false, true));
+}
+
+TEST_P(CommandBarsContractTest, AClickIsHeardByEveryButtonWithItsTagInAnyWindowAndNoOther) {
+    world->openExplorer();
+    world->openExplorer();
+    auto one = newBar(1, "Bar One");
+    auto two = newBar(2, "Bar Two");
+    auto listening = button(*one->Controls(), "SharedTag");
+    button(*two->Controls(), "SharedTag");
+    button(*two->Controls(), "OtherTag");
+
+    int heard = 0;
+    std::string clickedTag;
+    Subscription subscription = listening->Click().connect([&](std::shared_ptr<office::CommandBarControl> control, bool&) {
+        ++heard;
+        clickedTag = control->Tag();
+    });
+    world->click(2, "Bar Two", "SharedTag");
+    EXPECT_EQ(heard, 1) << "a click on a button with the same Tag in another window was not heard";
+    EXPECT_EQ(clickedTag, "SharedTag");
+    world->click(2, "Bar Two", "OtherTag");
+    EXPECT_EQ(heard, 1) << "a click on a button with another Tag was heard";
+
+    subscription.reset();
+    world->click(1, "Bar One", "SharedTag");
+    EXPECT_EQ(heard, 1) << "a subscription let go still hears clicks";
+}
+
+}  // namespace tw::contract
