@@ -14,7 +14,11 @@
 #include "core/OleDate.h"
 #include "classify/MessageContent.h"
 #include "help/HelpWindow.h"
+#include "net/FetchLibrary.h"
+#include "net/NetContext.h"
+#include "net/NetworkPing.h"
 #include "platform/Outlook.h"
+#include "scan/NetworkCheck.h"
 #include "settings/RegistryAccess.h"
 
 namespace tw::senders {
@@ -26,10 +30,10 @@ class MsgQueue;
 
 namespace tw::addin {
 
-class OrvennaOutAddIn {
+class OrvennaOutAddIn : public scan::NetworkCheck {
 public:
     explicit OrvennaOutAddIn(AddinLibrary& library);
-    ~OrvennaOutAddIn();
+    ~OrvennaOutAddIn() override;
     OrvennaOutAddIn(const OrvennaOutAddIn&) = delete;
     OrvennaOutAddIn& operator=(const OrvennaOutAddIn&) = delete;
 
@@ -92,6 +96,15 @@ public:
     /// Reads message texts for the filter, training and the commands; exists once start-up got that far.
     classify::MessageContent* content() { return content_.get(); }
 
+    /// The connectivity check of this connection; false before start-up made it.
+    bool TWPingUI() override;
+    /// Offers a newer release, or starts the rule updater.
+    void CheckForNewRelease();
+    /// The connectivity check's state; null before start-up made it.
+    const net::NetworkPing* networkPing() const { return ping_.get(); }
+    /// The ports, settings and log the network checks work with.
+    net::NetContext netContext();
+
     /// The Inbox message queue; exists from start-up to teardown.
     std::shared_ptr<scan::MsgQueue> inboxQueue() const { return inboxQueue_; }
     void setLastItemAdd(OleDate when) { lastItemAdd_ = when; }
@@ -104,6 +117,8 @@ private:
     AddinLibrary& library_;
     platform::Platform& platform_;
     EngineLibrary engine_;
+    net::FetchLibrary fetch_;
+    std::unique_ptr<net::NetworkPing> ping_;
 
     std::shared_ptr<outlook::Application> objOutlook_;
     std::shared_ptr<outlook::NameSpace> objNS_;

@@ -123,9 +123,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         tw::sim::SimFileSystem probe(profile.root());
-        // The stand-in engine: installed beside the program, or where the build puts it.
+        // The stand-in engine and the fetch library: installed beside the program, or where the build puts them.
         options.librarySearchFolders = {probe.hostPath(tw::host::Profile::kLibraryFolder).string(), executableFolder(),
-                                        executableFolder() + "/../../engine"};
+                                        executableFolder() + "/../../engine", executableFolder() + "/../../fetch"};
         tw::host::HostSession session(profile, options);
         if (command == "train") {
             tw::host::trainEngine(session, training, std::cout);
