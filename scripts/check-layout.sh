@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fails when a Windows header is included outside src/win32/ and the Windows test programs, or a POSIX header inside a portable subsystem.
+# Fails when a Windows header is included outside src/win32/, the fetch library's Windows transfer and the
+# Windows test programs, or a POSIX header inside a portable subsystem.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +11,7 @@ status=0
 
 # Only the Windows adapters, and the test programs that run under Wine, may see the Windows API.
 if found=$(grep -rnEi "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"](${windows_headers})\.h[>\"]" "${sources[@]}" \
-    --exclude-dir=build --exclude-dir=.git . | grep -vE '^\./(src/win32|tests/wine)/'); then
+    --exclude-dir=build --exclude-dir=.git . | grep -vE '^\./(src/win32|fetch/win32|tests/wine)/'); then
   echo "check-layout: Windows headers outside src/win32/ and tests/wine/:"
   echo "$found"
   status=1
