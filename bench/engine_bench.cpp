@@ -14,7 +14,7 @@
 #include "BenchCorpus.h"
 #include "BenchMetrics.h"
 #include "BogofilterRunner.h"
-#include "addin/EngineLibrary.h"
+#include "engineapi/EngineLibrary.h"
 #include "core/Error.h"
 #include "sim/SimLibraryLoader.h"
 
@@ -86,7 +86,7 @@ EngineRun runEngine(const Options& options, const std::vector<CorpusFile>& train
                     const fs::path& dataFolder) {
     EngineRun run;
     tw::sim::SimLibraryLoader loader({options.engineDir});
-    tw::addin::EngineLibrary engine(loader);
+    tw::engineapi::EngineLibrary engine(loader);
     int32_t handle = engine.TW_constructor("Bench", dataFolder.string());
     engine.TW_setOption(handle, "offsetdir", dataFolder.string());
     if (!options.maxWordEntries.empty()) engine.TW_setOption(handle, "max_word_entries", options.maxWordEntries);

@@ -10,8 +10,8 @@
 
 #include <unistd.h>
 
-#include "addin/EngineLibrary.h"
-#include "classify/Bounce.h"
+#include "engineapi/EngineLibrary.h"
+#include "engineapi/Bounce.h"
 #include "classify/MessageContent.h"
 #include "diag/CErrorHandler.h"
 #include "senders/ListFile.h"
@@ -104,7 +104,7 @@ int main() {
     files.createFolders("C:\\Program Files\\Tarnwick");
     files.createFolders(kDataFolder);
     tw::diag::CErrorHandler log(files, shell, loop);
-    tw::addin::EngineLibrary engine(libraries);
+    tw::engineapi::EngineLibrary engine(libraries);
     tw::settings::Settings settings;
     settings.blockedCountries.Add("ru");
     for (int i = 0; i < 200; ++i)
@@ -117,7 +117,7 @@ int main() {
     auto makeLists = [&](double refreshSeconds, bool withContacts) {
         tw::senders::SendersContext context{files, loop, log, settings, tw::settings::SettingsKey(registry), folder,
                                             withContacts ? client.nameSpace() : nullptr, nullptr,
-                                            tw::classify::Bounce(engine, [] { return 0; })};
+                                            tw::engineapi::Bounce(engine, [] { return 0; })};
         context.decisionRefreshSeconds = refreshSeconds;
         return std::make_unique<tw::senders::Senders>(context);
     };

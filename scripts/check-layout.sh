@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a Windows header is included outside src/win32/, the fetch library's Windows transfer and the
-# Windows test programs, or a POSIX header inside a portable subsystem.
+# Windows test programs, a POSIX header inside a portable subsystem, or an include of the add-in's code runs
+# against its layers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +25,40 @@ if found=$(grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]*<(${posix_hea
   echo "$found"
   status=1
 fi
+
+# Includes run one way: the add-in object composes the subsystems, a subsystem sees only the layers
+# below it, settings and diag sit together over the ports, and the ports over the core vocabulary.
+# A folder may include its own headers and those of any folder of a lower layer.
+layer_of() {
+  case "$1" in
+    core) echo 0 ;;
+    platform) echo 1 ;;
+    engineapi|fetchapi) echo 2 ;;
+    settings|diag) echo 3 ;;
+    help) echo 4 ;;
+    senders) echo 5 ;;
+    classify) echo 6 ;;
+    scan) echo 7 ;;
+    commandbars|net) echo 8 ;;
+    addin) echo 9 ;;
+    *) echo "" ;;
+  esac
+}
+layered=(core platform engineapi fetchapi settings diag help senders classify scan commandbars net addin)
+for from in "${layered[@]}"; do
+  [[ -d "src/$from" ]] || continue
+  from_layer=$(layer_of "$from")
+  while IFS= read -r hit; do
+    [[ -z "$hit" ]] && continue
+    target=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"$hit")
+    [[ "$target" == "$from" ]] && continue
+    to_layer=$(layer_of "$target")
+    if [[ -z "$to_layer" || $to_layer -gt $from_layer || ( $to_layer -eq $from_layer && "$target" != "$from" && $from_layer -ne 3 ) ]]; then
+      echo "check-layout: src/$from/ may not include $target/: $hit"
+      status=1
+    fi
+  done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]+/' "${sources[@]}" "src/$from" || true)
+done
 
 [[ $status -eq 0 ]] && echo "check-layout: ok"
 exit $status

@@ -24,7 +24,7 @@ void attempt(Call&& call) {
 }
 
 /// A training count the engine reports; one it cannot report counts as nothing trained.
-int32_t trainedCount(EngineLibrary& engine, int32_t handle, const char* name) {
+int32_t trainedCount(engineapi::EngineLibrary& engine, int32_t handle, const char* name) {
     try {
         return settings::parseIntegerText(engine.TW_getOption(handle, name)).value_or(0);
     } catch (...) {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engineapi/EngineLibrary.h"
 #include "settings/RegistryAccess.h"
 #include "settings/Settings.h"
 
@@ -28,7 +29,6 @@ std::vector<EngineOption> startupEngineOptions(const settings::Settings& setting
 /// True when the value "usehttp" is present and is not 1.
 bool readUseSecureHttp(const settings::SettingsKey& key);
 
-/// The trained-words threshold kept from the engine while too little has been trained.
-inline constexpr const char* kMinTrainingNotReached = "2147483640";
+using engineapi::kMinTrainingNotReached;
 
 }  // namespace tw::addin

@@ -2,9 +2,12 @@
 #include "addin/OrvennaOutAddIn.h"
 
 #include "addin/DataFolder.h"
+#include "addin/FolderPaths.h"
 #include "classify/IncomingFilter.h"
 #include "classify/MessageContent.h"
+#include "classify/Training.h"
 #include "commandbars/ExplWrap.h"
+#include "commandbars/ExplorerBars.h"
 #include "commandbars/InspWrap.h"
 #include "core/Error.h"
 #include "core/StringTable.h"
@@ -12,6 +15,7 @@
 #include "net/ReleaseCheck.h"
 #include "scan/InboxQueueStartup.h"
 #include "scan/MsgQueue.h"
+#include "scan/NewMail.h"
 #include "senders/Senders.h"
 #include "settings/SettingsLoader.h"
 #include "settings/SettingsWriters.h"
@@ -28,7 +32,9 @@ const char* const kScriptingDownloadPage = "https://www.microsoft.com/downloads/
 
 OrvennaOutAddIn::OrvennaOutAddIn(AddinLibrary& library)
     : library_(library), platform_(library.platform()), engine_(library.platform().libraries),
-      fetch_(library.platform().libraries) {}
+      fetch_(library.platform().libraries),
+      commands_(std::make_unique<senders::ApproveBlock>(*this)),
+      bars_(std::make_unique<commandbars::ExplorerBars>(*this)) {}
 
 // The queue saves its state through this object when it ends, so it goes while everything else is whole.
 // The log outlives this object: it must not keep asking it for facts.
@@ -126,7 +132,10 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
 
         inboxQueue_ = scan::startInboxQueue(*this, *inbox);
 
-        if (objExpl_) AddExpl(objExpl_);
+        if (objExpl_) {
+            AddExpl(objExpl_);
+            bars_->ShowToolBarMenu();
+        }
 
         if (log.Enabled() == diag::oAll) {
             log.logCurrentConfiguration();
@@ -154,6 +163,48 @@ net::NetContext OrvennaOutAddIn::netContext() {
 settings::SettingsKey OrvennaOutAddIn::settingsKey() {
     if (library_.settingsKeyPath.empty()) return settings::SettingsKey(platform_.registry);
     return settings::SettingsKey(platform_.registry, library_.settingsKeyPath);
+}
+
+std::string OrvennaOutAddIn::folderPath(outlook::Folder& folder) { return getFolderPath(folder); }
+
+std::shared_ptr<outlook::Folder> OrvennaOutAddIn::folderAtPath(const std::string& path, bool create) {
+    if (!objOutlook_) return nullptr;
+    return findFolderByPath(*objOutlook_, path, create);
+}
+
+std::string OrvennaOutAddIn::senderAddressOf(const std::shared_ptr<outlook::Item>& item) {
+    if (!content_) throw Error(91, "Tarnwick", "Object variable or With block variable not set");
+    std::string address, name;
+    content_->senderaddress(item, address, name);
+    return address;
+}
+
+void OrvennaOutAddIn::getMessageCountries(const std::shared_ptr<outlook::Item>& item, KeyedSet& countries) {
+    KeyedSet charsets;
+    classify::Training(*this).getExtraData(item, countries, charsets);
+}
+
+void OrvennaOutAddIn::trainOnMessage(const std::shared_ptr<outlook::Item>& item, int32_t weight) {
+    classify::Training(*this).trainOnMessage(item, weight);
+}
+
+bool OrvennaOutAddIn::hasReachedMinimumTraining() { return classify::Training(*this).hasReachedMinimumTraining(); }
+
+void OrvennaOutAddIn::checkIfUserWantsMinTraining() { classify::Training(*this).checkIfUserWantsMinTraining(); }
+
+bool OrvennaOutAddIn::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
+    return classify::IncomingFilter(*this).isJunkMail(item);
+}
+
+void OrvennaOutAddIn::processJunkMail(const std::shared_ptr<outlook::Item>& item) {
+    classify::IncomingFilter(*this).processJunkMail(item);
+}
+
+// The one place the commands hand messages to the network service's reports; reporting itself
+// comes with its own work, and until then a report changes nothing.
+void OrvennaOutAddIn::reportMessages(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind) {
+    log().LogErrorMessage("report of kind " + std::to_string(kind) + " for " + std::to_string(items.size()) +
+                          " messages");
 }
 
 void OrvennaOutAddIn::identifyVersion() {
@@ -188,6 +239,8 @@ void OrvennaOutAddIn::UnInitHandler() {
     auto& log = this->log();
     try {
         log.LogErrorMessage("UnInitHandler()");
+        bars_->RemoveMMenu();
+        bars_->RemoveMButtons();
         dropWindowWrappers();
         onNewExplorer_.reset();
         onNewInspector_.reset();
@@ -264,7 +317,7 @@ void OrvennaOutAddIn::colInsp_NewInspector(const std::shared_ptr<outlook::Inspec
 void OrvennaOutAddIn::objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) {}
 
 void OrvennaOutAddIn::myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
-    classify::IncomingFilter(*this).myOlItems_ItemAdd(item);
+    scan::myOlItems_ItemAdd(*this, item);
 }
 
 void OrvennaOutAddIn::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {

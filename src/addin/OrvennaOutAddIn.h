@@ -7,18 +7,21 @@
 #include <string>
 
 #include "addin/AddinLibrary.h"
-#include "addin/EngineLibrary.h"
 #include "addin/VersionFacts.h"
-#include "classify/Bounce.h"
+#include "classify/MessageContent.h"
+#include "commandbars/CommandBarsHost.h"
 #include "core/Event.h"
 #include "core/OleDate.h"
-#include "classify/MessageContent.h"
+#include "engineapi/Bounce.h"
+#include "engineapi/EngineLibrary.h"
 #include "help/HelpWindow.h"
 #include "net/FetchLibrary.h"
 #include "net/NetContext.h"
 #include "net/NetworkPing.h"
 #include "platform/Outlook.h"
-#include "scan/NetworkCheck.h"
+#include "scan/ScanHost.h"
+#include "senders/ApproveBlock.h"
+#include "senders/CommandHost.h"
 #include "settings/RegistryAccess.h"
 
 namespace tw::senders {
@@ -30,7 +33,7 @@ class MsgQueue;
 
 namespace tw::addin {
 
-class OrvennaOutAddIn : public scan::NetworkCheck {
+class OrvennaOutAddIn : public scan::ScanHost, public commandbars::CommandBarsHost, public senders::CommandHost {
 public:
     explicit OrvennaOutAddIn(AddinLibrary& library);
     ~OrvennaOutAddIn() override;
@@ -40,7 +43,7 @@ public:
     /// Builds everything in its fixed order; the first failure ends it (logged, never raised).
     void InitHandler(std::shared_ptr<outlook::Application> application, const std::string& progId);
     /// Tears everything down; safe to run more than once.
-    void UnInitHandler();
+    void UnInitHandler() override;
 
     // Window events.
     void colExpl_NewExplorer(const std::shared_ptr<outlook::Explorer>& explorer);
@@ -53,18 +56,18 @@ public:
 
     // Wrapper bookkeeping; the wrappers call the Kill operations from their Close handlers.
     void AddExpl(const std::shared_ptr<outlook::Explorer>& explorer);
-    void KillExpl(int16_t key, const commandbars::ExplWrap& wrapper);
+    void KillExpl(int16_t key, const commandbars::ExplWrap& wrapper) override;
     void AddInsp(const std::shared_ptr<outlook::Inspector>& inspector);
-    void KillInsp(int16_t key, const commandbars::InspWrap& wrapper);
+    void KillInsp(int16_t key, const commandbars::InspWrap& wrapper) override;
 
     // Shared facts.
     bool isHighSecurity() const { return version_.isHighSecurity; }
     bool isInternetMailMode() const { return version_.isInternetMailMode; }
     bool isOutlook2k() const { return version_.isOutlook2k(); }
-    int32_t outlookVersion() const { return version_.majorVersion; }
-    OleDate lastItemAdd() const { return lastItemAdd_; }
-    int32_t getEnginePointer() const { return engineHandle_; }
-    const std::string& dataFolder() const { return dataFolder_; }
+    int32_t outlookVersion() const override { return version_.majorVersion; }
+    OleDate lastItemAdd() const override { return lastItemAdd_; }
+    int32_t getEnginePointer() const override { return engineHandle_; }
+    const std::string& dataFolder() const override { return dataFolder_; }
     const std::string& progId() const { return progId_; }
     bool initialized() const { return initRan_; }
 
@@ -75,26 +78,26 @@ public:
     /// option and initializes it. Failing calls are skipped; a missing engine leaves the handle 0.
     void initializeEngineOptions(bool createNewEngine);
     /// Turns the engine's network lookups off while a message is trained (true) and back on (false).
-    void enableEngineTrainingSettings(bool enable);
+    void enableEngineTrainingSettings(bool enable) override;
 
     /// True once loadUserSettings read the settings in this connection.
     bool settingsLoaded() const { return settingsLoaded_; }
     /// The settings key with its shorthands.
-    settings::SettingsKey settingsKey();
+    settings::SettingsKey settingsKey() override;
 
-    std::shared_ptr<outlook::Application> application() const { return objOutlook_; }
-    std::shared_ptr<outlook::NameSpace> nameSpace() const { return objNS_; }
+    std::shared_ptr<outlook::Application> application() const override { return objOutlook_; }
+    std::shared_ptr<outlook::NameSpace> nameSpace() const override { return objNS_; }
     AddinLibrary& library() { return library_; }
-    diag::CErrorHandler& log() { return library_.ensureLog(); }
-    EngineLibrary& engine() { return engine_; }
+    diag::CErrorHandler& log() override { return library_.ensureLog(); }
+    engineapi::EngineLibrary& engine() override { return engine_; }
     /// The engine's bounce, sender-report and address-store services over the current engine handle.
-    classify::Bounce bounce() { return classify::Bounce(engine_, [this] { return engineHandle_; }); }
+    engineapi::Bounce bounce() { return engineapi::Bounce(engine_, [this] { return engineHandle_; }); }
     /// The sender lists; exist once start-up got past the engine.
-    senders::Senders* senders() { return senders_.get(); }
-    help::HelpWindow* helpWindow() { return help_.get(); }
+    senders::Senders* senders() override { return senders_.get(); }
+    help::HelpWindow* helpWindow() override { return help_.get(); }
 
     /// Reads message texts for the filter, training and the commands; exists once start-up got that far.
-    classify::MessageContent* content() { return content_.get(); }
+    classify::MessageContent* content() override { return content_.get(); }
 
     /// The connectivity check of this connection; false before start-up made it.
     bool TWPingUI() override;
@@ -106,8 +109,26 @@ public:
     net::NetContext netContext();
 
     /// The Inbox message queue; exists from start-up to teardown.
-    std::shared_ptr<scan::MsgQueue> inboxQueue() const { return inboxQueue_; }
-    void setLastItemAdd(OleDate when) { lastItemAdd_ = when; }
+    std::shared_ptr<scan::MsgQueue> inboxQueue() const override { return inboxQueue_; }
+    settings::Settings& settings() override { return library_.settings; }
+    platform::Platform& platform() override { return platform_; }
+    std::string folderPath(outlook::Folder& folder) override;
+    std::shared_ptr<outlook::Folder> folderAtPath(const std::string& path, bool create) override;
+    // What the commands and the toolbar need.
+    senders::ApproveBlock& commands() override { return *commands_; }
+    bool& newExplorerFlag() override { return library_.newExplorerFlag; }
+    commandbars::ExplorerBars* explorerBars() override { return bars_.get(); }
+    settings::Countries* countries() override { return library_.countries.get(); }
+    std::string senderAddressOf(const std::shared_ptr<outlook::Item>& item) override;
+    void getMessageCountries(const std::shared_ptr<outlook::Item>& item, KeyedSet& countries) override;
+    void trainOnMessage(const std::shared_ptr<outlook::Item>& item, int32_t weight) override;
+    bool hasReachedMinimumTraining() override;
+    void checkIfUserWantsMinTraining() override;
+    bool isJunkMail(const std::shared_ptr<outlook::Item>& item) override;
+    void processJunkMail(const std::shared_ptr<outlook::Item>& item) override;
+    void reportMessages(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind) override;
+    void refreshEngineOptions() override { initializeEngineOptions(false); }
+    void setLastItemAdd(OleDate when) override { lastItemAdd_ = when; }
 
 private:
     diag::AddinFacts facts();
@@ -116,7 +137,7 @@ private:
 
     AddinLibrary& library_;
     platform::Platform& platform_;
-    EngineLibrary engine_;
+    engineapi::EngineLibrary engine_;
     net::FetchLibrary fetch_;
     std::unique_ptr<net::NetworkPing> ping_;
 
@@ -133,6 +154,8 @@ private:
     std::shared_ptr<safemail::MAPIUtils> objMAPIUtils_;
     std::unique_ptr<classify::MessageContent> content_;
     std::shared_ptr<scan::MsgQueue> inboxQueue_;
+    std::unique_ptr<senders::ApproveBlock> commands_;
+    std::unique_ptr<commandbars::ExplorerBars> bars_;
 
     Subscription onNewExplorer_, onNewInspector_, onBeforeFolderSwitch_, onInboxAdd_, onSentAdd_;
 

@@ -1,7 +1,7 @@
 // Reaching the add-in's message reader and sender lists.
 #include "classify/AddinParts.h"
 
-#include "addin/OrvennaOutAddIn.h"
+#include "classify/ClassifyHost.h"
 #include "core/Error.h"
 
 namespace tw::classify {
@@ -10,18 +10,18 @@ namespace {
 Error notSet() { return Error(91, "Tarnwick", "Object variable or With block variable not set"); }
 }  // namespace
 
-MessageContent& messageContentOf(addin::OrvennaOutAddIn& addin) {
-    if (!addin.content()) throw notSet();
-    return *addin.content();
+MessageContent& messageContentOf(ClassifyHost& host) {
+    if (!host.content()) throw notSet();
+    return *host.content();
 }
 
-senders::Senders& sendersOf(addin::OrvennaOutAddIn& addin) {
-    if (!addin.senders()) throw notSet();
-    return *addin.senders();
+senders::Senders& sendersOf(ClassifyHost& host) {
+    if (!host.senders()) throw notSet();
+    return *host.senders();
 }
 
-int engineHandleOf(addin::OrvennaOutAddIn& addin) {
-    int handle = addin.getEnginePointer();
+int engineHandleOf(ClassifyHost& host) {
+    int handle = host.getEnginePointer();
     if (handle == 0) throw Error(91, "Tarnwick", "There is no scoring engine.");
     return handle;
 }

@@ -1,15 +1,13 @@
 // isJunkMail, the junk folder and the new-item handlers of the Inbox and Sent Items.
 #include "classify/IncomingFilter.h"
 
-#include "addin/FolderPaths.h"
-#include "addin/OrvennaOutAddIn.h"
 #include "classify/AddinParts.h"
+#include "classify/ClassifyHost.h"
 #include "classify/MessageContent.h"
 #include "classify/Training.h"
 #include "core/Error.h"
 #include "core/StringTable.h"
 #include "core/Text.h"
-#include "scan/MsgQueue.h"
 #include "senders/Senders.h"
 #include "settings/SettingsWriters.h"
 
@@ -31,16 +29,16 @@ double junkThreshold(const settings::Settings& settings) {
     return settings.EnableSpamFilterStrength ? settings.threshold2 : settings.threshold;
 }
 
-bool IncomingFilter::filteringEnabled() const {
-    return addin_.library().settings.filteringState == settings::filteringEnabled;
+bool filteringEnabled(const settings::Settings& s) {
+    return s.filteringState == settings::filteringEnabled;
 }
 
 bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
-    auto& log = addin_.log();
+    auto& log = host_.log();
     try {
-        MessageContent& content = messageContentOf(addin_);
-        senders::Senders& senders = sendersOf(addin_);
-        const settings::Settings& s = addin_.library().settings;
+        MessageContent& content = messageContentOf(host_);
+        senders::Senders& senders = sendersOf(host_);
+        const settings::Settings& s = host_.settings();
 
         std::string sender, senderName;
         content.senderaddress(item, sender, senderName);
@@ -87,9 +85,9 @@ bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
         int32_t flags = scoreFlags(myCount, toMine, recipients, sender);
 
         log.LogErrorMessage("about to get score");
-        int32_t engine = engineHandleOf(addin_);
+        int32_t engine = engineHandleOf(host_);
         int32_t score = 0;
-        int32_t status = addin_.engine().TW_score(engine, headers, body, sender, flags, senderName, score);
+        int32_t status = host_.engine().TW_score(engine, headers, body, sender, flags, senderName, score);
         // A score the engine could not compute must not pass for a real one.
         if (status != 0) throw Error(status, "tarnengine", "The engine could not score the message.");
 
@@ -103,20 +101,20 @@ bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
 }
 
 std::shared_ptr<outlook::Folder> IncomingFilter::getJunkFolder() {
-    auto& log = addin_.log();
+    auto& log = host_.log();
     try {
-        auto& s = addin_.library().settings;
-        auto application = addin_.application();
+        auto& s = host_.settings();
+        auto application = host_.application();
         if (!application) return nullptr;
-        if (auto folder = addin::findFolderByPath(*application, s.junkfolder, true)) return folder;
+        if (auto folder = host_.folderAtPath(s.junkfolder, true)) return folder;
 
         log.LogErrorMessage("Unable to create folder for caught spam: " + s.junkfolder);
-        addin_.library().platform().ui.MsgBox(loadString(kChooseJunkFolderId), platform::vbOKOnly,
+        host_.platform().ui.MsgBox(loadString(kChooseJunkFolderId), platform::vbOKOnly,
                                               loadString(kProductTitleId));
-        auto nameSpace = addin_.nameSpace();
+        auto nameSpace = host_.nameSpace();
         auto picked = nameSpace ? nameSpace->PickFolder() : nullptr;
         if (!picked) return nullptr;
-        settings::SettingsWriters(addin_.settingsKey(), s).writeJunkFolder(addin::getFolderPath(*picked));
+        settings::SettingsWriters(host_.settingsKey(), s).writeJunkFolder(host_.folderPath(*picked));
         return picked;
     } catch (...) {
         log.logError("getJunkFolder");
@@ -125,47 +123,31 @@ std::shared_ptr<outlook::Folder> IncomingFilter::getJunkFolder() {
 }
 
 void IncomingFilter::processJunkMail(const std::shared_ptr<outlook::Item>& item) {
-    auto& log = addin_.log();
+    auto& log = host_.log();
     try {
         auto folder = getJunkFolder();
         if (!folder) {
             log.logError("processJunkMail unable to process junk message",
-                         PendingError{76, "Tarnwick", "No folder for caught spam: " + addin_.library().settings.junkfolder});
+                         PendingError{76, "Tarnwick", "No folder for caught spam: " + host_.settings().junkfolder});
             return;
         }
-        if (addin_.library().settings.MarkSpamAsRead) item->setUnRead(false);
+        if (host_.settings().MarkSpamAsRead) item->setUnRead(false);
         item->Move(*folder);
     } catch (...) {
         log.logError("processJunkMail");
     }
 }
 
-void IncomingFilter::myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
-    if (!filteringEnabled()) return;
-    try {
-        // Held here so that teardown during the check cannot release the queue under it.
-        std::shared_ptr<scan::MsgQueue> queue = addin_.inboxQueue();
-        addin_.log().LogErrorMessage("itemAdd got message " + item->Subject());
-        if (item->Class() == outlook::olMail) {
-            addin_.setLastItemAdd(addin_.library().platform().clock.now());
-            if (queue) queue->ProcessMsg(item);
-        }
-        if (queue) queue->setEnabled(true);
-    } catch (...) {
-        addin_.log().logError("ItemAdd");
-    }
-}
-
 void IncomingFilter::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
-    if (!filteringEnabled()) return;
+    if (!filteringEnabled(host_.settings())) return;
     try {
         if (item->Class() != outlook::olMail) return;
         KeyedSet recipients;
-        messageContentOf(addin_).GetRecipientAddresses(item, recipients);
-        sendersOf(addin_).AddPreviousTo(recipients);
-        Training(addin_).trainOnMessage(item, kSentMailWeight);
+        messageContentOf(host_).GetRecipientAddresses(item, recipients);
+        sendersOf(host_).AddPreviousTo(recipients);
+        Training(host_).trainOnMessage(item, kSentMailWeight);
     } catch (...) {
-        addin_.log().logError("SentItemAdd");
+        host_.log().logError("SentItemAdd");
     }
 }
 

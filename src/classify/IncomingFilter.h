@@ -10,11 +10,10 @@
 #include "platform/Outlook.h"
 #include "settings/Settings.h"
 
-namespace tw::addin {
-class OrvennaOutAddIn;
-}
 
 namespace tw::classify {
+
+class ClassifyHost;
 
 /// Score-flag bits handed to the engine with each message.
 enum ScoreFlag : int32_t { toOneOfMyAddresses = 1, toNoneOfMyAddresses = 2, onlyToItsSender = 4 };
@@ -25,11 +24,14 @@ int32_t scoreFlags(int32_t myAddressCount, bool toOneOfMine, const KeyedSet& rec
 /// The threshold in force: threshold2 when the filter-strength setting is on.
 double junkThreshold(const settings::Settings& settings);
 
+/// Whether the user has filtering on.
+bool filteringEnabled(const settings::Settings& s);
+
 /// Holds no state: every call works on the add-in's settings, lists, engine and folders. No call
 /// raises; errors are logged and end the decision as "not spam".
 class IncomingFilter {
 public:
-    explicit IncomingFilter(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+    explicit IncomingFilter(ClassifyHost& host) : host_(host) {}
 
     /// True for spam: by the lists first, otherwise by the engine's score against the threshold.
     bool isJunkMail(const std::shared_ptr<outlook::Item>& item);
@@ -39,15 +41,11 @@ public:
     /// Marks spam read when asked and moves it to the junk folder; without one it stays put.
     void processJunkMail(const std::shared_ptr<outlook::Item>& item);
 
-    /// A new Inbox item: mail goes to the Inbox queue at once, and any item wakes the queue.
-    void myOlItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
     /// A new Sent Items mail: its recipients become known correspondents and it trains as legitimate.
     void mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
 
 private:
-    bool filteringEnabled() const;
-
-    addin::OrvennaOutAddIn& addin_;
+    ClassifyHost& host_;
 };
 
 }  // namespace tw::classify

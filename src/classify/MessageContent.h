@@ -9,6 +9,7 @@
 #include "diag/CErrorHandler.h"
 #include "platform/Outlook.h"
 #include "platform/SafeMail.h"
+#include "senders/MessageReader.h"
 
 namespace tw::classify {
 
@@ -24,7 +25,7 @@ std::string getMultiPartBoundary(const std::string& headers);
 
 /// What reading a message needs from the add-in. Every operation traps its errors, logs them under
 /// its own name and returns what it had.
-class MessageContent {
+class MessageContent : public senders::MessageReader {
 public:
     MessageContent(safemail::SafeMail& safeMail, diag::CErrorHandler& log) : safeMail_(safeMail), log_(log) {}
 
@@ -36,9 +37,11 @@ public:
         isHighSecurity_ = isHighSecurity;
     }
 
-    std::string getMessageHeaders(outlook::Item& item);
-    std::string getMessageBody(const std::shared_ptr<outlook::Item>& item, const std::string& boundary);
-    void senderaddress(const std::shared_ptr<outlook::Item>& item, std::string& address, std::string& senderName);
+    std::string getMessageHeaders(outlook::Item& item) override;
+    std::string getMessageBody(const std::shared_ptr<outlook::Item>& item, const std::string& boundary) override;
+    void senderaddress(const std::shared_ptr<outlook::Item>& item, std::string& address,
+                       std::string& senderName) override;
+    std::string boundaryOf(const std::string& headers) override { return getMultiPartBoundary(headers); }
     void GetRecipientAddresses(const std::shared_ptr<outlook::Item>& item, KeyedSet& recipients);
     bool isMailItem(outlook::Application& application);
 

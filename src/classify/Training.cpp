@@ -1,9 +1,8 @@
 // Training calls into the engine: weighted messages, trained totals, the minimum-training switch, extra data.
 #include "classify/Training.h"
 
-#include "addin/EngineOptions.h"
-#include "addin/OrvennaOutAddIn.h"
 #include "classify/AddinParts.h"
+#include "classify/ClassifyHost.h"
 #include "classify/MessageContent.h"
 #include "core/Error.h"
 #include "core/StringTable.h"
@@ -16,9 +15,9 @@ namespace {
 constexpr int kProductTitleId = 134;
 constexpr int kMinimumTrainingReachedId = 451;
 
-int32_t readTotal(addin::OrvennaOutAddIn& addin, const char* name) {
+int32_t readTotal(ClassifyHost& host, const char* name) {
     try {
-        return settings::parseIntegerText(addin.engine().TW_getOption(engineHandleOf(addin), name)).value_or(0);
+        return settings::parseIntegerText(host.engine().TW_getOption(engineHandleOf(host), name)).value_or(0);
     } catch (...) {
         return 0;
     }
@@ -27,59 +26,59 @@ int32_t readTotal(addin::OrvennaOutAddIn& addin, const char* name) {
 
 void Training::trainOnMessage(const std::shared_ptr<outlook::Item>& item, int32_t offset) {
     try {
-        addin_.enableEngineTrainingSettings(true);
+        host_.enableEngineTrainingSettings(true);
         if (!item) throw Error(91, "Tarnwick", "There is no message to train.");
-        MessageContent& content = messageContentOf(addin_);
+        MessageContent& content = messageContentOf(host_);
         std::string headers = content.getMessageHeaders(*item);
         std::string body = content.getMessageBody(item, getMultiPartBoundary(headers));
-        addin_.engine().TW_addMessage(engineHandleOf(addin_), headers, body, offset);
-        addin_.enableEngineTrainingSettings(false);
+        host_.engine().TW_addMessage(engineHandleOf(host_), headers, body, offset);
+        host_.enableEngineTrainingSettings(false);
     } catch (...) {
-        addin_.log().logError("trainOnMessage");
+        host_.log().logError("trainOnMessage");
         // Scoring must not go on without the engine's network checks after a failed training.
-        addin_.enableEngineTrainingSettings(false);
+        host_.enableEngineTrainingSettings(false);
     }
 }
 
 void Training::getTrainingTotals(int32_t& ham, int32_t& spam) {
-    spam = readTotal(addin_, "wordtraining_totalspam");
-    ham = readTotal(addin_, "wordtraining_totalham");
+    spam = readTotal(host_, "wordtraining_totalspam");
+    ham = readTotal(host_, "wordtraining_totalham");
 }
 
 bool Training::hasReachedMinimumTraining() {
     int32_t ham = 0, spam = 0;
     getTrainingTotals(ham, spam);
-    int32_t needed = addin_.library().settings.min_training;
+    int32_t needed = host_.settings().min_training;
     return ham >= needed && spam >= needed;
 }
 
 void Training::checkIfUserWantsMinTraining() {
-    auto& s = addin_.library().settings;
+    auto& s = host_.settings();
     if (!s.enable_word_training) return;
     try {
-        int32_t engine = engineHandleOf(addin_);
+        int32_t engine = engineHandleOf(host_);
         if (hasReachedMinimumTraining()) {
-            addin_.library().platform().ui.MsgBox(loadString(kMinimumTrainingReachedId), platform::vbOKOnly,
+            host_.platform().ui.MsgBox(loadString(kMinimumTrainingReachedId), platform::vbOKOnly,
                                                   loadString(kProductTitleId));
             s.use_training = true;
-            addin_.engine().TW_setOption(engine, "min_training", std::to_string(s.min_training));
-            addin_.settingsKey().writeFlag(s.use_training, "use_training");
+            host_.engine().TW_setOption(engine, "min_training", std::to_string(s.min_training));
+            host_.settingsKey().writeFlag(s.use_training, "use_training");
         } else {
-            addin_.engine().TW_setOption(engine, "min_training", addin::kMinTrainingNotReached);
+            host_.engine().TW_setOption(engine, "min_training", engineapi::kMinTrainingNotReached);
         }
     } catch (...) {
-        addin_.log().logError("checkIfUserWantsMinTraining");
+        host_.log().logError("checkIfUserWantsMinTraining");
     }
 }
 
 void Training::getExtraData(const std::shared_ptr<outlook::Item>& item, KeyedSet& countries, KeyedSet& charsets) {
     try {
         if (!item || item->Class() != outlook::olMail) return;
-        MessageContent& content = messageContentOf(addin_);
+        MessageContent& content = messageContentOf(host_);
         std::string headers = content.getMessageHeaders(*item);
         std::string body = content.getMessageBody(item, getMultiPartBoundary(headers));
-        auto& engine = addin_.engine();
-        int32_t message = engine.TW_getMessage(engineHandleOf(addin_), headers, body);
+        auto& engine = host_.engine();
+        int32_t message = engine.TW_getMessage(engineHandleOf(host_), headers, body);
         // The message handle must go back to the engine even when reading its details fails.
         try {
             std::string list;
@@ -92,7 +91,7 @@ void Training::getExtraData(const std::shared_ptr<outlook::Item>& item, KeyedSet
         }
         engine.TW_delMessage(message);
     } catch (...) {
-        addin_.log().logError("getExtraData");
+        host_.log().logError("getExtraData");
     }
 }
 

@@ -7,11 +7,10 @@
 #include "core/KeyedSet.h"
 #include "platform/Outlook.h"
 
-namespace tw::addin {
-class OrvennaOutAddIn;
-}
 
 namespace tw::classify {
+
+class ClassifyHost;
 
 /// Training weights: negative trains as legitimate, positive as spam.
 inline constexpr int32_t kSentMailWeight = -120;
@@ -20,7 +19,7 @@ inline constexpr int32_t kReadMailWeight = -100;
 /// Holds no state: every call works on the add-in's engine, settings and message reader.
 class Training {
 public:
-    explicit Training(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+    explicit Training(ClassifyHost& host) : host_(host) {}
 
     /// Hands one message to the engine's training store; errors are logged, never raised.
     void trainOnMessage(const std::shared_ptr<outlook::Item>& item, int32_t offset);
@@ -35,7 +34,7 @@ public:
     void getExtraData(const std::shared_ptr<outlook::Item>& item, KeyedSet& countries, KeyedSet& charsets);
 
 private:
-    addin::OrvennaOutAddIn& addin_;
+    ClassifyHost& host_;
 };
 
 }  // namespace tw::classify

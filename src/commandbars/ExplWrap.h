@@ -6,18 +6,15 @@
 #include <memory>
 #include <string>
 
+#include "commandbars/CommandBarsHost.h"
 #include "core/Event.h"
 #include "platform/Outlook.h"
-
-namespace tw::addin {
-class OrvennaOutAddIn;
-}
 
 namespace tw::commandbars {
 
 class ExplWrap : public std::enable_shared_from_this<ExplWrap> {
 public:
-    explicit ExplWrap(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+    explicit ExplWrap(CommandBarsHost& addin) : addin_(addin) {}
     ExplWrap(const ExplWrap&) = delete;
     ExplWrap& operator=(const ExplWrap&) = delete;
 
@@ -28,10 +25,10 @@ public:
     int16_t Key() const { return key_; }
 
     void m_objExpl_Activate();
-    void m_objExpl_Deactivate() {}
-    void m_objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) {}
+    void m_objExpl_Deactivate() { saveSettingToolbarShow(); }
+    void m_objExpl_BeforeFolderSwitch(const std::shared_ptr<outlook::Folder>&, bool&) { saveSettingToolbarShow(); }
     void m_objExpl_FolderSwitch();
-    void m_objExpl_SelectionChange() {}
+    void m_objExpl_SelectionChange();
     void m_objExpl_ViewSwitch() {}
     void m_objExpl_Close();
     /// Stops following the window and lets go of it; the add-in calls this at teardown.
@@ -39,15 +36,24 @@ public:
 
     const std::string& currentFolderName() const { return currentFolderName_; }
 
+    /// Finds this window's toolbar and shows or hides it as the setting says, with the Help entries.
+    void RefreshToolbar();
+    /// Writes the toolbar's visibility to the settings store (and keeps it in the record).
+    void SaveToolbarExplSetting();
+    /// Keeps the toolbar's visibility in the record only.
+    void saveSettingToolbarShow();
+    void MOutlookHelpButtons();
+
 private:
     void rememberCurrentFolder();
 
-    addin::OrvennaOutAddIn& addin_;
+    CommandBarsHost& addin_;
     std::shared_ptr<outlook::Explorer> m_objExpl_;
     int16_t key_ = 0;
     std::shared_ptr<outlook::Folder> m_CurrentFolder_;
     std::string currentFolderName_;
     std::string currentFolderEntryId_;
+    std::shared_ptr<office::CommandBar> toolbar_;
     Subscription onActivate_, onDeactivate_, onBeforeFolderSwitch_, onFolderSwitch_, onSelectionChange_,
         onViewSwitch_, onClose_;
 };

@@ -1,7 +1,7 @@
 // Mail window events: bookkeeping and shut-down when the last window closes without an explorer.
 #include "commandbars/InspWrap.h"
 
-#include "addin/OrvennaOutAddIn.h"
+#include "commandbars/CommandBarsHost.h"
 
 namespace tw::commandbars {
 

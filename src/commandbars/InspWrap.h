@@ -5,18 +5,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "commandbars/CommandBarsHost.h"
 #include "core/Event.h"
 #include "platform/Outlook.h"
-
-namespace tw::addin {
-class OrvennaOutAddIn;
-}
 
 namespace tw::commandbars {
 
 class InspWrap : public std::enable_shared_from_this<InspWrap> {
 public:
-    explicit InspWrap(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+    explicit InspWrap(CommandBarsHost& addin) : addin_(addin) {}
     InspWrap(const InspWrap&) = delete;
     InspWrap& operator=(const InspWrap&) = delete;
 
@@ -36,7 +33,7 @@ public:
     void detach();
 
 private:
-    addin::OrvennaOutAddIn& addin_;
+    CommandBarsHost& addin_;
     std::shared_ptr<outlook::Inspector> m_objInsp_;
     std::shared_ptr<outlook::Item> item_;
     int itemClass_ = 0;

@@ -55,6 +55,7 @@ HostSession::HostSession(const Profile& profile, const RunOptions& options)
         platform::Platform{registry_, *files_, shell_, *ui_, *loop_, libraries_, safeMail_});
     client_ = std::make_unique<sim::SimMailClient>(*loop_);
     safeMail_.setClient(client_.get());
+    client_->commandBarHub().clipboardPicture = [this] { return ui_->clipboardPicture; };
     client_->openStore(profile_.mailStore(), [](const std::string& line) { std::cerr << "mail store: " << line << "\n"; });
     client_->comAddIns()->addIns_.push_back(
         std::make_shared<sim::SimCOMAddIn>("Belcastra Tarnwick Outlook Add-In", kAddinProgId));

@@ -11,6 +11,7 @@
 
 #include "core/Event.h"
 #include "core/OleDate.h"
+#include "platform/CommandBars.h"
 
 namespace tw::outlook {
 
@@ -261,6 +262,8 @@ public:
     virtual std::shared_ptr<Folder> CurrentFolder() = 0;
     virtual std::string Caption() = 0;
     virtual std::shared_ptr<outlook::Selection> Selection() = 0;
+    /// The window's toolbars and menus.
+    virtual std::shared_ptr<office::CommandBars> CommandBars() = 0;
 
     virtual Event<>& Activate() = 0;
     virtual Event<>& Deactivate() = 0;
@@ -283,6 +286,8 @@ class Inspector {
 public:
     virtual ~Inspector() = default;
     virtual std::shared_ptr<Item> CurrentItem() = 0;
+    /// The window's toolbars and menus.
+    virtual std::shared_ptr<office::CommandBars> CommandBars() = 0;
     virtual Event<>& Activate() = 0;
     virtual Event<>& Deactivate() = 0;
     virtual Event<>& Close() = 0;

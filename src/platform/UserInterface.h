@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/FormControls.h"
+
 namespace tw::platform {
 
 /// Message-box buttons and results use the platform's numbers.
@@ -20,6 +22,8 @@ public:
     virtual ~FormView() = default;
     /// The form's name ("frmViewLog").
     virtual std::string formName() const = 0;
+    /// The controls a view draws and drives, for forms that declare theirs; nothing otherwise.
+    virtual FormControls* controls() { return nullptr; }
 };
 
 using TimerId = int;
@@ -42,6 +46,11 @@ public:
 
     /// Lets pending window messages and due events run ("yield").
     virtual void doEvents() = 0;
+
+    /// The clipboard, as a button's PasteFace reads it: emptied, then given one of the add-in's
+    /// bitmap resources by id. A platform without a clipboard ignores both.
+    virtual void clipboardClear() {}
+    virtual void clipboardSetPicture(int resourceId) { (void)resourceId; }
 };
 
 }  // namespace tw::platform

@@ -1,8 +1,8 @@
 // The Inbox queue as start-up builds it.
 #include "scan/InboxQueueStartup.h"
 
-#include "addin/OrvennaOutAddIn.h"
 #include "scan/MsgQueue.h"
+#include "scan/ScanHost.h"
 
 namespace tw::scan {
 
@@ -11,8 +11,8 @@ constexpr int32_t kMigrationDone = 2;
 constexpr int32_t kMigrationScanSeconds = 10;
 }  // namespace
 
-std::shared_ptr<MsgQueue> startInboxQueue(addin::OrvennaOutAddIn& addin, outlook::Folder& inbox) {
-    auto& s = addin.library().settings;
+std::shared_ptr<MsgQueue> startInboxQueue(ScanHost& addin, outlook::Folder& inbox) {
+    auto& s = addin.settings();
     auto queue = std::make_shared<MsgQueue>(addin);
     queue->setUseUserProperties(s.useuserprops);
     queue->initialize(true);

@@ -5,17 +5,16 @@
 
 #include "platform/Outlook.h"
 
-namespace tw::addin {
-class OrvennaOutAddIn;
-}
 
 namespace tw::scan {
+
+class ScanHost;
 
 class MsgQueue;
 
 /// Builds the Inbox queue (mode from the useuserprops setting, its timer, its saved state), runs
 /// the migration unless the stored "migrated" is 2, and hands the queue the Inbox's items. Raises
 /// what the mail client raises; start-up logs it.
-std::shared_ptr<MsgQueue> startInboxQueue(addin::OrvennaOutAddIn& addin, outlook::Folder& inbox);
+std::shared_ptr<MsgQueue> startInboxQueue(ScanHost& addin, outlook::Folder& inbox);
 
 }  // namespace tw::scan

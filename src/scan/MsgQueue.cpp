@@ -1,8 +1,6 @@
 // The message queue: its passes over a folder, the checking of one message, and the record of checked messages.
 #include "scan/MsgQueue.h"
 
-#include "addin/FolderPaths.h"
-#include "addin/OrvennaOutAddIn.h"
 #include "classify/AddinParts.h"
 #include "classify/IncomingFilter.h"
 #include "classify/MessageContent.h"
@@ -10,6 +8,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "scan/NetworkCheck.h"
+#include "scan/ScanHost.h"
 #include "scan/frmTimer.h"
 #include "senders/Senders.h"
 
@@ -52,7 +51,7 @@ std::string binaryToHex(const std::string& bytes) {
     return hex;
 }
 
-MsgQueue::MsgQueue(addin::OrvennaOutAddIn& addin) : addin_(addin) {}
+MsgQueue::MsgQueue(ScanHost& addin) : addin_(addin) {}
 
 MsgQueue::~MsgQueue() {
     try {
@@ -67,14 +66,14 @@ MsgQueue::~MsgQueue() {
     }
 }
 
-OleDate MsgQueue::now() const { return addin_.library().platform().clock.now(); }
+OleDate MsgQueue::now() const { return addin_.platform().clock.now(); }
 
 bool MsgQueue::filteringEnabled() const {
-    return addin_.library().settings.filteringState == settings::filteringEnabled;
+    return addin_.settings().filteringState == settings::filteringEnabled;
 }
 
 bool MsgQueue::serviceAvailable() {
-    return addin_.library().settings.reportspam == 0 || networkServiceReachable(addin_);
+    return addin_.settings().reportspam == 0 || networkServiceReachable(addin_);
 }
 
 void MsgQueue::initialize(bool isInbox) {
@@ -107,7 +106,7 @@ void MsgQueue::initialize(bool isInbox) {
 void MsgQueue::createTimer() {
     try {
         if (!mTimer_)
-            mTimer_ = std::make_unique<frmTimer>(addin_.library().platform().ui, kTimerIntervalMs, [this] { timerTick(); });
+            mTimer_ = std::make_unique<frmTimer>(addin_.platform().ui, kTimerIntervalMs, [this] { timerTick(); });
         mTimer_->setEnabled(enabled_);
         mTimer_->setInterval(kTimerIntervalMs);
         minimumGapSeconds_ = kMinimumGapSeconds;
@@ -163,7 +162,7 @@ std::string MsgQueue::folderPath() {
         if (entryID_.empty() || storeID_.empty() || !ns) return {};
         auto folder = ns->GetFolderFromID(entryID_, storeID_);
         if (!folder || folder->Class() != outlook::olFolder) return {};
-        return addin::getFolderPath(*folder);
+        return addin_.folderPath(*folder);
     } catch (...) {
         addin_.log().logError("MQfolderPath");
         return {};
@@ -196,7 +195,7 @@ bool MsgQueue::hasMarker(outlook::Item& item) { return item.UserProperties()->Fi
 
 void MsgQueue::processMail(const std::shared_ptr<outlook::Items>& msgs) {
     auto& log = addin_.log();
-    auto& ui = addin_.library().platform().ui;
+    auto& ui = addin_.platform().ui;
     try {
         if (useUserProperties_ && !enabled_) return;
         if (!msgs || msgs->Count() == 0 || Busy()) return;
@@ -261,7 +260,7 @@ void MsgQueue::processMail(const std::shared_ptr<outlook::Items>& msgs) {
 
 bool MsgQueue::checkMailItem(std::shared_ptr<outlook::Item>& item, bool markChecked, bool moveIfSpam) {
     auto& log = addin_.log();
-    auto& s = addin_.library().settings;
+    auto& s = addin_.settings();
     try {
         log.LogErrorMessage("checkMailItems checking message " + item->Subject());
         bool spam = classify::IncomingFilter(addin_).isJunkMail(item);
@@ -292,7 +291,7 @@ bool MsgQueue::checkMailItem(std::shared_ptr<outlook::Item>& item, bool markChec
 
 void MsgQueue::switchToCacheMode() {
     if (isInbox_) {
-        addin_.library().settings.useuserprops = false;
+        addin_.settings().useuserprops = false;
         addin_.settingsKey().writeFlag(false, "useuserprops");
     }
     useUserProperties_ = false;
@@ -301,7 +300,7 @@ void MsgQueue::switchToCacheMode() {
 
 void MsgQueue::clearNewMailIcon() {
     try {
-        addin_.library().platform().shell.removeNewMailNotifyIcon();
+        addin_.platform().shell.removeNewMailNotifyIcon();
     } catch (...) {
     }
 }
@@ -336,7 +335,7 @@ void MsgQueue::MQ_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
 
 void MsgQueue::ProcessPreviousFromSenders(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime) {
     auto& log = addin_.log();
-    auto& ui = addin_.library().platform().ui;
+    auto& ui = addin_.platform().ui;
     try {
         if (!enabled_ || !msgs || msgs->Count() == 0 || Busy()) return;
         int64_t sinceLast = previousFromGapSeconds_;
@@ -410,7 +409,7 @@ void MsgQueue::checkTableRow(const std::shared_ptr<outlook::Items>&, const std::
 
 bool MsgQueue::scanFolderTable(const std::shared_ptr<outlook::Items>& msgs, int32_t subset, const std::string& storeId) {
     auto& log = addin_.log();
-    auto& platform = addin_.library().platform();
+    auto& platform = addin_.platform();
     bool any = false;
     BusyScope busy(*this);
     try {
@@ -487,7 +486,7 @@ std::string MsgQueue::cacheFilePath() const { return addin_.dataFolder() + "/" +
 void MsgQueue::LoadProcessedCache() {
     if (cacheFileName_.empty()) return;
     try {
-        cache_.load(addin_.library().platform().files, cacheFilePath());
+        cache_.load(addin_.platform().files, cacheFilePath());
     } catch (...) {
         // An unreadable file leaves what was read; those messages are merely checked again.
     }
@@ -496,14 +495,14 @@ void MsgQueue::LoadProcessedCache() {
 void MsgQueue::SaveProcessedCache() {
     if (cacheFileName_.empty() || addin_.dataFolder().empty()) return;
     try {
-        cache_.save(addin_.library().platform().files, cacheFilePath());
+        cache_.save(addin_.platform().files, cacheFilePath());
     } catch (...) {
         addin_.log().logError("SaveProcessedCache");
     }
 }
 
 void MsgQueue::cleanProcessedCache() {
-    auto& ui = addin_.library().platform().ui;
+    auto& ui = addin_.platform().ui;
     try {
         lastCacheCleanUp_ = now();
         if (cache_.size() == 0) return;

@@ -13,11 +13,10 @@
 #include "platform/Outlook.h"
 #include "scan/ProcessedCache.h"
 
-namespace tw::addin {
-class OrvennaOutAddIn;
-}
 
 namespace tw::scan {
+
+class ScanHost;
 
 class frmTimer;
 
@@ -39,7 +38,7 @@ public:
     /// A disabled cache-mode queue enables itself again after this long.
     static constexpr int64_t kCacheModeRestartSeconds = 1800;
 
-    explicit MsgQueue(addin::OrvennaOutAddIn& addin);
+    explicit MsgQueue(ScanHost& addin);
     /// Stops the timer, saves the processed cache (cache mode) and, for the Inbox, the time stamps.
     ~MsgQueue();
     MsgQueue(const MsgQueue&) = delete;
@@ -124,7 +123,7 @@ private:
     void checkTableRow(const std::shared_ptr<outlook::Items>& msgs, const std::string& id, bool track,
                        const std::string& storeId, std::vector<std::string>& moveList, int32_t& checked);
 
-    addin::OrvennaOutAddIn& addin_;
+    ScanHost& addin_;
     std::unique_ptr<frmTimer> mTimer_;
     /// Passes and new-message checks nest through yields; each ends only its own part of Busy.
     int busyDepth_ = 0;

@@ -199,7 +199,7 @@ int32_t Senders::addSenders(SenderList& list, SenderList& other, bool blocking, 
     try {
         int32_t count = 0;
         updateCachedLists();
-        const int32_t action = blocking ? classify::Bounce::kReportBlocked : classify::Bounce::kReportApproved;
+        const int32_t action = blocking ? engineapi::Bounce::kReportBlocked : engineapi::Bounce::kReportApproved;
         // A missing or failing engine must not keep the user's choice out of the list files: its
         // failure is logged, the engine is left alone for the rest of the batch and the lists are saved.
         bool engineWorks = !engineDisabled();
@@ -213,7 +213,7 @@ int32_t Senders::addSenders(SenderList& list, SenderList& other, bool blocking, 
                     std::shared_ptr<outlook::Item> item = i < items.size() ? items[i] : nullptr;
                     if (engineWorks && context_.content && item) {
                         std::string headers = context_.content->getMessageHeaders(*item);
-                        std::string body = context_.content->getMessageBody(item, classify::getMultiPartBoundary(headers));
+                        std::string body = context_.content->getMessageBody(item, context_.content->boundaryOf(headers));
                         try {
                             context_.engine.addReportSender(action, entry, headers, body);
                         } catch (...) {

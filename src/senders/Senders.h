@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "classify/Bounce.h"
-#include "classify/MessageContent.h"
 #include "core/KeyedSet.h"
 #include "diag/CErrorHandler.h"
+#include "engineapi/Bounce.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Outlook.h"
+#include "senders/MessageReader.h"
 #include "settings/RegistryAccess.h"
 #include "settings/Settings.h"
 
@@ -41,8 +41,8 @@ struct SendersContext {
     /// The name space kept at start-up, for the Contacts folder; none means no contacts.
     std::shared_ptr<outlook::NameSpace> nameSpace;
     /// Reads headers, bodies and senders of messages; none means messages cannot be read.
-    classify::MessageContent* content = nullptr;
-    classify::Bounce engine;
+    MessageReader* content = nullptr;
+    engineapi::Bounce engine;
     /// A decision looks at the file times only when this many seconds passed since the last look
     /// (0: before every decision). Changes, getters and updateCachedLists always look.
     double decisionRefreshSeconds = 1.0;

@@ -36,7 +36,31 @@ SimMailClient::SimMailClient(platform::Clock& clock, std::string version, std::s
     defaults_[outlook::olFolderTasks]->setDefaultItemType(outlook::olTaskItem);
 }
 
-SimMailClient::~SimMailClient() = default;
+SimMailClient::~SimMailClient() {
+    // The client ends: whatever bars its last window had are what the profile keeps.
+    try {
+        if (auto active = activeExplorer(); active && active->bars()) keepCommandBars(*active->bars());
+    } catch (...) {
+    }
+}
+
+std::shared_ptr<SimCommandBars> SimMailClient::newWindowBars() {
+    auto bars = std::make_shared<SimCommandBars>(barHub_);
+    if (auto active = activeExplorer(); active && active->bars()) {
+        bars->load(active->bars()->save(false));
+    } else {
+        bars->addBuiltInBars();
+        bars->load(keptBars_);
+    }
+    return bars;
+}
+
+void SimMailClient::keepCommandBars(const SimCommandBars& bars) {
+    keptBars_ = bars.save(true);
+    if (barsFile_.empty()) return;
+    std::ofstream out(barsFile_, std::ios::binary | std::ios::trunc);
+    out << keptBars_;
+}
 
 void SimMailClient::openStore(const std::filesystem::path& mailFolder, LogSink log) {
     if (store_) throw Error(-2147467259, "Tarnwick mail store", "The mail store is open already.");
@@ -44,6 +68,9 @@ void SimMailClient::openStore(const std::filesystem::path& mailFolder, LogSink l
     store->open();
     // Only now: while loading, the new folders and items are the store's own doing.
     store_ = std::move(store);
+    barsFile_ = mailFolder / "commandbars.txt";
+    std::ifstream in(barsFile_, std::ios::binary);
+    if (in) keptBars_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::shared_ptr<SimFolder> SimMailClient::defaultFolder(int which) const {
@@ -62,6 +89,7 @@ void SimMailClient::raiseNextId(uint64_t next) { nextId_ = std::max(nextId_, nex
 
 std::shared_ptr<SimExplorer> SimMailClient::openExplorer(std::shared_ptr<SimFolder> folder) {
     auto explorer = std::make_shared<SimExplorer>(folder ? folder : inbox());
+    explorer->setBars(newWindowBars());
     explorers_->open_.push_back(explorer);
     explorers_->newExplorer_.raise(explorer);
     return explorer;
@@ -71,6 +99,7 @@ void SimMailClient::closeExplorer(const std::shared_ptr<SimExplorer>& explorer) 
     auto& open = explorers_->open_;
     if (std::find(open.begin(), open.end(), explorer) == open.end()) return;
     explorer->Close().raise();
+    if (explorer->bars()) keepCommandBars(*explorer->bars());
     open.erase(std::remove(open.begin(), open.end(), explorer), open.end());
 }
 
@@ -80,6 +109,10 @@ std::shared_ptr<SimExplorer> SimMailClient::activeExplorer() const {
 
 std::shared_ptr<SimInspector> SimMailClient::openInspector(std::shared_ptr<outlook::Item> item) {
     auto inspector = std::make_shared<SimInspector>(std::move(item));
+    // A mail window has bars of its own, apart from the explorers'.
+    auto bars = std::make_shared<SimCommandBars>(barHub_);
+    bars->addBuiltInBars();
+    inspector->setBars(bars);
     inspectors_->open_.push_back(inspector);
     inspectors_->newInspector_.raise(inspector);
     return inspector;

@@ -54,6 +54,15 @@ public:
     std::shared_ptr<SimExplorer> activeExplorer() const;
 
     std::shared_ptr<SimInspector> openInspector(std::shared_ptr<outlook::Item> item);
+
+    /// What every window's command bars share: the click event of each Tag, the clipboard picture.
+    SimCommandBarHub& commandBarHub() { return barHub_; }
+    /// The bars the profile keeps between runs (as SimCommandBars::save writes them). A window
+    /// opened while an explorer is open copies that explorer's bars; the first one starts from
+    /// the client's own bars and these. Written to "commandbars.txt" in the mail folder when a
+    /// store is open; updated when an explorer closes and when the client ends.
+    const std::string& keptCommandBars() const { return keptBars_; }
+    void setKeptCommandBars(std::string text) { keptBars_ = std::move(text); }
     void closeInspector(const std::shared_ptr<SimInspector>& inspector);
 
     std::shared_ptr<SimExplorers> explorers() { return explorers_; }
@@ -127,6 +136,12 @@ private:
     std::shared_ptr<SimInspectors> inspectors_;
     std::shared_ptr<SimCOMAddIns> comAddIns_;
     std::shared_ptr<SimFolder> pickAnswer_;
+    SimCommandBarHub barHub_;
+    std::string keptBars_;
+    std::filesystem::path barsFile_;
+
+    std::shared_ptr<SimCommandBars> newWindowBars();
+    void keepCommandBars(const SimCommandBars& bars);
 };
 
 }  // namespace tw::sim

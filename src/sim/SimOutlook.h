@@ -9,6 +9,7 @@
 
 #include "platform/Outlook.h"
 #include "sim/FilterExpression.h"
+#include "sim/SimCommandBars.h"
 #include "sim/SimItem.h"
 
 namespace tw::sim {
@@ -146,6 +147,7 @@ public:
     std::shared_ptr<outlook::Folder> CurrentFolder() override { return folder_; }
     std::string Caption() override { return folder_ ? folder_->Name() : std::string(); }
     std::shared_ptr<outlook::Selection> Selection() override;
+    std::shared_ptr<office::CommandBars> CommandBars() override { return bars_; }
     Event<>& Activate() override { return activate_; }
     Event<>& Deactivate() override { return deactivate_; }
     Event<std::shared_ptr<outlook::Folder>, bool&>& BeforeFolderSwitch() override { return beforeFolderSwitch_; }
@@ -158,9 +160,13 @@ public:
     bool switchTo(const std::shared_ptr<SimFolder>& folder);
     /// Selects these items (as the user does with the mouse) and raises SelectionChange.
     void select(std::vector<std::shared_ptr<outlook::Item>> items);
+    /// The window's bars, made by the client when it opens the window.
+    std::shared_ptr<SimCommandBars> bars() const { return bars_; }
+    void setBars(std::shared_ptr<SimCommandBars> bars) { bars_ = std::move(bars); }
 
 private:
     std::shared_ptr<SimFolder> folder_;
+    std::shared_ptr<SimCommandBars> bars_;
     std::vector<std::weak_ptr<outlook::Item>> selection_;
     Event<> activate_, deactivate_, folderSwitch_, selectionChange_, viewSwitch_, close_;
     Event<std::shared_ptr<outlook::Folder>, bool&> beforeFolderSwitch_;
@@ -180,12 +186,16 @@ class SimInspector : public outlook::Inspector {
 public:
     explicit SimInspector(std::shared_ptr<outlook::Item> item) : item_(std::move(item)) {}
     std::shared_ptr<outlook::Item> CurrentItem() override { return item_; }
+    std::shared_ptr<office::CommandBars> CommandBars() override { return bars_; }
     Event<>& Activate() override { return activate_; }
     Event<>& Deactivate() override { return deactivate_; }
     Event<>& Close() override { return close_; }
+    std::shared_ptr<SimCommandBars> bars() const { return bars_; }
+    void setBars(std::shared_ptr<SimCommandBars> bars) { bars_ = std::move(bars); }
 
 private:
     std::shared_ptr<outlook::Item> item_;
+    std::shared_ptr<SimCommandBars> bars_;
     Event<> activate_, deactivate_, close_;
 };
 

@@ -53,6 +53,11 @@ public:
     platform::TimerId setTimer(int intervalMs, std::function<void()> onTick) override { return loop_.setTimer(intervalMs, std::move(onTick)); }
     void killTimer(platform::TimerId id) override { loop_.killTimer(id); }
     void doEvents() override { loop_.doEvents(); }
+    void clipboardClear() override { clipboardPicture = 0; }
+    void clipboardSetPicture(int resourceId) override { clipboardPicture = resourceId; }
+
+    /// The bitmap resource on the clipboard; 0 for none.
+    int clipboardPicture = 0;
 
     SimEventLoop& loop() { return loop_; }
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "addin/EngineLibrary.h"
+#include "engineapi/EngineLibrary.h"
 #include "core/AnsiText.h"
 #include "core/Error.h"
 #include "sim/SimLibraryLoader.h"
@@ -28,7 +28,7 @@ std::vector<std::string> callsOf(sim::SimLibraryLoader& loader) {
 
 TEST(EngineLibrary, BindsAtTheFirstCallAndPassesTexts) {
     sim::SimLibraryLoader loader({TW_TEST_ENGINE_DIR});
-    addin::EngineLibrary engine(loader);
+    engineapi::EngineLibrary engine(loader);
     EXPECT_EQ(loader.loadCount(), 0);
 
     int32_t handle = engine.TW_constructor("Outlook", "C:\\Program Files\\Tarnwick");
@@ -53,7 +53,7 @@ TEST(EngineLibrary, TextsCrossInTheSystemCodePage) {
     ansi::installConverters([](std::string_view t) { return "<" + std::string(t) + ">"; },
                             [](std::string_view t) { return "[" + std::string(t) + "]"; });
     sim::SimLibraryLoader loader({TW_TEST_ENGINE_DIR});
-    addin::EngineLibrary engine(loader);
+    engineapi::EngineLibrary engine(loader);
     int32_t handle = engine.TW_constructor("Outlook", "C:\\Caf\xc3\xa9");
     const std::string option = engine.TW_getOption(handle, "min_training");
     engine.TW_destructor(handle);
@@ -66,7 +66,7 @@ TEST(EngineLibrary, TextsCrossInTheSystemCodePage) {
 
 TEST(EngineLibrary, AMissingLibraryMakesEveryCallFail) {
     sim::SimLibraryLoader loader({"/nonexistent"});
-    addin::EngineLibrary engine(loader);
+    engineapi::EngineLibrary engine(loader);
     EXPECT_THROW(engine.TW_constructor("Outlook", "C:\\"), Error);
     EXPECT_THROW(engine.TW_initialize(1), Error);
     int32_t score = 0;
@@ -75,7 +75,7 @@ TEST(EngineLibrary, AMissingLibraryMakesEveryCallFail) {
 
 TEST(EngineLibrary, AFunctionTheLibraryLacksFailsAlone) {
     sim::SimLibraryLoader loader({TW_TEST_ENGINE_DIR});
-    addin::EngineLibrary engine(loader, "tarnengine.dll");
+    engineapi::EngineLibrary engine(loader, "tarnengine.dll");
     // The recording engine exports every function, so the missing one is asked for by name.
     try {
         loader.resolve(loader.load("tarnengine.dll"), "TW_notExported");

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "addin/EngineLibrary.h"
+#include "engineapi/EngineLibrary.h"
 #include "engineapi/tarnengine_api.h"
 #include "sim/SimLibraryLoader.h"
 #include "support/TempFolder.h"
@@ -67,7 +67,7 @@ protected:
 
     TempFolder folder_;
     sim::SimLibraryLoader loader_;
-    addin::EngineLibrary engine_;
+    engineapi::EngineLibrary engine_;
     std::vector<int32_t> handles_;
 };
 

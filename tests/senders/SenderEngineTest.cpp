@@ -102,10 +102,10 @@ TEST_F(SenderEngine, AMissingEngineNeverKeepsTheUsersChoiceOutOfTheListFile) {
 
     // Without the library at all the same holds.
     sim::SimLibraryLoader nowhere({"/nonexistent"});
-    addin::EngineLibrary missing(nowhere);
+    engineapi::EngineLibrary missing(nowhere);
     senders::Senders lists(senders::SendersContext{h.files, h.loop, h.library.ensureLog(), h.library.settings,
                                                    settings::SettingsKey(h.registry), kFolder, nullptr, &content,
-                                                   classify::Bounce(missing, [] { return 7; })});
+                                                   engineapi::Bounce(missing, [] { return 7; })});
     EXPECT_EQ(lists.AddApprovedSenders({"c@good.example"}, removed, true, {items[0]}), 1);
     EXPECT_EQ(file(senders::kApprovedFile), "c@good.example");
     EXPECT_TRUE(h.logHas("AddApprovedSenders : Error #"));
@@ -134,7 +134,7 @@ TEST_F(SenderEngine, CorrespondentsGoToTheAddressStore) {
 
 TEST_F(SenderEngine, TheAddressStoreOfTheRealEngineRemembersFromAddresses) {
     sim::SimLibraryLoader loader({TW_ENGINE_DIR});
-    addin::EngineLibrary real(loader);
+    engineapi::EngineLibrary real(loader);
     std::string folder = (h.temp.path() / "engine").string();
     std::filesystem::create_directories(folder);
     int32_t handle = real.TW_constructor("Outlook", folder);
@@ -143,7 +143,7 @@ TEST_F(SenderEngine, TheAddressStoreOfTheRealEngineRemembersFromAddresses) {
 
     senders::Senders lists(senders::SendersContext{h.files, h.loop, h.library.ensureLog(), h.library.settings,
                                                    settings::SettingsKey(h.registry), kFolder, nullptr, &content,
-                                                   classify::Bounce(real, [handle] { return handle; })});
+                                                   engineapi::Bounce(real, [handle] { return handle; })});
     KeyedSet addresses;
     addresses.insert("pal@friends.example");
     EXPECT_FALSE(lists.ispf("pal@friends.example"));
@@ -154,7 +154,7 @@ TEST_F(SenderEngine, TheAddressStoreOfTheRealEngineRemembersFromAddresses) {
 }
 
 TEST_F(SenderEngine, TheEngineLayerRefusesToCallWithoutAnEngine) {
-    classify::Bounce layer(engine, [this] { return engineHandle; });
+    engineapi::Bounce layer(engine, [this] { return engineHandle; });
     recording.reset();
     layer.migrateSpamAddrSettings("C:\\old\\addresses.dat");
     EXPECT_EQ(recording.calls(), (Calls{"TW_readOldAddrSettings(7,C:\\old\\addresses.dat)"}));

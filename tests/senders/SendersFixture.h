@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "addin/EngineLibrary.h"
-#include "classify/Bounce.h"
+#include "engineapi/EngineLibrary.h"
+#include "engineapi/Bounce.h"
 #include "classify/MessageContent.h"
 #include "senders/Senders.h"
 #include "settings/RegistryAccess.h"
@@ -33,7 +33,7 @@ protected:
         senders.reset();
         senders = std::make_unique<senders::Senders>(senders::SendersContext{
             h.files, h.loop, h.library.ensureLog(), h.library.settings, settings::SettingsKey(h.registry), kFolder,
-            h.client.nameSpace(), &content, classify::Bounce(engine, [this] { return engineHandle; })});
+            h.client.nameSpace(), &content, engineapi::Bounce(engine, [this] { return engineHandle; })});
         return *senders;
     }
 
@@ -65,7 +65,7 @@ protected:
 
     AddinHarness h;
     EngineRecording recording;
-    addin::EngineLibrary engine;
+    engineapi::EngineLibrary engine;
     int32_t engineHandle = kEngineHandle;
     classify::MessageContent content;
     std::unique_ptr<senders::Senders> senders;

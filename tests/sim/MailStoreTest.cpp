@@ -1,7 +1,6 @@
 // The simulated store on disk: Maildir++ folders, the index, restarts, contacts and broken files.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <set>
 
 #include "core/Error.h"
@@ -149,10 +148,7 @@ TEST(MailStore, BrokenFilesAreSkippedOrLoadedAndNeverCostAnotherMessage) {
     f.putFile("contacts/nothing.vcf", "this is not a card\n");
     f.putFile("tarnwick-index.tsv", "# tarnwick mail store index 1\ngarbage line\n");
 
-    auto started = std::chrono::steady_clock::now();
     auto& client = f.open();
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_LT(seconds, 5.0);
 
     EXPECT_TRUE(f.logged("01.empty: the file is empty"));
     EXPECT_TRUE(f.logged("02.binary: the file is not a mail message"));
@@ -249,24 +245,16 @@ TEST(MailStore, TheDemoProfileMailLoadsWithoutAWord) {
     EXPECT_EQ(contact->FullName(), "Skip Montanaro");
 }
 
-TEST(MailStore, ThreeThousandMessagesOpenWithinSeconds) {
+// How long opening takes is the benchmarks' business; this pins that a large folder opens whole.
+TEST(MailStore, ThreeThousandMessagesOpenAndReopenWhole) {
     MailStoreFixture f;
     const std::string messages[] = {simDataFile("ham-to-and-cc.eml"), simDataFile("spam-alternative-qp.eml"),
                                     simDataFile("spam-koi8r.eml"), simDataFile("spam-big5-html.eml")};
     fs::create_directories(f.mail() / "cur");
     for (int i = 0; i < 3000; ++i)
         std::ofstream(f.mail() / "cur" / (std::to_string(100000 + i) + ".bulk:2,"), std::ios::binary) << messages[i % 4];
-    auto started = std::chrono::steady_clock::now();
-    f.open();
-    auto first = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    started = std::chrono::steady_clock::now();
-    auto& again = f.restart();
-    auto second = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_EQ(again.inbox()->Items()->Count(), 3000);
-    RecordProperty("first_open_seconds", std::to_string(first));
-    RecordProperty("reopen_seconds", std::to_string(second));
-    EXPECT_LT(first, 10.0);
-    EXPECT_LT(second, 10.0);
+    EXPECT_EQ(f.open().inbox()->Items()->Count(), 3000);
+    EXPECT_EQ(f.restart().inbox()->Items()->Count(), 3000);
 }
 
 }  // namespace

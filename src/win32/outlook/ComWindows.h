@@ -1,6 +1,7 @@
 // Object-model adapters of the client's windows: explorers with their selection, inspectors.
 #pragma once
 
+#include "core/Error.h"
 #include "platform/Outlook.h"
 #include "win32/com/EventConnection.h"
 #include "win32/outlook/ComObject.h"
@@ -22,6 +23,10 @@ public:
     std::shared_ptr<ol::Folder> CurrentFolder() override;
     std::string Caption() override { return d_.get("Caption").toString(); }
     std::shared_ptr<ol::Selection> Selection() override { return wrapped<ComSelection>(d_.get("Selection")); }
+    // The command-bar adapter is still to come; until then a window offers no bars.
+    std::shared_ptr<office::CommandBars> CommandBars() override {
+        throw Error(438, "Tarnwick", "The command bars are not available yet.");
+    }
 
     Event<>& Activate() override { return events().activate; }
     Event<>& Deactivate() override { return events().deactivate; }
@@ -59,6 +64,10 @@ class ComInspector final : public ol::Inspector, public ComObject {
 public:
     using ComObject::ComObject;
     std::shared_ptr<ol::Item> CurrentItem() override;
+    // The command-bar adapter is still to come; until then a window offers no bars.
+    std::shared_ptr<office::CommandBars> CommandBars() override {
+        throw Error(438, "Tarnwick", "The command bars are not available yet.");
+    }
     Event<>& Activate() override { return events().activate; }
     Event<>& Deactivate() override { return events().deactivate; }
     Event<>& Close() override { return events().close; }

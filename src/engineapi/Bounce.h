@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "addin/EngineLibrary.h"
+#include "engineapi/EngineLibrary.h"
 
-namespace tw::classify {
+namespace tw::engineapi {
 
 /// Each operation hands its texts and the current engine handle to the engine and returns the
 /// engine's result unchanged. None traps: a missing or failing engine, or none made (handle 0),
@@ -15,7 +15,7 @@ namespace tw::classify {
 class Bounce {
 public:
     /// The handle is asked for at every call, as the engine may be made anew while the add-in runs.
-    Bounce(addin::EngineLibrary& engine, std::function<int32_t()> engineHandle)
+    Bounce(engineapi::EngineLibrary& engine, std::function<int32_t()> engineHandle)
         : engine_(engine), handle_(std::move(engineHandle)) {}
 
     /// Sends the engine's bounce for a message back to its sender.
@@ -39,8 +39,8 @@ public:
     static constexpr int32_t kReportApproved = 1;
 
 private:
-    addin::EngineLibrary& engine_;
+    engineapi::EngineLibrary& engine_;
     std::function<int32_t()> handle_;
 };
 
-}  // namespace tw::classify
+}  // namespace tw::engineapi

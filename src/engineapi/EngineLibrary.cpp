@@ -1,5 +1,5 @@
 // Binds the engine's functions lazily and passes texts as the modifiable buffers the engine expects.
-#include "addin/EngineLibrary.h"
+#include "engineapi/EngineLibrary.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include "core/AnsiText.h"
 #include "core/Error.h"
 
-namespace tw::addin {
+namespace tw::engineapi {
 
 namespace {
 
@@ -132,4 +132,4 @@ int32_t EngineLibrary::TW_readOldAddrSettings(int32_t engine, const std::string&
 
 int32_t EngineLibrary::TW_destructor(int32_t engine) { return bind(destructor_, "TW_destructor")(engine); }
 
-}  // namespace tw::addin
+}  // namespace tw::engineapi

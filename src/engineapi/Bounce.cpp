@@ -1,9 +1,9 @@
 // Forwards the bounce, sender-report and address-store calls to the engine.
-#include "classify/Bounce.h"
+#include "engineapi/Bounce.h"
 
 #include "core/Error.h"
 
-namespace tw::classify {
+namespace tw::engineapi {
 
 namespace {
 
@@ -42,4 +42,4 @@ int32_t Bounce::migrateSpamAddrSettings(const std::string& fileName) {
     return engine_.TW_readOldAddrSettings(checked(handle_()), fileName);
 }
 
-}  // namespace tw::classify
+}  // namespace tw::engineapi

@@ -7,7 +7,10 @@
 #include "engineapi/tarnengine_api.h"
 #include "platform/LibraryLoader.h"
 
-namespace tw::addin {
+namespace tw::engineapi {
+
+/// The trained-words threshold kept from the engine while too little has been trained.
+inline constexpr const char* kMinTrainingNotReached = "2147483640";
 
 /// Every call raises Error when the library or the function cannot be found; nothing is
 /// bound until the first call, so a missing library costs nothing until the engine is used.
@@ -66,4 +69,4 @@ private:
     TW_destructor_fn destructor_ = nullptr;
 };
 
-}  // namespace tw::addin
+}  // namespace tw::engineapi

@@ -1,0 +1,96 @@
+// A form's controls as the form declares them once (kind, name, caption, twips geometry, tab
+// order, default and cancel buttons) and as they stand while it is shown; every view reads these.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tw::platform {
+
+enum class ControlKind { Label, TextBox, CommandButton, CheckBox, ListBox, PictureBox };
+
+/// One control of a form's declaration. Geometry is in twips; captions come from the string
+/// table by number (0: none, or set by the form at run time).
+struct ControlDecl {
+    ControlKind kind;
+    std::string name;
+    int captionId = 0;
+    int left = 0, top = 0, width = 0, height = 0;
+    /// Order of the focus among the controls that take it; -1 for those that do not.
+    int tabIndex = -1;
+    bool isDefault = false;
+    bool isCancel = false;
+    /// List boxes: more than one entry may be selected.
+    bool multiSelect = false;
+    /// Picture boxes: the name of the image resource shown, loaded from memory.
+    std::string picture;
+};
+
+/// A declaration line: the geometry in twips, then what differs from the usual.
+inline ControlDecl control(ControlKind kind, std::string name, int captionId, int left, int top, int width, int height,
+                           int tabIndex = -1, bool isDefault = false, bool isCancel = false, bool multiSelect = false,
+                           std::string picture = {}) {
+    ControlDecl decl{kind, std::move(name), captionId, left, top, width, height, tabIndex, isDefault, isCancel,
+                     multiSelect, std::move(picture)};
+    return decl;
+}
+
+struct FormDecl {
+    std::string name;
+    int captionId = 0;
+    int width = 0, height = 0;
+    std::vector<ControlDecl> controls;
+};
+
+/// The live state of one control.
+struct ControlState {
+    ControlDecl decl;
+    std::string caption;
+    std::string text;
+    bool value = false;
+    bool visible = true;
+    bool enabled = true;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::vector<std::string> items;
+    std::vector<bool> selected;
+};
+
+/// The controls of one shown form, made from its declaration. Views draw them and report the
+/// user's doings back: a click runs the handler the form bound to the control's name.
+class FormControls {
+public:
+    explicit FormControls(const FormDecl& decl);
+
+    const FormDecl& declaration() const { return decl_; }
+    std::string caption;
+    int height = 0;
+
+    /// Raises Error when the form has no control of that name.
+    ControlState& operator[](const std::string& name);
+    const ControlState& operator[](const std::string& name) const;
+    bool has(const std::string& name) const { return states_.count(name) != 0; }
+    /// In declaration order.
+    std::vector<std::string> names() const;
+
+    void onClick(const std::string& name, std::function<void()> handler) { handlers_[name] = std::move(handler); }
+    /// Runs the control's click handler, as a click by the user does; nothing for a hidden or
+    /// disabled control, or one without a handler.
+    void click(const std::string& name);
+    /// The Enter key: the default button's click. Escape: the cancel button's.
+    void pressEnter();
+    void pressEscape();
+
+    // List boxes.
+    void clearList(const std::string& name);
+    void addItem(const std::string& name, const std::string& item, bool isSelected = false);
+    std::vector<std::string> selectedItems(const std::string& name) const;
+
+private:
+    FormDecl decl_;
+    std::map<std::string, ControlState> states_;
+    std::map<std::string, std::function<void()>> handlers_;
+};
+
+}  // namespace tw::platform
