@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when a Windows header is included outside src/win32/ and the Windows test programs, a POSIX header inside a
-# portable subsystem, or an include of the add-in's code runs against its layers.
+# Fails when a Windows header is included outside src/win32/, the fetch library's Windows transfer and the
+# Windows test programs, a POSIX header inside a portable subsystem, or an include of the add-in's code runs
+# against its layers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +12,7 @@ status=0
 
 # Only the Windows adapters, and the test programs that run under Wine, may see the Windows API.
 if found=$(grep -rnEi "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"](${windows_headers})\.h[>\"]" "${sources[@]}" \
-    --exclude-dir=build --exclude-dir=.git . | grep -vE '^\./(src/win32|tests/wine)/'); then
+    --exclude-dir=build --exclude-dir=.git . | grep -vE '^\./(src/win32|fetch/win32|tests/wine)/'); then
   echo "check-layout: Windows headers outside src/win32/ and tests/wine/:"
   echo "$found"
   status=1
@@ -32,18 +33,18 @@ layer_of() {
   case "$1" in
     core) echo 0 ;;
     platform) echo 1 ;;
-    engineapi) echo 2 ;;
+    engineapi|fetchapi) echo 2 ;;
     settings|diag) echo 3 ;;
     help) echo 4 ;;
     senders) echo 5 ;;
     classify) echo 6 ;;
     scan) echo 7 ;;
-    commandbars) echo 8 ;;
+    commandbars|net) echo 8 ;;
     addin) echo 9 ;;
     *) echo "" ;;
   esac
 }
-layered=(core platform engineapi settings diag help senders classify scan commandbars addin)
+layered=(core platform engineapi fetchapi settings diag help senders classify scan commandbars net addin)
 for from in "${layered[@]}"; do
   [[ -d "src/$from" ]] || continue
   from_layer=$(layer_of "$from")

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libgmime-3.0-dev
+  libgmime-3.0-dev libcurl4-openssl-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686
   wine

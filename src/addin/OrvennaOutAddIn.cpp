@@ -12,6 +12,7 @@
 #include "core/Error.h"
 #include "core/StringTable.h"
 #include "core/Text.h"
+#include "net/ReleaseCheck.h"
 #include "scan/InboxQueueStartup.h"
 #include "scan/MsgQueue.h"
 #include "scan/NewMail.h"
@@ -31,6 +32,7 @@ const char* const kScriptingDownloadPage = "https://www.microsoft.com/downloads/
 
 OrvennaOutAddIn::OrvennaOutAddIn(AddinLibrary& library)
     : library_(library), platform_(library.platform()), engine_(library.platform().libraries),
+      fetch_(library.platform().libraries),
       commands_(std::make_unique<senders::ApproveBlock>(*this)),
       bars_(std::make_unique<commandbars::ExplorerBars>(*this)) {}
 
@@ -98,6 +100,8 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
         onSentAdd_ = mSentItems_->ItemAdd().connect([this](auto item) { mSentItems_ItemAdd(item); });
 
         identifyVersion();
+        // Each connection checks the network service afresh and may warn once.
+        ping_ = std::make_unique<net::NetworkPing>(netContext(), fetch_);
 
         objMAPIUtils_ = platform_.safeMail.CreateMAPIUtils(classify::safeMailProgId("MAPIUtils"));
         content_ = std::make_unique<classify::MessageContent>(platform_.safeMail, log);
@@ -137,11 +141,23 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
             log.logCurrentConfiguration();
             log.logCurrentAddins();
         }
+        if (library_.settings.upgradeNotification && TWPingUI()) CheckForNewRelease();
         lastItemAdd_ = platform_.clock.now().plusDays(-7);
     } catch (...) {
         inbox.reset();
         log.logError("InitHandler");
     }
+}
+
+bool OrvennaOutAddIn::TWPingUI() { return ping_ ? ping_->TWPingUI() : false; }
+
+void OrvennaOutAddIn::CheckForNewRelease() {
+    auto context = netContext();
+    net::CheckForNewRelease(context, fetch_);
+}
+
+net::NetContext OrvennaOutAddIn::netContext() {
+    return net::NetContext{platform_, library_.settings, settingsKey(), log()};
 }
 
 settings::SettingsKey OrvennaOutAddIn::settingsKey() {

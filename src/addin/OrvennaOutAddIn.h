@@ -15,6 +15,9 @@
 #include "engineapi/Bounce.h"
 #include "engineapi/EngineLibrary.h"
 #include "help/HelpWindow.h"
+#include "net/FetchLibrary.h"
+#include "net/NetContext.h"
+#include "net/NetworkPing.h"
 #include "platform/Outlook.h"
 #include "scan/ScanHost.h"
 #include "senders/ApproveBlock.h"
@@ -96,6 +99,15 @@ public:
     /// Reads message texts for the filter, training and the commands; exists once start-up got that far.
     classify::MessageContent* content() override { return content_.get(); }
 
+    /// The connectivity check of this connection; false before start-up made it.
+    bool TWPingUI() override;
+    /// Offers a newer release, or starts the rule updater.
+    void CheckForNewRelease();
+    /// The connectivity check's state; null before start-up made it.
+    const net::NetworkPing* networkPing() const { return ping_.get(); }
+    /// The ports, settings and log the network checks work with.
+    net::NetContext netContext();
+
     /// The Inbox message queue; exists from start-up to teardown.
     std::shared_ptr<scan::MsgQueue> inboxQueue() const override { return inboxQueue_; }
     settings::Settings& settings() override { return library_.settings; }
@@ -126,6 +138,8 @@ private:
     AddinLibrary& library_;
     platform::Platform& platform_;
     engineapi::EngineLibrary engine_;
+    net::FetchLibrary fetch_;
+    std::unique_ptr<net::NetworkPing> ping_;
 
     std::shared_ptr<outlook::Application> objOutlook_;
     std::shared_ptr<outlook::NameSpace> objNS_;

@@ -10,7 +10,9 @@
 #include "addin/OrvennaOutAddIn.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "net/NetworkPing.h"
 #include "scan/MsgQueue.h"
+#include "settings/ServiceAddresses.h"
 
 namespace tw::host {
 
@@ -45,6 +47,8 @@ HostSession::HostSession(const Profile& profile, const RunOptions& options)
     ::setenv("TARNENGINE_DRIVE_C", (profile_.root() / "drive_c").string().c_str(), 1);
     // The engine is handed the same Windows paths as the add-in; it finds drive C in the profile.
     ::setenv("TARNENGINE_DRIVE_C", files_->hostPath("C:\\").string().c_str(), 1);
+    // The simulation talks to this machine only, unless the caller's environment says otherwise.
+    ::setenv("TARNFETCH_LOOPBACK_ONLY", "1", 0);
     loop_ = std::make_unique<sim::SimEventLoop>(startOfSession());
     ui_ = std::make_unique<sim::SimUserInterface>(*loop_);
     platform_ = std::make_unique<platform::Platform>(
@@ -66,6 +70,9 @@ void HostSession::run() {
     startAddin();
     deliverMail();
     loop_->advance(static_cast<int64_t>(options_.runSeconds) * 1000);
+    if (auto* a = addin(); a && a->networkPing()) networkReached_ = a->networkPing()->lastResult();
+    auto addresses = settings::serviceAddresses(registry_);
+    networkAddress_ = "http://" + addresses.pingHost + addresses.pingPage;
     stopAddin();
     ran_ = true;
 }
@@ -114,6 +121,20 @@ void HostSession::deliverMail() {
     }
 }
 
+void HostSession::printNetwork(std::ostream& out) const {
+    if (!ran_) return;
+    const std::string& where = networkAddress_;
+    if (!networkReached_) {
+        out << "Network service: not checked in this run (" << where << ")\n";
+    } else if (*networkReached_) {
+        out << "Network service: reached at " << where << "\n";
+    } else {
+        out << "Network service: cannot be reached at " << where << "; the registry value \""
+            << settings::kServiceHostValueName << "\" under HKEY_CURRENT_USER\\Software\\Orvenna points the add-in at "
+            << "another host\n";
+    }
+}
+
 std::string HostSession::logFileHostPath() const {
     return files_->hostPath(std::string(Profile::kLibraryFolder) + "\\report.txt").string();
 }
@@ -128,6 +149,7 @@ void HostSession::printSummary(std::ostream& out) const {
         out << "Counters: processed " << library_->settings.processed << ", caught " << library_->settings.caught
             << "\n";
     }
+    printNetwork(out);
     std::ifstream log(logFileHostPath(), std::ios::binary);
     size_t lines = 0;
     for (std::string line; std::getline(log, line);) ++lines;

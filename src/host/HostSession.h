@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -62,6 +63,8 @@ public:
     const std::vector<DeliveryRecord>& deliveries() const { return deliveries_; }
 
 private:
+    /// Whether the connectivity check reached the service, and the setting that names it.
+    void printNetwork(std::ostream& out) const;
     /// Delivers the incoming and named messages one by one, then lets the queue finish.
     void deliverMail();
 
@@ -81,6 +84,9 @@ private:
     std::vector<DeliveryRecord> deliveries_;
     std::shared_ptr<sim::SimExplorer> explorer_;
     bool ran_ = false;
+    /// Whether the add-in's connectivity check reached the service in this run; nothing when it made no request.
+    std::optional<bool> networkReached_;
+    std::string networkAddress_;
 };
 
 }  // namespace tw::host

@@ -36,6 +36,9 @@ const char* const kUsage =
     "                      add-in checks each as it arrives and virtual time runs until its queue\n"
     "                      is idle. The summary lists each message with its verdict and the\n"
     "                      folder it ended in, and the counters of checked and caught messages.\n"
+    "                      The add-in's connectivity and release checks ask the network service\n"
+    "                      named by the registry value serviceHost; the summary says whether it\n"
+    "                      answered. Only this machine is reached unless TARNFETCH_LOOPBACK_ONLY=0.\n"
     "  set NAME=VALUE ...  store settings in the profile's registry as the add-in stores them, for\n"
     "                      example threshold=85 EnableTarnwick=0 blockedCountries=cn,Russia.\n"
     "                      Flags take 1 or 0 (true or false); thresholds a number from 0 to 100;\n"
@@ -123,9 +126,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         tw::sim::SimFileSystem probe(profile.root());
-        // The stand-in engine: installed beside the program, or where the build puts it.
+        // The stand-in engine and the fetch library: installed beside the program, or where the build puts them.
         options.librarySearchFolders = {probe.hostPath(tw::host::Profile::kLibraryFolder).string(), executableFolder(),
-                                        executableFolder() + "/../../engine"};
+                                        executableFolder() + "/../../engine", executableFolder() + "/../../fetch"};
         tw::host::HostSession session(profile, options);
         if (command == "train") {
             tw::host::trainEngine(session, training, std::cout);

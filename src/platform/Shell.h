@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
+
 namespace tw::platform {
 
 /// What GetVersionExA reports.
@@ -32,6 +34,13 @@ public:
     virtual void openWithShell(const std::string& target) = 0;
     /// Starts a program from a full command line with the given window style; raises on failure.
     virtual void startProgram(const std::string& commandLine, int windowStyle) = 0;
+    /// Runs a file with a shell verb ("open"), its parameters and working folder, and a window style;
+    /// raises on failure, and where the platform has no such call.
+    virtual void shellExecute(const std::string& verb, const std::string& file, const std::string& parameters,
+                              const std::string& directory, int showCommand) {
+        (void)verb, (void)parameters, (void)directory, (void)showCommand;
+        throw Error(5, "Shell", "Invalid procedure call: cannot run " + file);
+    }
 
     /// Full executable paths of the running processes.
     virtual std::vector<std::string> processExecutables() = 0;

@@ -1,8 +1,8 @@
-// The stand-in for the connectivity check: the service is taken to answer.
+// The queue's question, answered by the connectivity check the add-in provides.
 #include "scan/NetworkCheck.h"
 
 namespace tw::scan {
 
-bool networkServiceReachable(ScanHost&) { return true; }
+bool networkServiceReachable(NetworkCheck& check) { return check.TWPingUI(); }
 
 }  // namespace tw::scan

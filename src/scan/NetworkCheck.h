@@ -3,10 +3,15 @@
 
 namespace tw::scan {
 
-class ScanHost;
+/// The connectivity check as the queue sees it; the add-in object provides it.
+class NetworkCheck {
+public:
+    virtual ~NetworkCheck() = default;
+    /// True when the network service may be used now; false leaves the message for a later pass.
+    virtual bool TWPingUI() = 0;
+};
 
-/// The queue's one question to the network check; the service counts as reachable until the
-/// connectivity check exists.
-bool networkServiceReachable(ScanHost& addin);
+/// The queue's one question to the network check.
+bool networkServiceReachable(NetworkCheck& check);
 
 }  // namespace tw::scan

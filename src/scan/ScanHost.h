@@ -7,12 +7,13 @@
 
 #include "classify/ClassifyHost.h"
 #include "core/OleDate.h"
+#include "scan/NetworkCheck.h"
 
 namespace tw::scan {
 
 class MsgQueue;
 
-class ScanHost : public classify::ClassifyHost {
+class ScanHost : public classify::ClassifyHost, public NetworkCheck {
 public:
     /// When the Inbox last reported new mail.
     virtual OleDate lastItemAdd() const = 0;

@@ -49,6 +49,12 @@ void SimShell::startProgram(const std::string& commandLine, int windowStyle) {
     if (failProgramStarts) throw Error(53, "SimShell", "File not found");
 }
 
+void SimShell::shellExecute(const std::string& verb, const std::string& file, const std::string& parameters,
+                            const std::string& directory, int showCommand) {
+    shellRuns.push_back({verb, file, parameters, directory, showCommand});
+    if (failProgramStarts) throw Error(2, "SimShell", "The system cannot find the file specified.");
+}
+
 platform::FileVersion SimShell::browserVersion() {
     if (!browserAvailable) throw Error(453, "SimShell", "Can't find DLL entry point DllGetVersion in Shlwapi.dll");
     return browser;

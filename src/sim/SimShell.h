@@ -18,6 +18,8 @@ public:
     std::string expandEnvironmentStrings(const std::string& text) override;
     void openWithShell(const std::string& target) override { opened.push_back(target); }
     void startProgram(const std::string& commandLine, int windowStyle) override;
+    void shellExecute(const std::string& verb, const std::string& file, const std::string& parameters,
+                      const std::string& directory, int showCommand) override;
     std::vector<std::string> processExecutables() override { return processes; }
     uint32_t currentProcessId() override { return 4242; }
     uint32_t currentThreadId() override { return 1717; }
@@ -47,6 +49,12 @@ public:
         int windowStyle;
     };
     std::vector<StartedProgram> started;
+    struct ShellRun {
+        std::string verb, file, parameters, directory;
+        int showCommand;
+    };
+    /// Every shellExecute, in order; failProgramStarts makes them raise too (still recorded).
+    std::vector<ShellRun> shellRuns;
     std::vector<std::string> opened;
     /// Whether the client's main window shows a new-mail icon that a removal finds.
     bool newMailIconShown = true;

@@ -123,6 +123,17 @@ void Win32Shell::openWithShell(const std::string& target) {
     if (code <= 32) raiseWin32Error(code == 0 ? ERROR_OUTOFMEMORY : static_cast<uint32_t>(code), kSource, "Cannot open " + target);
 }
 
+void Win32Shell::shellExecute(const std::string& verb, const std::string& file, const std::string& parameters,
+                              const std::string& directory, int showCommand) {
+    const std::wstring wideVerb = toWide(verb), wideFile = toWide(file), wideParameters = toWide(parameters),
+                       wideDirectory = toWide(directory);
+    const HINSTANCE result = ShellExecuteW(nullptr, wideVerb.c_str(), wideFile.c_str(),
+                                           parameters.empty() ? nullptr : wideParameters.c_str(),
+                                           directory.empty() ? nullptr : wideDirectory.c_str(), showCommand);
+    const auto code = reinterpret_cast<INT_PTR>(result);
+    if (code <= 32) raiseWin32Error(code == 0 ? ERROR_OUTOFMEMORY : static_cast<uint32_t>(code), kSource, "Cannot run " + file);
+}
+
 void Win32Shell::startProgram(const std::string& commandLine, int windowStyle) {
     std::wstring mutableLine = toWide(commandLine);  // CreateProcessW may write into it
     STARTUPINFOW startup{};

@@ -10,6 +10,8 @@ public:
     std::string expandEnvironmentStrings(const std::string& text) override;
     void openWithShell(const std::string& target) override;
     void startProgram(const std::string& commandLine, int windowStyle) override;
+    void shellExecute(const std::string& verb, const std::string& file, const std::string& parameters,
+                      const std::string& directory, int showCommand) override;
 
     std::vector<std::string> processExecutables() override;
     uint32_t currentProcessId() override;

@@ -17,7 +17,7 @@ TEST(HostProgram, ARunOverTheDemoProfileLeavesTheLogOfAWholeSession) {
     profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
     {
         host::RunOptions options;
-        options.librarySearchFolders = {TW_ENGINE_DIR};
+        options.librarySearchFolders = {TW_ENGINE_DIR, TW_FETCH_DIR};
         host::HostSession session(profile, options);
         session.run();
         std::ostringstream summary;

@@ -27,7 +27,7 @@ standin::MailSpec mailFromFile(const std::string& fileName);
 std::string addinLog();
 void removeAddinLog();
 
-/// Forgets the add-in's settings, so each test starts as a first run.
+/// Forgets the add-in's settings, so each test starts as a first run, with the network checks off.
 void clearAddinSettings();
 
 }  // namespace tw::winetest

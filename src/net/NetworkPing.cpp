@@ -1,0 +1,72 @@
+// The connectivity check: one small GET to the service, the 10-second rule and the one-time warning.
+#include "net/NetworkPing.h"
+
+#include "core/StringTable.h"
+#include "net/CurlRequest.h"
+#include "net/frmConnect.h"
+#include "settings/ServiceAddresses.h"
+
+namespace tw::net {
+
+namespace {
+constexpr int kCannotConnectId = 283;
+constexpr int kProxyHintId = 284;
+}  // namespace
+
+bool NetworkPing::request() {
+    try {
+        CurlRequest curl(fetch_, context_.settings, context_.log);
+        curl.setBufferSize(1);
+        curl.setConnectTimeout(kConnectTimeoutSeconds);
+        curl.setTimeout(kTimeoutSeconds);
+        auto addresses = settings::serviceAddresses(context_.platform.registry);
+        curl.GetRequest(addresses.pingHost, 80, false, addresses.pingPage);
+        return curl.errorCode() == 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+void NetworkPing::warn() {
+    std::string message = loadString(kCannotConnectId);
+    // The proxy hint helps only until the service has been reached once on this machine.
+    if (!context_.settings.hasConnected) message += "\r\n\r\n" + loadString(kProxyHintId);
+    frmConnect form(context_);
+    form.Form_Load(message);
+    context_.platform.ui.showForm(form, true);
+    if (context_.platform.ui.isFormVisible(form)) context_.platform.ui.hideForm(form);
+}
+
+bool NetworkPing::TWPingUI() {
+    try {
+        auto& s = context_.settings;
+        if (!mustCheck_ || !s.EnablePingChecks) return true;
+        auto& clock = context_.platform.clock;
+        if (requestedBefore_ && secondsBetween(lastCheck_, clock.now()) < kRetrySeconds) return false;
+
+        bool reached = request();
+        if (reached) {
+            mustCheck_ = false;
+            mayWarn_ = true;
+            if (!s.hasConnected) {
+                s.hasConnected = true;
+                context_.key.writeFlag(true, "hasConnected");
+            }
+        } else {
+            if (mayWarn_ && s.EnableConnectErr) {
+                mayWarn_ = false;
+                warn();
+            }
+            context_.log.LogSeriousErrorMessage("cannot connect to Network");
+        }
+        requestedBefore_ = true;
+        lastResult_ = reached;
+        lastCheck_ = clock.now();
+        return reached;
+    } catch (...) {
+        context_.log.logError("TWPingUI");
+        return false;
+    }
+}
+
+}  // namespace tw::net

@@ -1,0 +1,45 @@
+// The connectivity check asked before a message is scored while the network service is in use.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "core/OleDate.h"
+#include "net/FetchLibrary.h"
+#include "net/NetContext.h"
+
+namespace tw::net {
+
+/// One per connection of the add-in: a success is remembered until the next connection, a failure
+/// is retried at most every kRetrySeconds, and the user is warned once.
+class NetworkPing {
+public:
+    static constexpr int64_t kRetrySeconds = 10;
+    /// Short: the check runs on the mail client's window thread.
+    static constexpr int32_t kConnectTimeoutSeconds = 3;
+    static constexpr int32_t kTimeoutSeconds = 5;
+
+    NetworkPing(NetContext context, FetchLibrary& fetch) : context_(std::move(context)), fetch_(fetch) {}
+
+    /// True when the network service may be used now.
+    bool TWPingUI();
+
+    bool mustCheck() const { return mustCheck_; }
+    bool mayWarn() const { return mayWarn_; }
+    /// Whether the last request of this connection reached the service; nothing before the first.
+    std::optional<bool> lastResult() const { return lastResult_; }
+
+private:
+    bool request();
+    void warn();
+
+    NetContext context_;
+    FetchLibrary& fetch_;
+    bool mustCheck_ = true;
+    bool mayWarn_ = true;
+    bool requestedBefore_ = false;
+    OleDate lastCheck_;
+    std::optional<bool> lastResult_;
+};
+
+}  // namespace tw::net
