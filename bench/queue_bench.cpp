@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,9 +14,8 @@
 #include "addin/Connect.h"
 #include "addin/OrvennaOutAddIn.h"
 #include "core/Error.h"
-#include "engineapi/tarnengine_api.h"
-#include "platform/LibraryLoader.h"
 #include "platform/Platform.h"
+#include "ScriptedEngine.h"
 #include "scan/MsgQueue.h"
 #include "settings/RegistryAccess.h"
 #include "sim/SimEventLoop.h"
@@ -33,67 +30,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The scripted engine: spam is what says so in its subject; the time spent inside it is kept
-// apart so that what remains is the add-in's own cost.
-double engineSeconds = 0;
-
-int32_t TW_CALL constructor(char*, char*) { return 1; }
-int32_t TW_CALL setOption(int32_t, char*, char*) { return 0; }
-int32_t TW_CALL initialize(int32_t) { return 0; }
-int32_t TW_CALL getOption(int32_t, char*, char* buffer, int32_t* size) {
-    if (buffer && size && *size > 1) std::strcpy(buffer, "0");
-    return 0;
-}
-int32_t TW_CALL score(int32_t, char* headers, char*, char*, int32_t, char*, int32_t* result) {
-    auto start = Clock::now();
-    *result = std::strstr(headers, "Subject: SPAM") ? 99 : 10;
-    engineSeconds += std::chrono::duration<double>(Clock::now() - start).count();
-    return 0;
-}
-int32_t TW_CALL addMessage(int32_t, char*, char*, int32_t, int32_t) { return 0; }
-int32_t TW_CALL getMessage(int32_t, char*, char*, int32_t) { return 1; }
-int32_t TW_CALL getMessageInfo(int32_t, char*, char*, int32_t*) { return 0; }
-int32_t TW_CALL delMessage(int32_t) { return 0; }
-int32_t TW_CALL bounce(int32_t, char*, char*) { return 0; }
-int32_t TW_CALL addReportSender(int32_t, int32_t, char*, char*, char*) { return 0; }
-int32_t TW_CALL reportSenders(int32_t) { return 0; }
-int32_t TW_CALL addSpamAddr(int32_t, char*, int32_t, int16_t) { return 0; }
-int32_t TW_CALL getSpamAddrFrom(int32_t, char*, int32_t* result) {
-    if (result) *result = 0;
-    return 0;
-}
-int32_t TW_CALL readOldAddrSettings(int32_t, char*) { return 0; }
-int32_t TW_CALL destructor(int32_t) { return 0; }
-
-/// Hands out the scripted engine's functions by their exported names.
-class ScriptedEngineLoader : public tw::platform::LibraryLoader {
-public:
-    void* load(const std::string&) override { return this; }
-    void* resolve(void*, const std::string& name) override {
-        static const std::map<std::string, void*> functions = {
-            {"TW_constructor", reinterpret_cast<void*>(&constructor)},
-            {"TW_setOption", reinterpret_cast<void*>(&setOption)},
-            {"TW_initialize", reinterpret_cast<void*>(&initialize)},
-            {"TW_getOption", reinterpret_cast<void*>(&getOption)},
-            {"TW_score", reinterpret_cast<void*>(&score)},
-            {"TW_addMessage", reinterpret_cast<void*>(&addMessage)},
-            {"TW_getMessage", reinterpret_cast<void*>(&getMessage)},
-            {"TW_getMessageInfo", reinterpret_cast<void*>(&getMessageInfo)},
-            {"TW_delMessage", reinterpret_cast<void*>(&delMessage)},
-            {"TW_bounce", reinterpret_cast<void*>(&bounce)},
-            {"TW_addReportSender", reinterpret_cast<void*>(&addReportSender)},
-            {"TW_reportSenders", reinterpret_cast<void*>(&reportSenders)},
-            {"TW_addSpamAddrTo", reinterpret_cast<void*>(&addSpamAddr)},
-            {"TW_addSpamAddrFrom", reinterpret_cast<void*>(&addSpamAddr)},
-            {"TW_getSpamAddrFrom", reinterpret_cast<void*>(&getSpamAddrFrom)},
-            {"TW_readOldAddrSettings", reinterpret_cast<void*>(&readOldAddrSettings)},
-            {"TW_destructor", reinterpret_cast<void*>(&destructor)},
-        };
-        auto it = functions.find(name);
-        if (it == functions.end()) throw tw::Error(453, "bench", "No entry point " + name);
-        return it->second;
-    }
-};
+using tw::bench::engineSeconds;
+using tw::bench::ScriptedEngineLoader;
 
 std::string message(int i) {
     bool spam = i % 10 == 0;
@@ -148,11 +86,11 @@ Result runOnce(int count, bool markerMode, const std::filesystem::path& root) {
     auto realStart = Clock::now();
     int64_t virtualStart = loop.elapsedMs();
     for (auto& item : items) {
-        double engineBefore = engineSeconds;
+        double engineBefore = engineSeconds();
         auto start = Clock::now();
         item->Move(*inbox);
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        ownMs.push_back((seconds - (engineSeconds - engineBefore)) * 1000.0);
+        ownMs.push_back((seconds - (engineSeconds() - engineBefore)) * 1000.0);
         loop.advance(100);
     }
     for (int waited = 0; connect.addin()->inboxQueue()->Enabled() && waited < 3600; waited += 2) loop.advance(2000);

@@ -32,14 +32,6 @@ void splitMessage(const std::string& raw, std::string& headers, std::string& bod
     body = raw.substr(end + (end == crlf ? 4 : 2));
 }
 
-int storeTotal(addin::OrvennaOutAddIn& addin, int32_t engine, const char* name) {
-    try {
-        return std::max(0, std::atoi(addin.engine().TW_getOption(engine, name).c_str()));
-    } catch (const Error&) {
-        return 0;
-    }
-}
-
 void reportStore(const TrainResult& result, std::ostream& progress) {
     progress << "The store holds " << result.spamInStore << " spam and " << result.hamInStore
              << " legitimate messages; ";
@@ -61,6 +53,16 @@ bool readFile(const fs::path& path, std::string& bytes) {
 }
 
 }  // namespace
+
+int engineStoreTotal(addin::OrvennaOutAddIn& addin, const char* name) {
+    int32_t engine = addin.getEnginePointer();
+    if (engine == 0) return 0;
+    try {
+        return std::max(0, std::atoi(addin.engine().TW_getOption(engine, name).c_str()));
+    } catch (const Error&) {
+        return 0;
+    }
+}
 
 std::vector<fs::path> messageFiles(const fs::path& source) {
     std::error_code ec;
@@ -114,8 +116,8 @@ TrainResult trainEngine(HostSession& session, const TrainRequest& request, std::
         if ((i + 1) % kProgressEvery == 0 || i + 1 == work.size())
             progress << "  " << (i + 1) << " of " << work.size() << "\n" << std::flush;
     }
-    result.spamInStore = storeTotal(*addin, engine, "wordtraining_totalspam");
-    result.hamInStore = storeTotal(*addin, engine, "wordtraining_totalham");
+    result.spamInStore = engineStoreTotal(*addin, "wordtraining_totalspam");
+    result.hamInStore = engineStoreTotal(*addin, "wordtraining_totalham");
     result.minimumTraining = addin->library().settings.min_training;
     session.stopAddin();
     progress << "Trained " << result.spamTrained << " spam and " << result.hamTrained << " legitimate messages";

@@ -24,6 +24,9 @@ struct TrainResult {
     bool minimumReached() const { return spamInStore >= minimumTraining && hamInStore >= minimumTraining; }
 };
 
+/// One of the engine's store totals ("wordtraining_totalspam", "wordtraining_totalham"); 0 when unknown.
+int engineStoreTotal(addin::OrvennaOutAddIn& addin, const char* name);
+
 /// The message files of a folder (a plain folder of files or a Maildir with cur/ and new/), sorted;
 /// a file given directly is taken as it is.
 std::vector<std::filesystem::path> messageFiles(const std::filesystem::path& source);

@@ -26,6 +26,7 @@ constexpr int kInApprovedId = 919;
 constexpr int kCommandFailedId = 920;
 constexpr int kPartlyDoneId = 921;
 constexpr int kNothingDoneId = 922;
+constexpr int kListedOnlyId = 931;
 
 bool isApprove(int32_t action) { return action == approveSender || action == approveDomain; }
 bool isBlockDialog(int32_t dialogAction) { return dialogAction == dialogBlock || dialogAction == dialogBlockReport; }
@@ -67,20 +68,21 @@ void ApproveBlock::runCommand(const char* handler, const char* logLine, int32_t 
         }
         if (host_.settings().showsenderdialog != 0) {
             Outcome outcome = processSelection(action, report, true);
-            if (outcome.failed) reportFailure(outcome.done);
+            if (outcome.failed) reportFailure(outcome);
         } else {
             IterateSelection(domainFlag, dialogAction);
         }
     } catch (...) {
         host_.log().logError(handler);
         host_.log().LogSeriousErrorMessage(logLine);
-        reportFailure(0);
+        reportFailure(Outcome{true, false, 0});
     }
 }
 
-void ApproveBlock::reportFailure(int32_t done) {
-    std::string howFar = done > 0 ? text::fillPlaceholder(loadString(kPartlyDoneId), std::to_string(done))
-                                  : loadString(kNothingDoneId);
+void ApproveBlock::reportFailure(const Outcome& outcome) {
+    std::string howFar = outcome.done > 0 ? text::fillPlaceholder(loadString(kPartlyDoneId), std::to_string(outcome.done))
+                         : outcome.listed ? loadString(kListedOnlyId)
+                                          : loadString(kNothingDoneId);
     host_.platform().ui.MsgBox(text::fillPlaceholder(loadString(kCommandFailedId), howFar), platform::vbExclamation,
                                loadString(kProductTitleId));
 }
@@ -236,6 +238,7 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
             bool removed = false;
             if (approve) lists->AddApprovedSenders(entries, removed, true, kept);
             else lists->AddBlockedSenders(entries, removed, true, kept);
+            outcome.listed = true;
 
             if (!kept.empty() && !s.EnableSpamFilterStrength)
                 settings::SettingsWriters(host_.settingsKey(), s)

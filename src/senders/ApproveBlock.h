@@ -35,6 +35,9 @@ double adaptedThreshold(double threshold, double treduce, bool approve);
 /// What a pass over messages got done before it ended.
 struct Outcome {
     bool failed = false;
+    /// Whether the list update had been made.
+    bool listed = false;
+    /// Messages trained (and moved, where they go somewhere).
     int32_t done = 0;
 };
 
@@ -69,12 +72,12 @@ public:
     bool isExcludedSender(const std::string& address, int32_t action, bool showMessages);
 
     CommandHost& host() { return host_; }
+    /// Tells the user the command stopped, and how far it had got.
+    void reportFailure(const Outcome& outcome);
 
 private:
     void runCommand(const char* handler, const char* logLine, int32_t action, bool report, int32_t domainFlag,
                     int32_t dialogAction);
-    /// Tells the user the command stopped, and how far it had got.
-    void reportFailure(int32_t done);
     void showSenderDialog(int32_t domainFlag, int32_t dialogAction, const KeyedSet& senders, const KeyedSet& countries,
                           const std::shared_ptr<outlook::Item>& single);
 

@@ -156,13 +156,7 @@ void frmSenderDialog::cmdYes_Click() {
     } catch (...) {
         host.log().logError("cmdYes_Click");
     }
-    if (outcome.failed) {
-        // The handler's own message: the command stopped part way.
-        host.platform().ui.MsgBox(
-            text::fillPlaceholder(loadString(920), outcome.done > 0 ? text::fillPlaceholder(loadString(921), std::to_string(outcome.done))
-                                                                    : loadString(922)),
-            platform::vbExclamation, loadString(134));
-    }
+    if (outcome.failed) commands_.reportFailure(outcome);
 }
 
 void frmSenderDialog::cmdNo_Click() {

@@ -1,0 +1,161 @@
+// Reads the host program's command line with CLI11 into a CommandLine.
+#include "host/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include "core/Error.h"
+#include "host/Profile.h"
+
+namespace tw::host {
+
+const char* const kUsage =
+    "Usage: tarnwick [--profile DIR] COMMAND [OPTIONS]\n"
+    "\n"
+    "Runs the mail client simulation with the Tarnwick add-in loaded, over a profile directory\n"
+    "that holds one simulated Windows user: registry.reg (the registry), drive_c/ (the add-in\n"
+    "folder with the log report.txt, and the user's home with the data folder) and mail/.\n"
+    "\n"
+    "Options:\n"
+    "  --profile DIR   the profile to use; an absent or empty DIR is filled from the bundled demo\n"
+    "                  profile. Without it: $XDG_DATA_HOME/tarnwick/demo-profile\n"
+    "                  (~/.local/share/tarnwick/demo-profile).\n"
+    "  --help          show this text.\n"
+    "\n"
+    "Commands:\n"
+    "  run [--seconds N]   start the client with one explorer, connect the add-in, let N seconds\n"
+    "                      of virtual time pass (default 10), close the explorer (which shuts the\n"
+    "                      add-in down), save the registry and print a summary.\n"
+    "      --deliver FILE_OR_FOLDER ...\n"
+    "                      first deliver these messages (RFC 5322 files, or every file of a\n"
+    "                      folder) into the Inbox one by one, after those dropped into the\n"
+    "                      profile's incoming/ folder (which are removed once delivered); the\n"
+    "                      add-in checks each as it arrives and virtual time runs until its queue\n"
+    "                      is idle. The summary lists each message with its verdict and the\n"
+    "                      folder it ended in, and the counters of checked and caught messages.\n"
+    "                      The add-in's connectivity and release checks ask the network service\n"
+    "                      named by the registry value serviceHost; the summary says whether it\n"
+    "                      answered. Only this machine is reached unless TARNFETCH_LOOPBACK_ONLY=0.\n"
+    "  set NAME=VALUE ...  store settings in the profile's registry as the add-in stores them, for\n"
+    "                      example threshold=85 EnableTarnwick=0 blockedCountries=cn,Russia.\n"
+    "                      Flags take 1 or 0 (true or false); thresholds a number from 0 to 100;\n"
+    "                      lists entries joined by \",\" (country lists codes or names). Every value\n"
+    "                      is checked first: an unknown name, a value of the wrong form or outside\n"
+    "                      the range the add-in accepts is refused and then nothing is written.\n"
+    "  show settings       list every setting in force as NAME=VALUE, \"(default)\" marking the\n"
+    "                      values that are the defaults. Changes nothing.\n"
+    "  show folder NAME    list a folder's messages, numbered, with read state, date, sender and\n"
+    "                      subject. NAME is a folder's name (Inbox, \"Deleted Items\", Tarnwick)\n"
+    "                      or its path (\"\\Personal Folders\\Inbox\"). Changes nothing.\n"
+    "  approve|block [--domain] [--report] FOLDER:N[,N...]\n"
+    "                      select those messages of the folder (numbered as show folder lists\n"
+    "                      them) in the main window and press the add-in's button or menu entry:\n"
+    "                      \"Approve Sender\" or \"Block Sender\" on the toolbar, \"Approve Domain\",\n"
+    "                      \"Block Domain\", \"Approve Message and Report\" or \"Block Message and\n"
+    "                      Report\" in its menu. When the sender dialog appears its texts and lists\n"
+    "                      are shown and it is answered by\n"
+    "      --yes | --no    OK or Cancel, and\n"
+    "      --dont-ask-again\n"
+    "                      tick \"Please don't show this dialog box again.\" first;\n"
+    "                      without --yes or --no the terminal is asked, and with no terminal the\n"
+    "                      command fails and does nothing. The summary tells where each message\n"
+    "                      went and what the sender lists, the threshold and the training store\n"
+    "                      became.\n"
+    "  train --spam FOLDER ... --ham FOLDER ...\n"
+    "                      train the profile's scoring engine on message files: each FOLDER is a\n"
+    "                      message file, a folder of them or a Maildir. Spam trains as blocked\n"
+    "                      mail, ham as approved mail; progress is shown as it goes.\n";
+
+namespace {
+
+/// The options approve and block share; each writes into its own request.
+CLI::App* senderCommand(CLI::App& app, const char* name, const char* what, SenderRequest& request,
+                        std::string& selection, bool& yes, bool& no) {
+    auto* sub = app.add_subcommand(name, what);
+    sub->add_flag("--domain", request.domain, "act on the senders' domains");
+    sub->add_flag("--report", request.report, "report the messages as well");
+    auto* yesFlag = sub->add_flag("--yes", yes, "answer the sender dialog with OK");
+    auto* noFlag = sub->add_flag("--no", no, "answer the sender dialog with Cancel");
+    yesFlag->excludes(noFlag);
+    sub->add_flag("--dont-ask-again", request.dontAskAgain, "tick the dialog's box not to ask again");
+    sub->add_option("selection", selection, "FOLDER:N[,N...]")->required();
+    return sub;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    line.profile = defaultProfileDirectory();
+    CLI::App app("The Tarnwick add-in in a simulated mail client", "tarnwick");
+    // Options of the program may also follow the command, as they always could.
+    app.fallthrough();
+    std::string profile;
+    app.add_option("--profile", profile, "the profile directory");
+
+    auto* run = app.add_subcommand("run", "run the client with the add-in");
+    run->add_option("--seconds", line.run.runSeconds, "virtual seconds to run")->check(CLI::NonNegativeNumber);
+    run->add_option("--deliver", line.run.deliver, "messages to deliver first");
+
+    auto* set = app.add_subcommand("set", "store settings");
+    set->add_option("assignments", line.assignments, "NAME=VALUE ...")->required();
+
+    auto* show = app.add_subcommand("show", "show settings or a folder");
+    show->require_subcommand(1);
+    auto* showSettings = show->add_subcommand("settings", "the settings in force");
+    auto* showFolder = show->add_subcommand("folder", "a folder's messages");
+    showFolder->add_option("name", line.folder, "the folder's name or path")->required();
+
+    auto* train = app.add_subcommand("train", "train the engine on message files");
+    std::vector<std::string> spam, ham;
+    train->add_option("--spam", spam, "spam messages");
+    train->add_option("--ham", ham, "legitimate messages");
+
+    SenderRequest approveRequest, blockRequest;
+    std::string approveSelection, blockSelection;
+    bool approveYes = false, approveNo = false, blockYes = false, blockNo = false;
+    senderCommand(app, "approve", "approve the senders of messages", approveRequest, approveSelection,
+                                  approveYes, approveNo);
+    auto* block = senderCommand(app, "block", "block the senders of messages", blockRequest, blockSelection, blockYes,
+                                blockNo);
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        line.command = Command::help;
+        return line;
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(e.what());
+    }
+    if (!profile.empty()) line.profile = profile;
+
+    if (app.get_subcommands().empty()) throw UsageError("no command given");
+    if (*run) {
+        line.command = Command::run;
+    } else if (*set) {
+        line.command = Command::set;
+    } else if (*show) {
+        line.command = *showSettings ? Command::showSettings : Command::showFolder;
+    } else if (*train) {
+        if (spam.empty() && ham.empty()) throw UsageError("train needs --spam or --ham with message files or folders");
+        line.command = Command::train;
+        line.training.spam.assign(spam.begin(), spam.end());
+        line.training.ham.assign(ham.begin(), ham.end());
+    } else {
+        const bool isBlock = block->parsed();
+        line.command = isBlock ? Command::block : Command::approve;
+        line.sender = isBlock ? blockRequest : approveRequest;
+        line.sender.block = isBlock;
+        const bool yes = isBlock ? blockYes : approveYes, no = isBlock ? blockNo : approveNo;
+        if (yes || no) line.sender.answer = yes;
+        try {
+            line.sender.selection = parseSelection(isBlock ? blockSelection : approveSelection);
+            controlWordFor(line.sender);
+        } catch (const Error& e) {
+            throw UsageError(e.description());
+        }
+    }
+    return line;
+}
+
+}  // namespace tw::host

@@ -1,0 +1,43 @@
+// The host program's command line: what the user asked for, read with CLI11.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/HostSession.h"
+#include "host/SenderCommand.h"
+#include "host/TrainCommand.h"
+
+namespace tw::host {
+
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block };
+
+struct CommandLine {
+    Command command = Command::help;
+    std::filesystem::path profile;
+    RunOptions run;
+    TrainRequest training;
+    /// NAME=VALUE of "set".
+    std::vector<std::string> assignments;
+    /// The folder of "show folder".
+    std::string folder;
+    /// What "approve" and "block" act on and how the sender dialog is answered.
+    SenderRequest sender;
+};
+
+/// A command line the program refuses; what() says why, for the user.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// Reads the arguments after the program name. Without --profile the default profile directory is
+/// taken. Raises UsageError for anything it cannot take.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+/// The text of --help.
+extern const char* const kUsage;
+
+}  // namespace tw::host

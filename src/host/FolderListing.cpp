@@ -1,0 +1,99 @@
+// Finds folders of the simulated store by name or path and lists or picks their messages by number.
+#include "host/FolderListing.h"
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+
+#include "addin/FolderPaths.h"
+#include "core/Error.h"
+#include "core/Text.h"
+
+namespace tw::host {
+
+namespace {
+Error selectionError(const std::string& text, const std::string& why) {
+    return Error(5, "tarnwick", "\"" + text + "\" " + why + "; give FOLDER:N[,N...], for example Inbox:1,3");
+}
+
+void eachFolder(sim::SimMailClient& client, const std::function<bool(const std::shared_ptr<sim::SimFolder>&)>& visit) {
+    std::function<bool(const std::shared_ptr<sim::SimFolder>&)> walk = [&](const std::shared_ptr<sim::SimFolder>& f) {
+        if (visit(f)) return true;
+        for (const auto& child : f->simFolders()->all())
+            if (walk(child)) return true;
+        return false;
+    };
+    for (const auto& store : client.stores()->all())
+        if (walk(store)) return;
+}
+}  // namespace
+
+MessageSelection parseSelection(const std::string& text) {
+    auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) throw selectionError(text, "names no folder");
+    MessageSelection selection{text.substr(0, colon), {}};
+    for (const std::string& part : text::split(text.substr(colon + 1), ",")) {
+        std::string n = text::trim(part);
+        int value = 0;
+        auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), value);
+        if (n.empty() || ec != std::errc() || end != n.data() + n.size() || value < 1)
+            throw selectionError(text, "has \"" + n + "\" where a message number (1 or more) belongs");
+        if (std::find(selection.numbers.begin(), selection.numbers.end(), value) != selection.numbers.end())
+            throw selectionError(text, "names message " + n + " twice");
+        selection.numbers.push_back(value);
+    }
+    return selection;
+}
+
+std::shared_ptr<sim::SimFolder> findFolder(sim::SimMailClient& client, const std::string& nameOrPath) {
+    const std::string wanted = text::lower(text::trim(nameOrPath));
+    const bool byPath = !wanted.empty() && wanted[0] == '\\';
+    std::shared_ptr<sim::SimFolder> found;
+    std::vector<std::string> known;
+    eachFolder(client, [&](const std::shared_ptr<sim::SimFolder>& folder) {
+        std::string path = addin::getFolderPath(*folder);
+        known.push_back(path);
+        if (text::lower(byPath ? path : folder->Name()) == wanted) found = folder;
+        return found != nullptr;
+    });
+    if (found) return found;
+    std::string list;
+    for (const auto& path : known) list += "\n  " + path;
+    throw Error(76, "tarnwick", "No folder \"" + nameOrPath + "\" in the mail store. Its folders:" + list);
+}
+
+std::vector<std::shared_ptr<sim::SimItem>> listedItems(sim::SimFolder& folder) { return folder.simItems()->all(); }
+
+std::vector<std::shared_ptr<sim::SimItem>> selectedItems(sim::SimMailClient& client, const MessageSelection& selection) {
+    auto folder = findFolder(client, selection.folder);
+    auto items = listedItems(*folder);
+    std::vector<std::shared_ptr<sim::SimItem>> chosen;
+    for (int n : selection.numbers) {
+        if (n > static_cast<int>(items.size()))
+            throw Error(9, "tarnwick",
+                        addin::getFolderPath(*folder) + " has " + std::to_string(items.size()) + " messages, no " +
+                            std::to_string(n) + " (see tarnwick show folder " + selection.folder + ")");
+        chosen.push_back(items[static_cast<size_t>(n - 1)]);
+    }
+    return chosen;
+}
+
+std::string senderOf(sim::SimItem& item) {
+    const auto& sender = item.sender();
+    if (!sender) return "(no sender)";
+    return sender->address.empty() ? sender->name : sender->address;
+}
+
+void showFolder(sim::SimMailClient& client, const std::string& nameOrPath, std::ostream& out) {
+    auto folder = findFolder(client, nameOrPath);
+    auto items = listedItems(*folder);
+    out << addin::getFolderPath(*folder) << ": " << items.size() << (items.size() == 1 ? " message" : " messages")
+        << "\n";
+    for (size_t i = 0; i < items.size(); ++i) {
+        auto& item = *items[i];
+        out << "  " << (i + 1) << ". " << (item.UnRead() ? "unread" : "read  ") << "  " << item.ReceivedTime().toIsoText() << "  "
+            << senderOf(item) << "  " << item.Subject() << "\n";
+    }
+}
+
+}  // namespace tw::host
