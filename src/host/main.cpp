@@ -1,12 +1,14 @@
 // tarnwick: runs the simulated mail client with the add-in over a profile directory.
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Error.h"
 #include "host/HostSession.h"
 #include "host/Profile.h"
+#include "host/ReportCommand.h"
 #include "host/SettingsCommands.h"
 #include "host/TrainCommand.h"
 
@@ -50,7 +52,13 @@ const char* const kUsage =
     "  train --spam FOLDER ... --ham FOLDER ...\n"
     "                      train the profile's scoring engine on message files: each FOLDER is a\n"
     "                      message file, a folder of them or a Maildir. Spam trains as blocked\n"
-    "                      mail, ham as approved mail; progress is shown as it goes.\n";
+    "                      mail, ham as approved mail; progress is shown as it goes.\n"
+    "  report spam|legitimate|fraud|virus FOLDER:N[,N...]\n"
+    "                      report messages to the network service as the toolbar does: the\n"
+    "                      messages at positions N (from 1) of FOLDER (Inbox, or a path such as\n"
+    "                      \\Personal Folders\\Inbox) go into one report mail, sent from the\n"
+    "                      profile's mailbox and written to its outbox/ folder; the engine trains\n"
+    "                      on each message. Prints where the report mail was written.\n";
 
 int fail(const std::string& message) {
     std::cerr << "tarnwick: " << message << "\n(see tarnwick --help)\n";
@@ -101,23 +109,26 @@ int main(int argc, char** argv) {
             if (into.size() == before) return fail(a + " needs a message file or folder");
         } else if (command.empty() && !a.empty() && a[0] != '-') {
             command = a;
-        } else if ((command == "set" || command == "show") && !a.empty() && a[0] != '-') {
+        } else if ((command == "set" || command == "show" || command == "report") && !a.empty() && a[0] != '-') {
             operands.push_back(a);
         } else {
             return fail("unknown argument \"" + a + "\"");
         }
     }
     if (command.empty()) return fail("no command given");
-    if (command != "run" && command != "set" && command != "show" && command != "train")
+    if (command != "run" && command != "set" && command != "show" && command != "train" && command != "report")
         return fail("unknown command \"" + command + "\"");
     if (command == "train" && training.spam.empty() && training.ham.empty())
         return fail("train needs --spam or --ham with message files or folders");
+    if (command == "report" && operands.size() != 2) return fail("report needs a kind and FOLDER:N[,N...]");
     if (command == "set" && operands.empty()) return fail("set needs at least one NAME=VALUE");
     if (command == "show" && (operands.size() != 1 || operands[0] != "settings")) return fail("show takes \"settings\"");
     if (command != "run" && options.runSeconds != tw::host::RunOptions{}.runSeconds)
         return fail("--seconds belongs to run");
 
     try {
+        std::optional<tw::host::ReportRequest> report;
+        if (command == "report") report = tw::host::parseReportRequest(operands[0], operands[1]);
         tw::host::Profile profile(profileDir);
         profile.createFromDemoIfEmpty(TW_DEMO_PROFILE_DIR);
         if (command == "set") return tw::host::setSettings(profile, operands, std::cout, std::cerr);
@@ -134,6 +145,7 @@ int main(int argc, char** argv) {
             tw::host::trainEngine(session, training, std::cout);
             return 0;
         }
+        if (report) return tw::host::reportMessages(session, *report, std::cout).empty() ? 1 : 0;
         session.run();
         session.printSummary(std::cout);
         return 0;
