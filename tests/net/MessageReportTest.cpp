@@ -260,5 +260,44 @@ TEST_F(MessageReport, FromAMessageWindowTheDialogReportsThatWindowsMessageNotThe
     EXPECT_EQ(trainedWith(200), 1);
 }
 
+TEST_F(MessageReport, TheDialogsTextsAndAKindOutsideTheFourThatSendsNothing) {
+    net::frmConfirmReportSpam form(h.addin());
+    form.Form_Load();
+    auto& controls = *form.controls();
+    EXPECT_EQ(controls.caption, "Report Spam");
+    EXPECT_EQ(controls["cmdYes"].caption, "&Yes");
+    EXPECT_EQ(controls["cmdNo"].caption, "&No");
+    EXPECT_EQ(controls["chkConfirm"].caption, "Please don't show this dialog box again.");
+    form.setReportKind(net::kReportLegitimate, false);
+    EXPECT_EQ(controls.caption, "Report Legit");
+    form.setReportKind(net::kReportFraud, true);
+    EXPECT_EQ(controls.caption, "Report Fraud");
+    // An unknown kind keeps the caption it had, and Yes refuses it.
+    form.setReportKind(9, true);
+    EXPECT_EQ(controls.caption, "Report Fraud");
+    EXPECT_EQ(controls["lblPrompt"].caption, "Do you want the full entire message to be sent to Belcastra for analysis?");
+    auto item = deliver("someone@there.example", "unknown kind");
+    select({item});
+    controls.click("cmdYes");
+    EXPECT_TRUE(sentReports().empty());
+    EXPECT_TRUE(h.logHas("unknown report kind 9"));
+    // Unticked while the dialog is on: nothing is written.
+    EXPECT_TRUE(settings().ShowReportSpamConfirmation);
+    EXPECT_FALSE(settingsKey().read("ShowReportSpamConfirmation").toInteger().has_value());
+}
+
+TEST_F(MessageReport, FromAMessageWindowWithoutTheDialogTheMessageIsReportedAtOnce) {
+    noConfirmation();
+    auto shownInWindow = deliver("someone@there.example", "straight away");
+    select({deliver("other@there.example", "not this one")});
+    reports().ReportMessageWithConfirmation(shownInWindow, net::kReportLegitimate, false);
+    EXPECT_TRUE(h.ui.formShows.empty() || h.ui.formShows.back().formName != "frmConfirmReportSpam");
+    auto sent = sentReports();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(recipientOf(sent[0]), addresses().legitimateReportAddress);
+    EXPECT_EQ(sent[0]->Attachments()->Item(1)->DisplayName(), "straight away");
+    EXPECT_TRUE(engine.callsStartingWith("TW_addMessage(").empty());
+}
+
 }  // namespace
 }  // namespace tw::test
