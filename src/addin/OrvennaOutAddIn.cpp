@@ -12,6 +12,7 @@
 #include "core/Error.h"
 #include "core/StringTable.h"
 #include "core/Text.h"
+#include "net/MessageReport.h"
 #include "net/ReleaseCheck.h"
 #include "scan/InboxQueueStartup.h"
 #include "scan/MsgQueue.h"
@@ -200,12 +201,19 @@ void OrvennaOutAddIn::processJunkMail(const std::shared_ptr<outlook::Item>& item
     classify::IncomingFilter(*this).processJunkMail(item);
 }
 
-// The one place the commands hand messages to the network service's reports; reporting itself
-// comes with its own work, and until then a report changes nothing.
+// The approve and block commands train the messages themselves, so their reports do not.
 void OrvennaOutAddIn::reportMessages(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind) {
-    log().LogErrorMessage("report of kind " + std::to_string(kind) + " for " + std::to_string(items.size()) +
-                          " messages");
+    net::MessageReports(*this).reportItems(items, kind, false);
 }
+
+void OrvennaOutAddIn::reportCommand(int32_t kind) { net::MessageReports(*this).explorerReportCommand(kind); }
+
+std::string OrvennaOutAddIn::reportHeaders(outlook::Item& item) {
+    if (!content_) throw Error(91, "Tarnwick", "Object variable or With block variable not set");
+    return content_->getMessageHeaders(item);
+}
+
+std::string OrvennaOutAddIn::reportSettingsSummary() { return diag::settingsSummary(log().currentFacts()); }
 
 void OrvennaOutAddIn::identifyVersion() {
     version_ = addin::identifyVersion(objOutlook_->Version(), platform_.registry);

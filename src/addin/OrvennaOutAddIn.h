@@ -18,6 +18,7 @@
 #include "net/FetchLibrary.h"
 #include "net/NetContext.h"
 #include "net/NetworkPing.h"
+#include "net/ReportHost.h"
 #include "platform/Outlook.h"
 #include "scan/ScanHost.h"
 #include "senders/ApproveBlock.h"
@@ -33,7 +34,10 @@ class MsgQueue;
 
 namespace tw::addin {
 
-class OrvennaOutAddIn : public scan::ScanHost, public commandbars::CommandBarsHost, public senders::CommandHost {
+class OrvennaOutAddIn : public scan::ScanHost,
+                        public commandbars::CommandBarsHost,
+                        public senders::CommandHost,
+                        public net::ReportHost {
 public:
     explicit OrvennaOutAddIn(AddinLibrary& library);
     ~OrvennaOutAddIn() override;
@@ -106,7 +110,14 @@ public:
     /// The connectivity check's state; null before start-up made it.
     const net::NetworkPing* networkPing() const { return ping_.get(); }
     /// The ports, settings and log the network checks work with.
-    net::NetContext netContext();
+    net::NetContext netContext() override;
+
+    // What the message reports need.
+    std::shared_ptr<safemail::MAPIUtils> reportMapiUtils() override { return objMAPIUtils_; }
+    std::string reportHeaders(outlook::Item& item) override;
+    std::string reportSettingsSummary() override;
+    /// The explorer's report command of a kind.
+    void reportCommand(int32_t kind) override;
 
     /// The Inbox message queue; exists from start-up to teardown.
     std::shared_ptr<scan::MsgQueue> inboxQueue() const override { return inboxQueue_; }

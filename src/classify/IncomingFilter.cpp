@@ -9,6 +9,7 @@
 #include "core/StringTable.h"
 #include "core/Text.h"
 #include "senders/Senders.h"
+#include "settings/ServiceAddresses.h"
 #include "settings/SettingsWriters.h"
 
 namespace tw::classify {
@@ -138,12 +139,23 @@ void IncomingFilter::processJunkMail(const std::shared_ptr<outlook::Item>& item)
     }
 }
 
+// A report mail carries the reported messages and their headers: training on it as the user's own
+// mail would teach the engine that spam is legitimate, and its mailbox is no correspondent.
+bool IncomingFilter::isReportMail(const KeyedSet& recipients) {
+    if (recipients.Count() == 0) return false;
+    auto addresses = settings::serviceAddresses(host_.platform().registry);
+    for (const std::string& address : recipients.Keys())
+        if (!addresses.isReportAddress(address)) return false;
+    return true;
+}
+
 void IncomingFilter::mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
     if (!filteringEnabled(host_.settings())) return;
     try {
         if (item->Class() != outlook::olMail) return;
         KeyedSet recipients;
         messageContentOf(host_).GetRecipientAddresses(item, recipients);
+        if (isReportMail(recipients)) return;
         sendersOf(host_).AddPreviousTo(recipients);
         Training(host_).trainOnMessage(item, kSentMailWeight);
     } catch (...) {

@@ -42,9 +42,13 @@ public:
     void processJunkMail(const std::shared_ptr<outlook::Item>& item);
 
     /// A new Sent Items mail: its recipients become known correspondents and it trains as legitimate.
+    /// A report mail to the network service does neither.
     void mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
 
 private:
+    /// Every recipient is a report mailbox of the network service.
+    bool isReportMail(const KeyedSet& recipients);
+
     ClassifyHost& host_;
 };
 

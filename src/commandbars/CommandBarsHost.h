@@ -42,6 +42,8 @@ public:
     virtual bool& newExplorerFlag() = 0;
     /// The explorer toolbar and menu the add-in built, for the wrappers to refresh.
     virtual ExplorerBars* explorerBars() = 0;
+    /// The report command of a kind (1 spam, 2 legitimate, 3 fraud, 4 virus) on the active explorer.
+    virtual void reportCommand(int32_t kind) = 0;
 
 protected:
     CommandBarsHost() = default;

@@ -257,11 +257,7 @@ void ExplorerBars::cmdScanFolder_Click() { host_.log().LogErrorMessage("cmdScanF
 
 void ExplorerBars::cmdReport_Click(int kind) {
     try {
-        auto explorer = host_.application()->ActiveExplorer();
-        auto selection = explorer->Selection();
-        std::vector<std::shared_ptr<outlook::Item>> items;
-        for (int i = 1; i <= selection->Count(); ++i) items.push_back(selection->Item(i));
-        host_.commands().host().reportMessages(items, kind);
+        host_.reportCommand(kind);
     } catch (...) {
         host_.log().logError("cmdReport_Click");
     }

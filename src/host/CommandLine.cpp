@@ -63,7 +63,13 @@ const char* const kUsage =
     "  train --spam FOLDER ... --ham FOLDER ...\n"
     "                      train the profile's scoring engine on message files: each FOLDER is a\n"
     "                      message file, a folder of them or a Maildir. Spam trains as blocked\n"
-    "                      mail, ham as approved mail; progress is shown as it goes.\n";
+    "                      mail, ham as approved mail; progress is shown as it goes.\n"
+    "  report spam|legitimate|fraud|virus FOLDER:N[,N...]\n"
+    "                      report messages to the network service as the toolbar does: the\n"
+    "                      messages at positions N (from 1) of FOLDER (Inbox, or a path such as\n"
+    "                      \\Personal Folders\\Inbox) go into one report mail, sent from the\n"
+    "                      profile's mailbox and written to its outbox/ folder; the engine trains\n"
+    "                      on each message. Prints where the report mail was written.\n";
 
 namespace {
 
@@ -118,6 +124,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     auto* block = senderCommand(app, "block", "block the senders of messages", blockRequest, blockSelection, blockYes,
                                 blockNo);
 
+    auto* report = app.add_subcommand("report", "report messages to the network service");
+    std::string reportKind, reportSelection;
+    report->add_option("kind", reportKind, "spam, legitimate, fraud or virus")->required();
+    report->add_option("selection", reportSelection, "FOLDER:N[,N...]")->required();
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -141,6 +152,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::train;
         line.training.spam.assign(spam.begin(), spam.end());
         line.training.ham.assign(ham.begin(), ham.end());
+    } else if (*report) {
+        line.command = Command::report;
+        try {
+            line.report = parseReportRequest(reportKind, reportSelection);
+        } catch (const Error& e) {
+            throw UsageError(e.description());
+        }
     } else {
         const bool isBlock = block->parsed();
         line.command = isBlock ? Command::block : Command::approve;

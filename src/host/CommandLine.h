@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "host/HostSession.h"
+#include "host/ReportCommand.h"
 #include "host/SenderCommand.h"
 #include "host/TrainCommand.h"
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report };
 
 struct CommandLine {
     Command command = Command::help;
@@ -25,6 +26,8 @@ struct CommandLine {
     std::string folder;
     /// What "approve" and "block" act on and how the sender dialog is answered.
     SenderRequest sender;
+    /// What "report" sends and of which messages.
+    ReportRequest report;
 };
 
 /// A command line the program refuses; what() says why, for the user.

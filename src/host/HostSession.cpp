@@ -10,6 +10,7 @@
 #include "addin/OrvennaOutAddIn.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "host/OutboxFolder.h"
 #include "net/NetworkPing.h"
 #include "scan/MsgQueue.h"
 #include "settings/ServiceAddresses.h"
@@ -57,6 +58,14 @@ HostSession::HostSession(const Profile& profile, const RunOptions& options)
     safeMail_.setClient(client_.get());
     client_->commandBarHub().clipboardPicture = [this] { return ui_->clipboardPicture; };
     client_->openStore(profile_.mailStore(), [](const std::string& line) { std::cerr << "mail store: " << line << "\n"; });
+    // What the transport sends is kept on disk so a person can read exactly what would leave the machine.
+    client_->setSentObserver([folder = profile_.root() / "outbox"](const std::string& raw) {
+        try {
+            writeOutboxMessage(folder, raw);
+        } catch (const std::exception& e) {
+            std::cerr << "outbox: " << e.what() << "\n";
+        }
+    });
     client_->comAddIns()->addIns_.push_back(
         std::make_shared<sim::SimCOMAddIn>("Belcastra Tarnwick Outlook Add-In", kAddinProgId));
     library_ = std::make_unique<addin::AddinLibrary>(*platform_);

@@ -59,6 +59,7 @@ public:
     sim::SimEventLoop& loop() { return *loop_; }
     addin::AddinLibrary& library() { return *library_; }
     std::string logFileHostPath() const;
+    const Profile& profile() const { return profile_; }
 
     const std::vector<DeliveryRecord>& deliveries() const { return deliveries_; }
 

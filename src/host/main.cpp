@@ -72,6 +72,8 @@ int main(int argc, char** argv) {
         case Command::train:
             tw::host::trainEngine(session, line.training, std::cout);
             return 0;
+        case Command::report:
+            return tw::host::reportMessages(session, line.report, std::cout).empty() ? 1 : 0;
         case Command::approve:
         case Command::block:
             return tw::host::runSenderCommand(session, line.sender, askOnTerminal, std::cout, std::cerr);

@@ -69,6 +69,12 @@ const std::string& ServiceAddresses::reportAddress(int kind) const {
     }
 }
 
+bool ServiceAddresses::isReportAddress(std::string_view address) const {
+    for (const std::string* mailbox : {&spamReportAddress, &legitimateReportAddress, &fraudReportAddress, &virusReportAddress})
+        if (text::iequals(*mailbox, address)) return true;
+    return false;
+}
+
 bool isUsableServiceHost(std::string_view host) {
     if (host.empty()) return false;
     for (char c : host) {

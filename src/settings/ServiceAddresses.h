@@ -50,6 +50,8 @@ struct ServiceAddresses {
     /// The mailbox of a report kind: 1 spam, 3 fraud, 4 virus; every other kind goes to the
     /// legitimate-mail mailbox.
     const std::string& reportAddress(int kind) const;
+    /// True for one of the four report mailboxes, in any case.
+    bool isReportAddress(std::string_view address) const;
 };
 
 /// True for a host that can stand in a web address as it is: letters, digits and ".-_:[]" only,

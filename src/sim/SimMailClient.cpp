@@ -208,6 +208,7 @@ void SimMailClient::deliverOutbox() {
         if (item->submitted()) waiting.push_back(item);
     for (const auto& item : waiting) {
         sent_.push_back(item->composeRaw());
+        if (sentObserver_) sentObserver_(sent_.back());
         item->setSubmitted(false);
         item->Move(*sentFolder);
     }

@@ -96,6 +96,8 @@ public:
     void deliverOutbox();
     /// Every message the transport sent, as Internet text, in order.
     const std::vector<std::string>& sentMessages() const { return sent_; }
+    /// Told of each message the transport sends, as Internet text (the host keeps a copy on disk).
+    void setSentObserver(std::function<void(const std::string&)> observer) { sentObserver_ = std::move(observer); }
 
     /// The item or folder of an identifier (any case) in the store of that identifier (any store
     /// when empty); nothing when it is in no folder any more.
@@ -128,6 +130,7 @@ private:
     std::unordered_map<std::string, std::weak_ptr<SimItem>> itemsById_;
     std::map<std::string, std::string> exchangeDirectory_;
     std::vector<std::string> sent_;
+    std::function<void(const std::string&)> sentObserver_;
     std::shared_ptr<SimApplication> application_;
     std::shared_ptr<SimNameSpace> nameSpace_;
     std::shared_ptr<SimFolders> stores_;

@@ -1,0 +1,91 @@
+// Parsing the report command's operands and running a report through the add-in's own command.
+#include "host/ReportCommand.h"
+
+#include <set>
+
+#include "addin/OrvennaOutAddIn.h"
+#include "core/Error.h"
+#include "core/Text.h"
+#include "net/MessageReport.h"
+
+namespace tw::host {
+
+namespace {
+Error usage(const std::string& what) { return Error(5, "tarnwick report", what); }
+
+std::set<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+    std::set<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) files.insert(entry.path());
+    return files;
+}
+}  // namespace
+
+ReportRequest parseReportRequest(const std::string& kindWord, const std::string& selection) {
+    ReportRequest request;
+    const std::string word = text::lower(kindWord);
+    if (word == "spam") request.kind = net::kReportSpam;
+    else if (word == "legitimate") request.kind = net::kReportLegitimate;
+    else if (word == "fraud") request.kind = net::kReportFraud;
+    else if (word == "virus") request.kind = net::kReportVirus;
+    else throw usage("the report kind is spam, legitimate, fraud or virus, not \"" + kindWord + "\"");
+
+    size_t colon = selection.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == selection.size())
+        throw usage("the messages are given as FOLDER:N[,N...], not \"" + selection + "\"");
+    request.folder = selection.substr(0, colon);
+    for (const std::string& part : text::split(selection.substr(colon + 1), ",")) {
+        std::string number = text::trim(part);
+        if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos || number.size() > 6 ||
+            std::stoi(number) < 1)
+            throw usage("a message position is a number from 1, not \"" + part + "\"");
+        request.positions.push_back(std::stoi(number));
+    }
+    return request;
+}
+
+std::vector<std::filesystem::path> reportMessages(HostSession& session, const ReportRequest& request,
+                                                  std::ostream& out) {
+    const auto outbox = session.profile().root() / "outbox";
+    const auto before = filesIn(outbox);
+    session.startAddin();
+    auto* addin = session.addin();
+    if (!addin) {
+        session.stopAddin();
+        throw Error(5, "tarnwick report", "the add-in did not start");
+    }
+    std::string path = request.folder;
+    if (path.rfind("\\", 0) != 0) path = "\\" + session.client().inbox()->parentFolder()->Name() + "\\" + path;
+    auto folder = std::dynamic_pointer_cast<sim::SimFolder>(addin->folderAtPath(path, false));
+    if (!folder) {
+        session.stopAddin();
+        throw Error(5, "tarnwick report", "there is no folder \"" + request.folder + "\"");
+    }
+    auto items = folder->Items();
+    std::vector<std::shared_ptr<outlook::Item>> chosen;
+    for (int position : request.positions) {
+        if (position > items->Count()) {
+            session.stopAddin();
+            throw Error(5, "tarnwick report",
+                        request.folder + " holds " + std::to_string(items->Count()) + " items, not " +
+                            std::to_string(position));
+        }
+        chosen.push_back(items->Item(position));
+    }
+    auto explorer = session.client().activeExplorer();
+    explorer->switchTo(folder);
+    explorer->select(chosen);
+    session.ui().onModal("frmConfirmReportSpam", [](platform::FormView& form) { form.controls()->click("cmdYes"); });
+    addin->reportCommand(request.kind);
+    session.ui().onModal("frmConfirmReportSpam", {});
+    session.stopAddin();
+
+    std::vector<std::filesystem::path> written;
+    for (const auto& file : filesIn(outbox))
+        if (!before.count(file)) written.push_back(file);
+    if (written.empty()) out << "No report was sent; see the log " << session.logFileHostPath() << "\n";
+    for (const auto& file : written) out << "Report mail written to " << file.string() << "\n";
+    return written;
+}
+
+}  // namespace tw::host

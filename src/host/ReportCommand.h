@@ -1,0 +1,33 @@
+// The host's report command: reports chosen messages of a folder as the toolbar does and says where the report mail went.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host/HostSession.h"
+
+namespace tw::host {
+
+struct ReportRequest {
+    int32_t kind = 0;
+    /// A folder path ("\Personal Folders\Inbox") or the name of a folder at the top of the store ("Inbox").
+    std::string folder;
+    /// 1-based positions in the folder.
+    std::vector<int> positions;
+};
+
+/// Reads "spam", "legitimate", "fraud" or "virus" and "FOLDER:N[,N...]"; raises tw::Error naming
+/// what is wrong.
+ReportRequest parseReportRequest(const std::string& kindWord, const std::string& selection);
+
+/// Starts the add-in, selects the messages in the explorer, runs the report command of the kind
+/// (the confirmation, when shown, answered Yes), shuts down and answers the files written to the
+/// profile's outbox/ folder, which it also prints. Raises tw::Error for a folder or position that
+/// does not exist.
+std::vector<std::filesystem::path> reportMessages(HostSession& session, const ReportRequest& request,
+                                                  std::ostream& out);
+
+}  // namespace tw::host

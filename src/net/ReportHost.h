@@ -1,0 +1,34 @@
+// What message reports need from the add-in: the network checks' context, the mail client, the transport, headers, training and the settings summary.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "net/NetContext.h"
+#include "platform/Outlook.h"
+#include "platform/SafeMail.h"
+
+namespace tw::net {
+
+class ReportHost {
+public:
+    virtual ~ReportHost() = default;
+
+    virtual NetContext netContext() = 0;
+    virtual std::shared_ptr<outlook::Application> application() const = 0;
+    /// The MAPI utilities made at start-up; nothing before that.
+    virtual std::shared_ptr<safemail::MAPIUtils> reportMapiUtils() = 0;
+    /// The message's Internet headers as they are.
+    virtual std::string reportHeaders(outlook::Item& item) = 0;
+    virtual void trainOnMessage(const std::shared_ptr<outlook::Item>& item, int32_t weight) = 0;
+    /// The short settings text a report carries.
+    virtual std::string reportSettingsSummary() = 0;
+
+protected:
+    ReportHost() = default;
+    ReportHost(const ReportHost&) = default;
+    ReportHost& operator=(const ReportHost&) = default;
+};
+
+}  // namespace tw::net
