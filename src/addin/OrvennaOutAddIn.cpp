@@ -14,6 +14,7 @@
 #include "core/Text.h"
 #include "net/MessageReport.h"
 #include "net/ReleaseCheck.h"
+#include "scan/AutoScan.h"
 #include "scan/InboxQueueStartup.h"
 #include "scan/MsgQueue.h"
 #include "scan/NewMail.h"
@@ -40,6 +41,7 @@ OrvennaOutAddIn::OrvennaOutAddIn(AddinLibrary& library)
 // The queue saves its state through this object when it ends, so it goes while everything else is whole.
 // The log outlives this object: it must not keep asking it for facts.
 OrvennaOutAddIn::~OrvennaOutAddIn() {
+    autoScan_.reset();
     inboxQueue_.reset();
     dropWindowWrappers();
     if (auto* log = library_.log()) {
@@ -132,6 +134,10 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
                                     objNS_, content_.get(), bounce()});
 
         inboxQueue_ = scan::startInboxQueue(*this, *inbox);
+
+        autoScan_ = std::make_shared<scan::AutoScan>(*this);
+        autoScan_->setEnabled(library_.settings.enable_autoscan);
+        autoScan_->setScanInterval(library_.settings.autoscan_interval);
 
         if (objExpl_) {
             AddExpl(objExpl_);
@@ -264,6 +270,9 @@ void OrvennaOutAddIn::UnInitHandler() {
         myOlItems_.reset();
         mSentItems_.reset();
         senders_.reset();
+        // Saves the watched folders and their processed caches; the timer stops first.
+        if (autoScan_) autoScan_->setEnabled(false);
+        autoScan_.reset();
         objMAPIUtils_.reset();
         if (content_) content_->setMapiUtils(nullptr);
         library_.countries.reset();

@@ -29,6 +29,7 @@ namespace tw::senders {
 class Senders;
 }  // namespace tw::senders
 namespace tw::scan {
+class AutoScan;
 class MsgQueue;
 }  // namespace tw::scan
 
@@ -121,6 +122,8 @@ public:
 
     /// The Inbox message queue; exists from start-up to teardown.
     std::shared_ptr<scan::MsgQueue> inboxQueue() const override { return inboxQueue_; }
+    /// The folder auto-scan (the options dialog adds and removes its folders); exists from start-up to teardown.
+    scan::AutoScan* autoScan() const { return autoScan_.get(); }
     settings::Settings& settings() override { return library_.settings; }
     platform::Platform& platform() override { return platform_; }
     std::string folderPath(outlook::Folder& folder) override;
@@ -165,6 +168,7 @@ private:
     std::shared_ptr<safemail::MAPIUtils> objMAPIUtils_;
     std::unique_ptr<classify::MessageContent> content_;
     std::shared_ptr<scan::MsgQueue> inboxQueue_;
+    std::shared_ptr<scan::AutoScan> autoScan_;
     std::unique_ptr<senders::ApproveBlock> commands_;
     std::unique_ptr<commandbars::ExplorerBars> bars_;
 

@@ -47,6 +47,11 @@ public:
     /// Lets pending window messages and due events run ("yield").
     virtual void doEvents() = 0;
 
+    /// The screen's size in twips, the unit of form geometry, for forms that place themselves.
+    /// Without a screen of its own a platform answers 1024 by 768 pixels at 96 dots per inch.
+    virtual int screenWidth() const { return 15360; }
+    virtual int screenHeight() const { return 11520; }
+
     /// The clipboard, as a button's PasteFace reads it: emptied, then given one of the add-in's
     /// bitmap resources by id. A platform without a clipboard ignores both.
     virtual void clipboardClear() {}

@@ -109,6 +109,8 @@ public:
     const ProcessedCache& processedCache() const { return cache_; }
     const std::shared_ptr<outlook::Items>& items() const { return items_; }
     std::string cacheFilePath() const;
+    /// Forgets the processed cache file, so the queue's end writes none (a folder no longer watched).
+    void forgetCacheFile() { cacheFileName_.clear(); }
 
 private:
     OleDate now() const;

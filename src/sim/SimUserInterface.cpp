@@ -1,6 +1,8 @@
 // Message boxes answered from a script and forms whose modal shows run scripted handlers.
 #include "sim/SimUserInterface.h"
 
+#include "core/Error.h"
+
 namespace tw::sim {
 
 using platform::FormView;
@@ -10,6 +12,7 @@ namespace {
 constexpr int kButtonsMask = 0xF;
 constexpr int kDefaultButtonShift = 8;
 constexpr int kMaxEventRounds = 1000;
+constexpr long kUnspecifiedFailure = -2147467259;  // E_FAIL
 
 int defaultAnswer(int style) {
     using namespace platform;
@@ -43,6 +46,7 @@ int SimUserInterface::MsgBox(const std::string& prompt, int style, const std::st
 
 void SimUserInterface::showForm(FormView& form, bool modal) {
     const std::string name = form.formName();
+    if (faults_.trips("showForm", {name})) throw Error(kUnspecifiedFailure, "SimUserInterface", "Cannot show " + name);
     visible_[&form] = name;
     formShows.push_back({name, modal, false});
     if (!modal) return;
@@ -61,7 +65,11 @@ void SimUserInterface::showForm(FormView& form, bool modal) {
     }
 }
 
-void SimUserInterface::hideForm(FormView& form) { visible_.erase(&form); }
+void SimUserInterface::hideForm(FormView& form) {
+    if (faults_.trips("hideForm", {form.formName()}))
+        throw Error(kUnspecifiedFailure, "SimUserInterface", "Cannot hide " + form.formName());
+    visible_.erase(&form);
+}
 
 bool SimUserInterface::isFormVisible(const FormView& form) const { return visible_.count(&form) != 0; }
 

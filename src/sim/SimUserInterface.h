@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/UserInterface.h"
+#include "sim/FaultInjector.h"
 #include "sim/SimEventLoop.h"
 
 namespace tw::sim {
@@ -53,16 +54,25 @@ public:
     platform::TimerId setTimer(int intervalMs, std::function<void()> onTick) override { return loop_.setTimer(intervalMs, std::move(onTick)); }
     void killTimer(platform::TimerId id) override { loop_.killTimer(id); }
     void doEvents() override { loop_.doEvents(); }
+    int screenWidth() const override { return screenWidthTwips; }
+    int screenHeight() const override { return screenHeightTwips; }
     void clipboardClear() override { clipboardPicture = 0; }
     void clipboardSetPicture(int resourceId) override { clipboardPicture = resourceId; }
 
     /// The bitmap resource on the clipboard; 0 for none.
     int clipboardPicture = 0;
+    /// The simulated screen, in twips (1024 by 768 pixels at 96 dots per inch unless a test changes it).
+    int screenWidthTwips = 15360;
+    int screenHeightTwips = 11520;
+
+    /// Failures armed by name: "showForm" and "hideForm", the target being the form's name.
+    FaultInjector& faults() { return faults_; }
 
     SimEventLoop& loop() { return loop_; }
 
 private:
     SimEventLoop& loop_;
+    FaultInjector faults_;
     std::vector<int> answers_;
     std::map<std::string, std::function<void(platform::FormView&)>> modalScripts_;
     /// Visible forms by identity, with the name each had when shown.

@@ -33,6 +33,19 @@ LRESULT CALLBACK timerWindowProcedure(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+/// Pixels of the screen's metric in twips (1440 per inch) at the screen's dots per inch along that axis.
+int screenTwips(int metric, int dotsPerInchIndex) {
+    constexpr int kTwipsPerInch = 1440;
+    constexpr int kUsualDotsPerInch = 96;
+    int dotsPerInch = kUsualDotsPerInch;
+    if (HDC screen = GetDC(nullptr)) {
+        const int measured = GetDeviceCaps(screen, dotsPerInchIndex);
+        if (measured > 0) dotsPerInch = measured;
+        ReleaseDC(nullptr, screen);
+    }
+    return MulDiv(GetSystemMetrics(metric), kTwipsPerInch, dotsPerInch);
+}
+
 HWND createTimerWindow(Win32UserInterface* owner) {
     const HINSTANCE instance = moduleOfThisCode();
     WNDCLASSEXW windowClass{};
@@ -128,5 +141,9 @@ void Win32UserInterface::doEvents() {
         DispatchMessageW(&message);
     }
 }
+
+int Win32UserInterface::screenWidth() const { return screenTwips(SM_CXSCREEN, LOGPIXELSX); }
+
+int Win32UserInterface::screenHeight() const { return screenTwips(SM_CYSCREEN, LOGPIXELSY); }
 
 }  // namespace tw::win32

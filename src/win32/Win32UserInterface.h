@@ -31,6 +31,10 @@ public:
 
     void doEvents() override;
 
+    /// The primary screen in twips, at the screen's own dots per inch.
+    int screenWidth() const override;
+    int screenHeight() const override;
+
     /// Runs the callback of a timer; called by the hidden window's procedure.
     void onTimer(platform::TimerId id);
 
