@@ -35,6 +35,12 @@ const char* const kUsage =
     "                      The add-in's connectivity and release checks ask the network service\n"
     "                      named by the registry value serviceHost; the summary says whether it\n"
     "                      answered. Only this machine is reached unless TARNFETCH_LOOPBACK_ONLY=0.\n"
+    "      --deliver-to FOLDER [FILE_OR_FOLDER ...]\n"
+    "                      deliver the named messages (--deliver's and those after the options)\n"
+    "                      into FOLDER, a name or a path, instead of the Inbox; a missing folder\n"
+    "                      is made at the top of the store. Folders the auto-scan watches are\n"
+    "                      checked on arrival and again on each auto-scan pass, which comes every\n"
+    "                      autoscan_interval minutes (default 5): give --seconds 300 or more for one.\n"
     "  set NAME=VALUE ...  store settings in the profile's registry as the add-in stores them, for\n"
     "                      example threshold=85 EnableTarnwick=0 blockedCountries=cn,Russia.\n"
     "                      Flags take 1 or 0 (true or false); thresholds a number from 0 to 100;\n"
@@ -69,7 +75,11 @@ const char* const kUsage =
     "                      messages at positions N (from 1) of FOLDER (Inbox, or a path such as\n"
     "                      \\Personal Folders\\Inbox) go into one report mail, sent from the\n"
     "                      profile's mailbox and written to its outbox/ folder; the engine trains\n"
-    "                      on each message. Prints where the report mail was written.\n";
+    "                      on each message. Prints where the report mail was written.\n"
+    "  autoscan add|remove FOLDER | autoscan list\n"
+    "                      change or list the folders the add-in's auto-scan watches besides the\n"
+    "                      Inbox, as the options dialog does; FOLDER is a name or a path. The list\n"
+    "                      is kept in the registry; \"run\" then checks those folders.\n";
 
 namespace {
 
@@ -101,6 +111,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     auto* run = app.add_subcommand("run", "run the client with the add-in");
     run->add_option("--seconds", line.run.runSeconds, "virtual seconds to run")->check(CLI::NonNegativeNumber);
     run->add_option("--deliver", line.run.deliver, "messages to deliver first");
+    run->add_option("--deliver-to", line.run.deliverTo, "the folder the named messages go to");
+    std::vector<std::string> runFiles;
+    run->add_option("files", runFiles, "more messages to deliver");
 
     auto* set = app.add_subcommand("set", "store settings");
     set->add_option("assignments", line.assignments, "NAME=VALUE ...")->required();
@@ -129,6 +142,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     report->add_option("kind", reportKind, "spam, legitimate, fraud or virus")->required();
     report->add_option("selection", reportSelection, "FOLDER:N[,N...]")->required();
 
+    auto* autoscan = app.add_subcommand("autoscan", "change or list the folders the auto-scan watches");
+    std::string autoscanAction, autoscanFolder;
+    autoscan->add_option("action", autoscanAction, "add, remove or list")->required();
+    autoscan->add_option("folder", autoscanFolder, "the folder's name or path");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -143,6 +161,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (app.get_subcommands().empty()) throw UsageError("no command given");
     if (*run) {
         line.command = Command::run;
+        line.run.deliver.insert(line.run.deliver.end(), runFiles.begin(), runFiles.end());
+        if (!runFiles.empty() && line.run.deliverTo.empty())
+            throw UsageError("message files after the options go with --deliver-to FOLDER; "
+                             "use --deliver for the Inbox");
+    } else if (*autoscan) {
+        line.command = Command::autoscan;
+        try {
+            line.autoscan = parseAutoScanRequest(autoscanAction, autoscanFolder);
+        } catch (const Error& e) {
+            throw UsageError(e.description());
+        }
     } else if (*set) {
         line.command = Command::set;
     } else if (*show) {

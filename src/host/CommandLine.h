@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/AutoScanCommand.h"
 #include "host/HostSession.h"
 #include "host/ReportCommand.h"
 #include "host/SenderCommand.h"
@@ -13,7 +14,7 @@
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan };
 
 struct CommandLine {
     Command command = Command::help;
@@ -28,6 +29,8 @@ struct CommandLine {
     SenderRequest sender;
     /// What "report" sends and of which messages.
     ReportRequest report;
+    /// What "autoscan" changes or lists.
+    AutoScanRequest autoscan;
 };
 
 /// A command line the program refuses; what() says why, for the user.

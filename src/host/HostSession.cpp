@@ -10,8 +10,10 @@
 #include "addin/OrvennaOutAddIn.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "host/FolderListing.h"
 #include "host/OutboxFolder.h"
 #include "net/NetworkPing.h"
+#include "scan/AutoScan.h"
 #include "scan/MsgQueue.h"
 #include "settings/ServiceAddresses.h"
 
@@ -29,12 +31,17 @@ constexpr int64_t kGapBetweenMessagesMs = 1000;
 constexpr int64_t kQueueStepMs = 2000;
 constexpr int64_t kQueueTimeLimitMs = 3600 * 1000;
 
-std::string verdictOf(sim::SimItem& item, scan::MsgQueue* queue, const std::string& junkFolderName) {
+/// Checked: marked, or in the processed cache of the Inbox queue or of an auto-scan listener.
+std::string verdictOf(sim::SimItem& item, addin::OrvennaOutAddIn* addin, const std::string& junkFolderName) {
     auto folder = item.parentFolder();
     if (folder && folder->Name() == junkFolderName) return "spam";
     if (item.Class() != outlook::olMail) return "not mail";
-    bool checked = item.UserProperties()->Find(scan::MsgQueue::kMarkerName) != nullptr ||
-                   (queue && queue->processedCache().contains(text::lower(item.EntryID())));
+    const std::string id = text::lower(item.EntryID());
+    bool checked = item.UserProperties()->Find(scan::MsgQueue::kMarkerName) != nullptr;
+    if (auto queue = addin ? addin->inboxQueue() : nullptr) checked = checked || queue->processedCache().contains(id);
+    if (auto* autoScan = addin ? addin->autoScan() : nullptr)
+        for (int32_t i = 1; i <= autoScan->listenerCount(); ++i)
+            checked = checked || autoScan->listener(i)->processedCache().contains(id);
     return checked ? "legitimate" : "unchecked";
 }
 }  // namespace
@@ -79,6 +86,7 @@ void HostSession::run() {
     startAddin();
     deliverMail();
     loop_->advance(static_cast<int64_t>(options_.runSeconds) * 1000);
+    recordVerdicts();
     if (auto* a = addin(); a && a->networkPing()) networkReached_ = a->networkPing()->lastResult();
     auto addresses = settings::serviceAddresses(registry_);
     networkAddress_ = "http://" + addresses.pingHost + addresses.pingPage;
@@ -101,11 +109,12 @@ void HostSession::stopAddin() {
 void HostSession::deliverMail() {
     auto files = messagesToDeliver(profile_.root() / "incoming", options_.deliver);
     if (files.empty()) return;
-    std::vector<std::shared_ptr<sim::SimItem>> items;
+    auto target = deliveryFolder();
+    auto& items = deliveredItems_;
     for (const auto& file : files) {
         DeliveryRecord record{file.path.filename().string(), {}, {}, {}};
         try {
-            items.push_back(client_->deliverFile(file.path));
+            items.push_back(client_->deliverFile(file.path, file.fromIncoming ? nullptr : target));
             record.subject = items.back()->Subject();
             if (file.fromIncoming) std::filesystem::remove(file.path);
         } catch (const Error& e) {
@@ -121,13 +130,31 @@ void HostSession::deliverMail() {
     for (int64_t waited = 0; queue && (queue->Enabled() || queue->Busy()) && waited < kQueueTimeLimitMs;
          waited += kQueueStepMs)
         loop_->advance(kQueueStepMs);
+}
 
+void HostSession::recordVerdicts() {
     const std::string junkName = library_->settings.junkfolderName;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!items[i]) continue;
-        deliveries_[i].verdict = verdictOf(*items[i], queue.get(), junkName);
-        if (auto folder = items[i]->parentFolder()) deliveries_[i].folder = addin::getFolderPath(*folder);
+    for (size_t i = 0; i < deliveredItems_.size(); ++i) {
+        if (!deliveredItems_[i]) continue;
+        deliveries_[i].verdict = verdictOf(*deliveredItems_[i], connect_->addin(), junkName);
+        if (auto folder = deliveredItems_[i]->parentFolder()) deliveries_[i].folder = addin::getFolderPath(*folder);
     }
+}
+
+std::shared_ptr<sim::SimFolder> HostSession::deliveryFolder() {
+    const std::string name = text::trim(options_.deliverTo);
+    if (name.empty()) return nullptr;
+    if (name[0] != '\\') {
+        try {
+            return findFolder(*client_, name);
+        } catch (const Error&) {
+        }
+    }
+    const std::string path = name[0] == '\\' ? name : "\\" + client_->inbox()->parentFolder()->Name() + "\\" + name;
+    auto* addin = connect_->addin();
+    auto folder = addin ? std::dynamic_pointer_cast<sim::SimFolder>(addin->folderAtPath(path, true)) : nullptr;
+    if (!folder) throw Error(76, "tarnwick", "Cannot find or make the folder \"" + options_.deliverTo + "\".");
+    return folder;
 }
 
 void HostSession::printNetwork(std::ostream& out) const {

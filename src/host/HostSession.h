@@ -30,6 +30,8 @@ struct RunOptions {
     std::vector<std::string> librarySearchFolders;
     /// Message files, or folders of them, delivered after the profile's incoming folder.
     std::vector<std::string> deliver;
+    /// The folder (a name or a path) the named messages go to instead of the Inbox; made when missing.
+    std::string deliverTo;
 };
 
 class HostSession {
@@ -68,6 +70,10 @@ private:
     void printNetwork(std::ostream& out) const;
     /// Delivers the incoming and named messages one by one, then lets the queue finish.
     void deliverMail();
+    /// Where each delivered message ended and whether it was checked, at the end of the run.
+    void recordVerdicts();
+    /// The folder of --deliver-to, made at the top of the Inbox's store when there is none of that name.
+    std::shared_ptr<sim::SimFolder> deliveryFolder();
 
     Profile profile_;
     RunOptions options_;
@@ -83,6 +89,7 @@ private:
     std::unique_ptr<addin::AddinLibrary> library_;
     std::unique_ptr<addin::Connect> connect_;
     std::vector<DeliveryRecord> deliveries_;
+    std::vector<std::shared_ptr<sim::SimItem>> deliveredItems_;
     std::shared_ptr<sim::SimExplorer> explorer_;
     bool ran_ = false;
     /// Whether the add-in's connectivity check reached the service in this run; nothing when it made no request.

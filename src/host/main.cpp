@@ -72,6 +72,8 @@ int main(int argc, char** argv) {
         case Command::train:
             tw::host::trainEngine(session, line.training, std::cout);
             return 0;
+        case Command::autoscan:
+            return tw::host::runAutoScanCommand(session, line.autoscan, std::cout, std::cerr);
         case Command::report:
             return tw::host::reportMessages(session, line.report, std::cout).empty() ? 1 : 0;
         case Command::approve:
