@@ -214,6 +214,10 @@ void OrvennaOutAddIn::reportMessages(const std::vector<std::shared_ptr<outlook::
 
 void OrvennaOutAddIn::reportCommand(int32_t kind) { net::MessageReports(*this).explorerReportCommand(kind); }
 
+void OrvennaOutAddIn::reportMessageCommand(const std::shared_ptr<outlook::Item>& item, int32_t kind) {
+    net::MessageReports(*this).ReportMessageWithConfirmation(item, kind, true);
+}
+
 std::string OrvennaOutAddIn::reportHeaders(outlook::Item& item) {
     if (!content_) throw Error(91, "Tarnwick", "Object variable or With block variable not set");
     return content_->getMessageHeaders(item);

@@ -119,6 +119,7 @@ public:
     std::string reportSettingsSummary() override;
     /// The explorer's report command of a kind.
     void reportCommand(int32_t kind) override;
+    void reportMessageCommand(const std::shared_ptr<outlook::Item>& item, int32_t kind) override;
 
     /// The Inbox message queue; exists from start-up to teardown.
     std::shared_ptr<scan::MsgQueue> inboxQueue() const override { return inboxQueue_; }

@@ -44,6 +44,9 @@ public:
     virtual ExplorerBars* explorerBars() = 0;
     /// The report command of a kind (1 spam, 2 legitimate, 3 fraud, 4 virus) on the active explorer.
     virtual void reportCommand(int32_t kind) = 0;
+    /// The message window's report command of a kind on that window's message (asks first when
+    /// the user wants that).
+    virtual void reportMessageCommand(const std::shared_ptr<outlook::Item>& item, int32_t kind) = 0;
 
 protected:
     CommandBarsHost() = default;

@@ -52,13 +52,14 @@ public:
     void cmdReport_Click(int kind);
 
     std::shared_ptr<office::CommandBar> toolbar() const { return toolbar_; }
+    /// Pastes a face picture from the add-in's resources onto a button, through the clipboard.
+    void applyFace(office::CommandBarControl& control, int picture);
 
 private:
     using ButtonHandler = void (ExplorerBars::*)();
     /// Connects a control's click to a handler; the binding lives until cleared.
     void bind(std::vector<Subscription>& bindings, const std::shared_ptr<office::CommandBarControl>& control,
               std::function<void()> handler);
-    void applyFace(office::CommandBarControl& control, int picture);
     std::shared_ptr<office::CommandBarControl> helpMenu();
 
     CommandBarsHost& host_;

@@ -1,7 +1,11 @@
-// Mail window events: bookkeeping and shut-down when the last window closes without an explorer.
+// Mail window events: the toolbar for received mail, bookkeeping, and shut-down when the last
+// window closes without an explorer.
 #include "commandbars/InspWrap.h"
 
 #include "commandbars/CommandBarsHost.h"
+#include "core/Error.h"
+#include "core/Text.h"
+#include "settings/SettingsWriters.h"
 
 namespace tw::commandbars {
 
@@ -26,22 +30,106 @@ void InspWrap::setItem(std::shared_ptr<outlook::Item> item, int itemClass) {
     }
 }
 
-void InspWrap::detach() {
+void InspWrap::m_objInsp_Activate() {
+    auto& log = addin_.log();
+    try {
+        log.LogErrorMessage("m_objInsp_Activate()");
+        log.LogErrorMessage("Class = " + std::to_string(m_objInsp_->CurrentItem()->Class()));
+        log.LogErrorMessage("Caption = " + m_objInsp_->Caption());
+        log.LogErrorMessage("EditorType = " + std::to_string(m_objInsp_->EditorType()));
+    } catch (...) {
+        log.logError("m_objInsp_Activate");
+    }
+    // The first time the window comes up is when the client shows its message.
+    if (!read_ && itemClass_ == outlook::olMail) {
+        read_ = true;
+        m_objMail_Read();
+    }
+}
+
+bool InspWrap::wantsToolbar(outlook::Folder& folder) {
+    const std::string entry = folder.EntryID();
+    auto ns = addin_.application()->GetNamespace("MAPI");
+    for (int kind : {outlook::olFolderDrafts, outlook::olFolderOutbox, outlook::olFolderSentMail}) {
+        std::shared_ptr<outlook::Folder> special;
+        try {
+            special = ns->GetDefaultFolder(kind);
+        } catch (...) {
+            continue;  // a store without that folder keeps nothing out
+        }
+        if (special && text::iequals(special->EntryID(), entry)) return false;
+    }
+    return true;
+}
+
+void InspWrap::m_objMail_Read() {
+    auto& log = addin_.log();
+    try {
+        log.LogErrorMessage("m_objMail_Read()");
+        auto message = windowMessage();
+        // A message being written is in no folder yet: it is nothing to approve or block.
+        std::shared_ptr<outlook::Folder> from;
+        try {
+            from = message->Parent();
+        } catch (...) {
+        }
+        fromFolderName_ = from ? from->Name() : std::string();
+        fromFolderEntry_ = from ? from->EntryID() : std::string();
+        log.LogErrorMessage("m_FromFolder.Name = " + fromFolderName_);
+        log.LogErrorMessage("m_FromFolder.Entry = " + fromFolderEntry_);
+        if (!from || !wantsToolbar(*from)) return;
+        ShowToolBarMenu();
+        toolbarShown_ = toolbar_ != nullptr;
+    } catch (...) {
+        log.logError("m_objMail_Read");
+    }
+}
+
+std::shared_ptr<outlook::Item> InspWrap::windowMessage() {
+    if (item_) return item_;
+    if (!m_objInsp_) throw Error(91, "Tarnwick", "Object variable or With block variable not set");
+    return m_objInsp_->CurrentItem();
+}
+
+void InspWrap::saveToolbarInspShow() {
+    try {
+        if (!toolbar_) return;
+        auto& s = addin_.settings();
+        bool shown = toolbar_->Visible();
+        settings::SettingsWriters(addin_.settingsKey(), s).writeToolbarInspShow(shown);
+        s.ToolbarInspShow = shown;
+    } catch (...) {
+        addin_.log().logError("m_objInsp_Close");
+    }
+}
+
+void InspWrap::stopListening() {
     onActivate_.reset();
     onDeactivate_.reset();
     onClose_.reset();
+}
+
+void InspWrap::detach() {
+    stopListening();
+    dropBars();
     item_.reset();
     m_objInsp_.reset();
 }
 
 void InspWrap::m_objInsp_Close() {
+    // Keep the wrapper alive until this handler ends: removing it from the list drops the last owner.
     auto self = shared_from_this();
     auto& log = addin_.log();
     try {
         log.LogErrorMessage("m_objInsp_Close");
+        if (toolbarShown_) {
+            saveToolbarInspShow();
+            RemoveMMenu();
+            RemoveMButtons();
+            toolbarShown_ = false;
+        }
         addin_.KillInsp(key_, *this);
-        onActivate_.reset();
-        onDeactivate_.reset();
+        stopListening();
         item_.reset();
         m_objInsp_.reset();
         auto application = addin_.application();

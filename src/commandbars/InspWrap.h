@@ -1,12 +1,17 @@
-// The wrapper kept for each open mail window: follows its close and shuts the add-in down when
-// the last window closes with no explorer left.
+// The wrapper kept for each open mail window: gives a received message the add-in's toolbar and
+// menu, acts on that window's own message, keeps the toolbar's placement, and shuts the add-in
+// down when the last window closes with no explorer left.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "commandbars/CommandBarsHost.h"
 #include "core/Event.h"
+#include "platform/CommandBars.h"
 #include "platform/Outlook.h"
 
 namespace tw::commandbars {
@@ -26,18 +31,66 @@ public:
     void setKey(int16_t key) { key_ = key; }
     int16_t Key() const { return key_; }
 
-    void m_objInsp_Activate() {}
+    /// The message is shown: builds the toolbar unless it came from the default Drafts, Outbox or
+    /// Sent Items. The client shows the message when it first brings the window up.
+    void m_objMail_Read();
+    void m_objInsp_Activate();
     void m_objInsp_Deactivate() {}
     void m_objInsp_Close();
-    /// Stops following the window and lets go of it; the add-in calls this at teardown.
+    /// Stops following the window, takes its toolbar away and lets go of it; the add-in calls
+    /// this at teardown.
     void detach();
 
+    /// Whether a message in this folder gets the toolbar: any folder but the user's default
+    /// Drafts, Outbox and Sent Items, told apart by entry identifier whatever their names.
+    bool wantsToolbar(outlook::Folder& folder);
+    const std::string& fromFolderName() const { return fromFolderName_; }
+
+    void ShowToolBarMenu();
+    void AddMMenu();
+    void AddMAbout();
+    /// Deletes the popup and forgets the menu's bindings.
+    void RemoveMMenu();
+    /// Stores the toolbar's visibility and placement, deletes its buttons and the toolbar.
+    void RemoveMButtons();
+    bool toolbarShown() const { return toolbarShown_; }
+    std::shared_ptr<office::CommandBar> toolbar() const { return toolbar_; }
+    /// The Tag of one of this window's controls: the word, the product name and the window's key,
+    /// so a click on it reaches this window alone.
+    std::string windowTag(const std::string& word) const;
+
+    // What the toolbar and menu do with this window's message.
+    void cmdInspApprove_Click();
+    void cmdInspBlock_Click();
+    /// The menu's approve and block entries (domain flag 0 sender, 1 domain; a dialog action).
+    void cmdSingleSender_Click(int32_t domainFlag, int32_t dialogAction);
+    /// The menu's report entries (1 spam, 2 legitimate, 3 fraud, 4 virus).
+    void cmdInspReport_Click(int32_t kind);
+    void cmdReportBug_Click();
+
 private:
+    /// The message this window shows.
+    std::shared_ptr<outlook::Item> windowMessage();
+    void bind(std::vector<Subscription>& bindings, const std::shared_ptr<office::CommandBarControl>& control,
+              std::function<void()> handler);
+    std::shared_ptr<office::CommandBarControl> helpMenu();
+    void saveToolbarInspShow();
+    /// Deletes what this window's toolbar holds without storing anything.
+    void dropBars();
+    void stopListening();
+
     CommandBarsHost& addin_;
     std::shared_ptr<outlook::Inspector> m_objInsp_;
     std::shared_ptr<outlook::Item> item_;
     int itemClass_ = 0;
     int16_t key_ = 0;
+    bool read_ = false;
+    bool toolbarShown_ = false;
+    std::string fromFolderName_, fromFolderEntry_;
+    std::shared_ptr<office::CommandBar> toolbar_;
+    std::shared_ptr<office::CommandBarControl> popup_;
+    std::vector<std::shared_ptr<office::CommandBarControl>> buttons_, helpEntries_;
+    std::vector<Subscription> buttonBindings_, menuBindings_;
     Subscription onActivate_, onDeactivate_, onClose_;
 };
 

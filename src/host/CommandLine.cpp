@@ -52,7 +52,7 @@ const char* const kUsage =
     "  show folder NAME    list a folder's messages, numbered, with read state, date, sender and\n"
     "                      subject. NAME is a folder's name (Inbox, \"Deleted Items\", Tarnwick)\n"
     "                      or its path (\"\\Personal Folders\\Inbox\"). Changes nothing.\n"
-    "  approve|block [--domain] [--report] FOLDER:N[,N...]\n"
+    "  approve|block [--domain] [--report] [--in-window] FOLDER:N[,N...]\n"
     "                      select those messages of the folder (numbered as show folder lists\n"
     "                      them) in the main window and press the add-in's button or menu entry:\n"
     "                      \"Approve Sender\" or \"Block Sender\" on the toolbar, \"Approve Domain\",\n"
@@ -65,17 +65,19 @@ const char* const kUsage =
     "                      without --yes or --no the terminal is asked, and with no terminal the\n"
     "                      command fails and does nothing. The summary tells where each message\n"
     "                      went and what the sender lists, the threshold and the training store\n"
-    "                      became.\n"
+    "                      became. With --in-window the one message N is opened in a window of\n"
+    "                      its own and the window's button or menu entry is pressed instead.\n"
     "  train --spam FOLDER ... --ham FOLDER ...\n"
     "                      train the profile's scoring engine on message files: each FOLDER is a\n"
     "                      message file, a folder of them or a Maildir. Spam trains as blocked\n"
     "                      mail, ham as approved mail; progress is shown as it goes.\n"
-    "  report spam|legitimate|fraud|virus FOLDER:N[,N...]\n"
+    "  report [--in-window] spam|legitimate|fraud|virus FOLDER:N[,N...]\n"
     "                      report messages to the network service as the toolbar does: the\n"
     "                      messages at positions N (from 1) of FOLDER (Inbox, or a path such as\n"
     "                      \\Personal Folders\\Inbox) go into one report mail, sent from the\n"
     "                      profile's mailbox and written to its outbox/ folder; the engine trains\n"
-    "                      on each message. Prints where the report mail was written.\n"
+    "                      on each message. Prints where the report mail was written. With\n"
+    "                      --in-window the one message N is reported from its own window's menu.\n"
     "  autoscan add|remove FOLDER | autoscan list\n"
     "                      change or list the folders the add-in's auto-scan watches besides the\n"
     "                      Inbox, as the options dialog does; FOLDER is a name or a path. The list\n"
@@ -93,6 +95,7 @@ CLI::App* senderCommand(CLI::App& app, const char* name, const char* what, Sende
     auto* noFlag = sub->add_flag("--no", no, "answer the sender dialog with Cancel");
     yesFlag->excludes(noFlag);
     sub->add_flag("--dont-ask-again", request.dontAskAgain, "tick the dialog's box not to ask again");
+    sub->add_flag("--in-window", request.inWindow, "open the one message in a window and use its toolbar");
     sub->add_option("selection", selection, "FOLDER:N[,N...]")->required();
     return sub;
 }
@@ -139,6 +142,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
     auto* report = app.add_subcommand("report", "report messages to the network service");
     std::string reportKind, reportSelection;
+    bool reportInWindow = false;
+    report->add_flag("--in-window", reportInWindow, "open the one message in a window and use its menu");
     report->add_option("kind", reportKind, "spam, legitimate, fraud or virus")->required();
     report->add_option("selection", reportSelection, "FOLDER:N[,N...]")->required();
 
@@ -185,6 +190,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::report;
         try {
             line.report = parseReportRequest(reportKind, reportSelection);
+            line.report.inWindow = reportInWindow;
+            if (reportInWindow && line.report.positions.size() != 1)
+                throw UsageError("--in-window opens one message: give one message position");
         } catch (const Error& e) {
             throw UsageError(e.description());
         }
@@ -198,6 +206,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         try {
             line.sender.selection = parseSelection(isBlock ? blockSelection : approveSelection);
             controlWordFor(line.sender);
+            if (line.sender.inWindow && line.sender.selection.numbers.size() != 1)
+                throw UsageError("--in-window opens one message: give one message number");
         } catch (const Error& e) {
             throw UsageError(e.description());
         }

@@ -4,7 +4,9 @@
 #include <set>
 
 #include "addin/OrvennaOutAddIn.h"
+#include "commandbars/ExplorerBars.h"
 #include "core/Error.h"
+#include "core/StringTable.h"
 #include "core/Text.h"
 #include "net/MessageReport.h"
 
@@ -12,6 +14,26 @@ namespace tw::host {
 
 namespace {
 Error usage(const std::string& what) { return Error(5, "tarnwick report", what); }
+
+/// The message window's menu entry of a report kind.
+int windowEntryCaption(int32_t kind) {
+    switch (kind) {
+        case net::kReportSpam: return 972;
+        case net::kReportLegitimate: return 973;
+        case net::kReportFraud: return 975;
+        default: return 974;
+    }
+}
+
+/// Opens the message in a window and picks the window's menu entry; false when the window has none.
+bool reportFromWindow(HostSession& session, const std::shared_ptr<outlook::Item>& item, int32_t kind) {
+    auto window = session.client().openInspector(item);
+    auto bar = window->bars()->bar(commandbars::toolbarName());
+    auto entry = bar ? bar->controls()->byCaption(loadString(windowEntryCaption(kind))) : nullptr;
+    if (entry) entry->click();
+    session.client().closeInspector(window);
+    return entry != nullptr;
+}
 
 std::set<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
     std::set<std::filesystem::path> files;
@@ -62,6 +84,10 @@ std::vector<std::filesystem::path> reportMessages(HostSession& session, const Re
         throw Error(5, "tarnwick report", "there is no folder \"" + request.folder + "\"");
     }
     auto items = folder->Items();
+    if (request.inWindow && request.positions.size() != 1) {
+        session.stopAddin();
+        throw usage("--in-window opens one message: give one message position");
+    }
     std::vector<std::shared_ptr<outlook::Item>> chosen;
     for (int position : request.positions) {
         if (position > items->Count()) {
@@ -72,11 +98,16 @@ std::vector<std::filesystem::path> reportMessages(HostSession& session, const Re
         }
         chosen.push_back(items->Item(position));
     }
-    auto explorer = session.client().activeExplorer();
-    explorer->switchTo(folder);
-    explorer->select(chosen);
     session.ui().onModal("frmConfirmReportSpam", [](platform::FormView& form) { form.controls()->click("cmdYes"); });
-    addin->reportCommand(request.kind);
+    if (request.inWindow) {
+        if (!reportFromWindow(session, chosen.front(), request.kind))
+            out << "The message's window has no Tarnwick menu (a sent message or a draft gets none).\n";
+    } else {
+        auto explorer = session.client().activeExplorer();
+        explorer->switchTo(folder);
+        explorer->select(chosen);
+        addin->reportCommand(request.kind);
+    }
     session.ui().onModal("frmConfirmReportSpam", {});
     session.stopAddin();
 

@@ -17,13 +17,16 @@ struct ReportRequest {
     std::string folder;
     /// 1-based positions in the folder.
     std::vector<int> positions;
+    /// Open the one message in a window of its own and use the window's menu instead.
+    bool inWindow = false;
 };
 
 /// Reads "spam", "legitimate", "fraud" or "virus" and "FOLDER:N[,N...]"; raises tw::Error naming
 /// what is wrong.
 ReportRequest parseReportRequest(const std::string& kindWord, const std::string& selection);
 
-/// Starts the add-in, selects the messages in the explorer, runs the report command of the kind
+/// Starts the add-in, selects the messages in the explorer (or opens the one message in a window of
+/// its own and picks the entry of its menu, with inWindow), runs the report command of the kind
 /// (the confirmation, when shown, answered Yes), shuts down and answers the files written to the
 /// profile's outbox/ folder, which it also prints. Raises tw::Error for a folder or position that
 /// does not exist.

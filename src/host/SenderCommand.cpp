@@ -9,6 +9,7 @@
 #include "addin/OrvennaOutAddIn.h"
 #include "commandbars/ExplorerBars.h"
 #include "core/Error.h"
+#include "core/StringTable.h"
 #include "core/Text.h"
 #include "host/TrainCommand.h"
 #include "senders/Senders.h"
@@ -111,27 +112,50 @@ std::string controlWordFor(const SenderRequest& request) {
     return request.block ? "Block Sender" : "Approve Sender";
 }
 
+std::string windowCaptionFor(const SenderRequest& request) {
+    controlWordFor(request);
+    if (request.domain) return loadString(request.block ? 965 : 964);
+    if (request.report) return loadString(request.block ? 967 : 966);
+    return loadString(request.block ? 902 : 900);
+}
+
 int runSenderCommand(HostSession& session, const SenderRequest& request, const AskUser& ask, std::ostream& out,
                      std::ostream& err) {
     const std::string word = controlWordFor(request);
     auto items = selectedItems(session.client(), request.selection);
     auto folder = findFolder(session.client(), request.selection.folder);
 
+    if (request.inWindow && items.size() != 1)
+        throw Error(5, "tarnwick", "--in-window opens one message: give one message number");
     session.startAddin();
     auto* addin = session.addin();
     auto explorer = session.client().activeExplorer();
-    auto bar = explorer ? explorer->bars()->bar(commandbars::toolbarName()) : nullptr;
-    auto control = bar ? bar->controls()->find(0, 0, commandbars::controlTag(word), false, true) : nullptr;
+    std::vector<std::string> from;
+    for (const auto& item : items) from.push_back(folderOf(*item));
+    std::shared_ptr<sim::SimInspector> window;
+    std::shared_ptr<sim::SimCommandBarControl> control;
+    if (addin && request.inWindow) {
+        window = session.client().openInspector(items.front());
+        auto bar = window->bars()->bar(commandbars::toolbarName());
+        control = bar ? bar->controls()->byCaption(windowCaptionFor(request)) : nullptr;
+    } else if (addin && explorer) {
+        auto bar = explorer->bars()->bar(commandbars::toolbarName());
+        control = bar ? bar->controls()->find(0, 0, commandbars::controlTag(word), false, true) : nullptr;
+    }
     if (!addin || !control) {
+        if (window) session.client().closeInspector(window);
         session.stopAddin();
-        throw Error(91, "tarnwick", "The add-in did not start or has no toolbar; see the log in the profile.");
+        throw Error(91, "tarnwick",
+                    request.inWindow ? "The add-in gave the message's window no toolbar (a sent message or a draft "
+                                       "gets none); see the log in the profile."
+                                     : "The add-in did not start or has no toolbar; see the log in the profile.");
     }
 
     Snapshot before = snapshot(*addin);
-    std::vector<std::string> from;
-    for (const auto& item : items) from.push_back(folderOf(*item));
-    explorer->switchTo(folder);
-    explorer->select({items.begin(), items.end()});
+    if (!window) {
+        explorer->switchTo(folder);
+        explorer->select({items.begin(), items.end()});
+    }
 
     auto& ui = session.ui();
     const size_t boxesBefore = ui.boxes.size();
@@ -139,10 +163,16 @@ int runSenderCommand(HostSession& session, const SenderRequest& request, const A
     ui.onModal("frmSenderDialog", [&](platform::FormView& form) {
         if (!answerDialog(form, request, ask, out, ui)) unanswered = true;
     });
-    out << "Pressed \"" << shownCaption(control->Caption()) << "\" with " << items.size()
-        << (items.size() == 1 ? " message" : " messages") << " selected in " << addin::getFolderPath(*folder) << "\n";
+    if (window)
+        out << "Pressed \"" << shownCaption(control->Caption()) << "\" in the window of message "
+            << request.selection.numbers.front() << " of " << addin::getFolderPath(*folder) << "\n";
+    else
+        out << "Pressed \"" << shownCaption(control->Caption()) << "\" with " << items.size()
+            << (items.size() == 1 ? " message" : " messages") << " selected in " << addin::getFolderPath(*folder)
+            << "\n";
     control->click();
     ui.onModal("frmSenderDialog", nullptr);
+    if (window) session.client().closeInspector(window);
     for (size_t i = boxesBefore; i < ui.boxes.size(); ++i)
         out << "Message box \"" << ui.boxes[i].title << "\": " << ui.boxes[i].prompt << "\n";
 

@@ -21,6 +21,8 @@ struct SenderRequest {
     std::optional<bool> answer;
     /// Tick "Please don't show this dialog box again." before answering.
     bool dontAskAgain = false;
+    /// Open the one message in a window of its own and press the window's control instead.
+    bool inWindow = false;
 };
 
 /// Asks the user the sender dialog's question; nothing when no one can be asked.
@@ -29,8 +31,12 @@ using AskUser = std::function<std::optional<bool>()>;
 /// The Tag word of the control a request presses: the toolbar's buttons for plain approve and
 /// block, the menu's entries otherwise. Raises tw::Error for a combination the add-in has no command for.
 std::string controlWordFor(const SenderRequest& request);
+/// The caption of the message window's control a request presses: its toolbar's buttons for plain
+/// approve and block, its menu's entries otherwise.
+std::string windowCaptionFor(const SenderRequest& request);
 
-/// Starts the add-in, selects the messages in the explorer, clicks the control and answers the
+/// Starts the add-in, selects the messages in the explorer (or opens the one message in a window of
+/// its own, with inWindow), clicks the control and answers the
 /// sender dialog if it appears (printing its texts and lists to `out`), shows the message boxes the
 /// command raised, then tells what moved where and what the lists, threshold and training totals
 /// became, and shuts the add-in down. Returns 0, or 1 when the dialog needed an answer nobody gave

@@ -37,6 +37,9 @@ enum ItemType : int { olMailItem = 0, olAppointmentItem = 1, olContactItem = 2, 
 /// Object classes that are not items.
 enum ObjectClass : int { olFolder = 2 };
 
+/// The editors an inspector shows its item in.
+enum EditorType : int { olEditorText = 1, olEditorHTML = 2, olEditorRTF = 3, olEditorWord = 4 };
+
 /// Recipient kinds.
 enum RecipientType : int { olOriginator = 0, olTo = 1, olCC = 2, olBCC = 3 };
 
@@ -286,6 +289,10 @@ class Inspector {
 public:
     virtual ~Inspector() = default;
     virtual std::shared_ptr<Item> CurrentItem() = 0;
+    /// The window's title: the item's subject.
+    virtual std::string Caption() = 0;
+    /// An EditorType: olEditorHTML for a message with an HTML part, olEditorText otherwise.
+    virtual int EditorType() = 0;
     /// The window's toolbars and menus.
     virtual std::shared_ptr<office::CommandBars> CommandBars() = 0;
     virtual Event<>& Activate() = 0;

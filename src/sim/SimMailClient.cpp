@@ -115,6 +115,8 @@ std::shared_ptr<SimInspector> SimMailClient::openInspector(std::shared_ptr<outlo
     inspector->setBars(bars);
     inspectors_->open_.push_back(inspector);
     inspectors_->newInspector_.raise(inspector);
+    // The window comes up in front once the add-ins have seen it, as the client shows it.
+    inspector->Activate().raise();
     return inspector;
 }
 

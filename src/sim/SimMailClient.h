@@ -53,6 +53,7 @@ public:
     void closeExplorer(const std::shared_ptr<SimExplorer>& explorer);
     std::shared_ptr<SimExplorer> activeExplorer() const;
 
+    /// Opens an item window: NewInspector, then Activate.
     std::shared_ptr<SimInspector> openInspector(std::shared_ptr<outlook::Item> item);
 
     /// What every window's command bars share: the click event of each Tag, the clipboard picture.

@@ -152,6 +152,15 @@ bool SimExplorer::switchTo(const std::shared_ptr<SimFolder>& folder) {
     return true;
 }
 
+int SimInspector::EditorType() {
+    // Items without a body (contacts, tasks) open in the plain editor.
+    try {
+        return item_->HTMLBody().empty() ? outlook::olEditorText : outlook::olEditorHTML;
+    } catch (...) {
+        return outlook::olEditorText;
+    }
+}
+
 std::shared_ptr<outlook::Explorer> SimExplorers::Item(int index) { return itemAt(open_, index); }
 std::shared_ptr<outlook::Inspector> SimInspectors::Item(int index) { return itemAt(open_, index); }
 std::shared_ptr<outlook::COMAddIn> SimCOMAddIns::Item(int index) { return itemAt(addIns_, index); }

@@ -186,6 +186,8 @@ class SimInspector : public outlook::Inspector {
 public:
     explicit SimInspector(std::shared_ptr<outlook::Item> item) : item_(std::move(item)) {}
     std::shared_ptr<outlook::Item> CurrentItem() override { return item_; }
+    std::string Caption() override { return item_->Subject(); }
+    int EditorType() override;
     std::shared_ptr<office::CommandBars> CommandBars() override { return bars_; }
     Event<>& Activate() override { return activate_; }
     Event<>& Deactivate() override { return deactivate_; }

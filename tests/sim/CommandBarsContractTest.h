@@ -86,4 +86,44 @@ TEST_P(CommandBarsContractTest, AClickIsHeardByEveryButtonWithItsTagInAnyWindowA
     EXPECT_EQ(heard, 1) << "a subscription let go still hears clicks";
 }
 
+TEST_P(CommandBarsContractTest, AMessageWindowShowsItsMessageWithBarsOfItsOwn) {
+    world->openExplorer();
+    const std::string id = world->deliver("ann@a.example", "In a window");
+    std::shared_ptr<outlook::Inspector> opened;
+    bool activatedAfterNew = false;
+    Subscription onActivate;
+    Subscription onNew = app->Inspectors()->NewInspector().connect([&](std::shared_ptr<outlook::Inspector> inspector) {
+        opened = inspector;
+        onActivate = inspector->Activate().connect([&] { activatedAfterNew = true; });
+    });
+    world->openInspector(id);
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(activatedAfterNew) << "the new window did not come up after NewInspector";
+    EXPECT_EQ(app->Inspectors()->Count(), 1);
+    EXPECT_EQ(opened->Caption(), "In a window");
+    EXPECT_EQ(opened->EditorType(), outlook::olEditorText);
+    auto message = opened->CurrentItem();
+    EXPECT_EQ(message->Class(), outlook::olMail);
+    EXPECT_EQ(message->EntryID(), id);
+    EXPECT_EQ(message->Parent()->EntryID(), inbox->EntryID());
+
+    auto bars = opened->CommandBars();
+    EXPECT_TRUE(bars->Item("Menu Bar"));
+    auto bar = bars->Add("Window Bar", msoBarTop, false, true);
+    bar->setVisible(true);
+    auto pressed = button(*bar->Controls(), "WindowTag");
+    EXPECT_NE(errorOf([&] { app->Explorers()->Item(1)->CommandBars()->Item("Window Bar"); }), 0)
+        << "a bar made in a message window showed up in the main window";
+    int heard = 0;
+    Subscription onClick = pressed->Click().connect([&](std::shared_ptr<office::CommandBarControl>, bool&) { ++heard; });
+    world->clickInInspector(1, "Window Bar", "WindowTag");
+    EXPECT_EQ(heard, 1);
+
+    int countDuringClose = -1;
+    Subscription onClose = opened->Close().connect([&] { countDuringClose = app->Inspectors()->Count(); });
+    world->closeLastInspector();
+    EXPECT_EQ(countDuringClose, 1);
+    EXPECT_EQ(app->Inspectors()->Count(), 0);
+}
+
 }  // namespace tw::contract

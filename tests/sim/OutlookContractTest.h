@@ -26,6 +26,11 @@ public:
     virtual void closeLastExplorer() = 0;
     /// The user clicks the button with that Tag on a bar of the index-th open explorer (1-based).
     virtual void click(int explorer, const std::string& barName, const std::string& tag) = 0;
+    /// The user opens a message by its entry id in a window of its own, and closes the last one opened.
+    virtual void openInspector(const std::string& entryId) = 0;
+    virtual void closeLastInspector() = 0;
+    /// The user clicks the button with that Tag on a bar of the index-th open item window (1-based).
+    virtual void clickInInspector(int inspector, const std::string& barName, const std::string& tag) = 0;
 };
 
 struct OutlookWorldFactory {

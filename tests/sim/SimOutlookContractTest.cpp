@@ -27,10 +27,24 @@ public:
         std::dynamic_pointer_cast<sim::SimCommandBarControl>(bar->FindControl(0, 0, tag, true, true))->click();
     }
 
+    void openInspector(const std::string& entryId) override {
+        inspectors.push_back(client.openInspector(client.findItem(entryId, "")));
+    }
+    void closeLastInspector() override {
+        auto last = inspectors.back();
+        inspectors.pop_back();
+        client.closeInspector(last);
+    }
+    void clickInInspector(int inspector, const std::string& barName, const std::string& tag) override {
+        auto bar = inspectors.at(static_cast<size_t>(inspector - 1))->CommandBars()->Item(barName);
+        std::dynamic_pointer_cast<sim::SimCommandBarControl>(bar->FindControl(0, 0, tag, true, true))->click();
+    }
+
 private:
     sim::SimEventLoop clock{OleDate::fromCivil({2026, 12, 8, 9, 0, 0})};
     sim::SimMailClient client{clock};
     std::vector<std::shared_ptr<sim::SimExplorer>> explorers;
+    std::vector<std::shared_ptr<sim::SimInspector>> inspectors;
 };
 
 const OutlookWorldFactory kSimWorld{"SimMailClient", [] { return std::make_unique<SimWorld>(); }};

@@ -197,6 +197,49 @@ TEST_F(AddinWineTest, TheToolbarMenuAndHelpEntriesAppearAndBlockSenderActsOnTheS
     EXPECT_TRUE(contains(addinLog(), "End of UnInitHandler()"));
 }
 
+// A received message opened in a window of its own gets the toolbar; its Block button acts on that
+// message, and closing the window stores the toolbar's placement.
+TEST_F(AddinWineTest, AMessageWindowGetsItsOwnToolbarWhoseBlockActsOnItsMessage) {
+    win32::Win32Registry registry;
+    registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "showsenderdialog", RegValue::ofDword(1));
+    StandInClient client;
+    SinkFailures sinkFailures(client);
+    const int explorer = client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    const standin::MailSpec mail = mailFromFile("ham.eml");
+    const std::string id = client.deliver(kInbox, mail);
+    client.pump(500);
+
+    const int window = client.openInspector(id);
+    const auto names = client.barNames(window);
+    ASSERT_NE(std::find(names.begin(), names.end(), "Velmora"), names.end()) << addinLog();
+    const auto toolbar = client.controls(window, "Velmora");
+    ASSERT_EQ(toolbar.size(), 4u);
+    EXPECT_EQ(toolbar[2].tag.rfind("InspBlockSenderTarnwick", 0), 0u) << toolbar[2].tag;
+    EXPECT_TRUE(toolbar[2].faceSet);
+    EXPECT_EQ(toolbar[3].children.size(), 17u);
+    // The main window's buttons keep their own tags, so a click in one window is not heard in the other.
+    EXPECT_NE(toolbar[2].tag, client.controls(explorer, "Velmora")[2].tag);
+
+    ASSERT_TRUE(client.click(window, toolbar[2].tag));
+    client.pump(200);
+    auto after = client.find(id);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->folderPath, kInbox) << "the window's Block moves nothing";
+    win32::Win32FileSystem files;
+    std::string lowered = mail.senderAddress;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_NE(files.readAll(dataFolder + "\\Junk Senders.txt").find(lowered), std::string::npos) << addinLog();
+
+    client.closeInspector(window);
+    EXPECT_TRUE(registry.queryValue(Hive::CurrentUser, "Software\\Orvenna", "toolbarpositionInsp")) << addinLog();
+    EXPECT_TRUE(contains(addinLog(), "End of RemoveMButtons()"));
+    EXPECT_FALSE(contains(addinLog(), "End of UnInitHandler()")) << "the main window is still open";
+    client.closeExplorer(explorer);
+    EXPECT_FALSE(contains(addinLog(), "Error #")) << addinLog();
+    EXPECT_EQ(sinkFailures.count(), 0);
+}
+
 // The user unticks the add-in with two explorers and a message open, then closes all three.
 TEST_F(AddinWineTest, WindowsClosedAfterTheAddinWasUntickedReachNothingOfIt) {
     StandInClient client;

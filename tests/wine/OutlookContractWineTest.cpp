@@ -33,9 +33,19 @@ public:
         client.click(explorers.at(static_cast<size_t>(explorer - 1)), tag);
     }
 
+    void openInspector(const std::string& entryId) override { inspectors.push_back(client.openInspector(entryId)); }
+    void closeLastInspector() override {
+        const int last = inspectors.back();
+        inspectors.pop_back();
+        client.closeInspector(last);
+    }
+    void clickInInspector(int inspector, const std::string&, const std::string& tag) override {
+        client.click(inspectors.at(static_cast<size_t>(inspector - 1)), tag);
+    }
+
 private:
     standin::StandInClient client;
-    std::vector<int> explorers;
+    std::vector<int> explorers, inspectors;
 };
 
 const OutlookWorldFactory kStandInWorld{"ComOverStandIn", [] { return std::make_unique<StandInWorld>(); }};

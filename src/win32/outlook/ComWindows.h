@@ -61,6 +61,8 @@ class ComInspector final : public ol::Inspector, public ComObject {
 public:
     using ComObject::ComObject;
     std::shared_ptr<ol::Item> CurrentItem() override;
+    std::string Caption() override { return d_.get("Caption").toString(); }
+    int EditorType() override { return d_.get("EditorType").toInt(); }
     std::shared_ptr<tw::office::CommandBars> CommandBars() override;
     Event<>& Activate() override { return events().activate; }
     Event<>& Deactivate() override { return events().deactivate; }

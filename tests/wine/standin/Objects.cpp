@@ -565,6 +565,9 @@ public:
         method(L"CommandBars", [this](Call& c) { c.ret(makeCommandBars(m_, bars_).get()); });
         method(L"CurrentItem", [this](Call& c) { c.ret(makeItem(m_, item_).get()); });
         method(L"Caption", [this](Call& c) { c.ret(item_->subject); });
+        method(L"EditorType", [this](Call& c) {
+            c.ret(static_cast<long>(item_->htmlBody.empty() ? outlook::olEditorText : outlook::olEditorHTML));
+        });
         method(L"Close", [this](Call&) {
             if (int id = windowId(m_->inspectors, this)) closeInspector(*m_, id);
         });
