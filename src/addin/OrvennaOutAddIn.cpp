@@ -15,6 +15,7 @@
 #include "net/MessageReport.h"
 #include "net/ReleaseCheck.h"
 #include "scan/InboxQueueStartup.h"
+#include "scan/LearningScan.h"
 #include "scan/MsgQueue.h"
 #include "scan/NewMail.h"
 #include "senders/Senders.h"
@@ -132,6 +133,7 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
                                     objNS_, content_.get(), bounce()});
 
         inboxQueue_ = scan::startInboxQueue(*this, *inbox);
+        scan::learnCorrespondentsOnce(*this, *inboxQueue_);
 
         if (objExpl_) {
             AddExpl(objExpl_);
