@@ -16,6 +16,7 @@
 #include "net/ReleaseCheck.h"
 #include "scan/AutoScan.h"
 #include "scan/InboxQueueStartup.h"
+#include "scan/LearningScan.h"
 #include "scan/MsgQueue.h"
 #include "scan/NewMail.h"
 #include "senders/Senders.h"
@@ -134,6 +135,7 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
                                     objNS_, content_.get(), bounce()});
 
         inboxQueue_ = scan::startInboxQueue(*this, *inbox);
+        scan::learnCorrespondentsOnce(*this, *inboxQueue_);
 
         autoScan_ = std::make_shared<scan::AutoScan>(*this);
         autoScan_->setEnabled(library_.settings.enable_autoscan);

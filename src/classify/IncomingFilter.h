@@ -45,9 +45,10 @@ public:
     /// A report mail to the network service does neither.
     void mSentItems_ItemAdd(const std::shared_ptr<outlook::Item>& item);
 
-private:
     /// Every recipient is a report mailbox of the network service.
     bool isReportMail(const KeyedSet& recipients);
+
+private:
 
     ClassifyHost& host_;
 };

@@ -5,9 +5,11 @@
 #include <charconv>
 #include <functional>
 
+#include "addin/DataFolder.h"
 #include "addin/FolderPaths.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "scan/MsgQueue.h"
 
 namespace tw::host {
 
@@ -84,16 +86,48 @@ std::string senderOf(sim::SimItem& item) {
     return sender->address.empty() ? sender->name : sender->address;
 }
 
-void showFolder(sim::SimMailClient& client, const std::string& nameOrPath, std::ostream& out) {
+CheckedRecord::CheckedRecord(platform::Shell& shell, platform::Registry& registry, platform::FileSystem& files)
+    : files_(files) {
+    try {
+        dataFolder_ = addin::findDataFolder(shell, registry, files);
+    } catch (...) {
+        // No data folder: no cache file to read either.
+    }
+}
+
+std::string CheckedRecord::stateOf(sim::SimMailClient& client, sim::SimFolder& folder, sim::SimItem& item) {
+    if (item.UserProperties()->Find(scan::MsgQueue::kMarkerName)) return "marked";
+    if (dataFolder_.empty()) return "-";
+    if (loadedFolderId_ != folder.EntryID()) {
+        loadedFolderId_ = folder.EntryID();
+        cache_.clear();
+        const bool inbox = client.inbox().get() == &folder;
+        try {
+            cache_.load(files_, dataFolder_ + "/" + (inbox ? scan::MsgQueue::kInboxCacheFile : folder.EntryID()));
+        } catch (...) {
+            // An unreadable cache file records nothing, as the queue itself would read it.
+        }
+    }
+    return cache_.contains(text::lower(item.EntryID())) ? "cached" : "-";
+}
+
+void showFolder(sim::SimMailClient& client, CheckedRecord& checked, const std::string& nameOrPath, std::ostream& out) {
     auto folder = findFolder(client, nameOrPath);
     auto items = listedItems(*folder);
     out << addin::getFolderPath(*folder) << ": " << items.size() << (items.size() == 1 ? " message" : " messages")
         << "\n";
     for (size_t i = 0; i < items.size(); ++i) {
         auto& item = *items[i];
-        out << "  " << (i + 1) << ". " << (item.UnRead() ? "unread" : "read  ") << "  " << item.ReceivedTime().toIsoText() << "  "
-            << senderOf(item) << "  " << item.Subject() << "\n";
+        std::string state = checked.stateOf(client, *folder, item);
+        state.resize(6, ' ');
+        out << "  " << (i + 1) << ". " << (item.UnRead() ? "unread" : "read  ") << "  " << item.ReceivedTime().toIsoText()
+            << "  " << state << "  " << senderOf(item) << "  " << item.Subject() << "\n";
     }
+}
+
+void showFolder(HostSession& session, const std::string& nameOrPath, std::ostream& out) {
+    CheckedRecord checked(session.shell(), session.registry(), session.files());
+    showFolder(session.client(), checked, nameOrPath, out);
 }
 
 }  // namespace tw::host

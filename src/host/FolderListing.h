@@ -6,6 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "host/HostSession.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "scan/ProcessedCache.h"
 #include "sim/SimMailClient.h"
 
 namespace tw::host {
@@ -34,7 +39,26 @@ std::vector<std::shared_ptr<sim::SimItem>> selectedItems(sim::SimMailClient& cli
 /// The sender as the listing shows it: the address, else the name.
 std::string senderOf(sim::SimItem& item);
 
-/// Lists the folder's messages, numbered, with read state, date, sender and subject.
-void showFolder(sim::SimMailClient& client, const std::string& nameOrPath, std::ostream& out);
+/// What the add-in recorded of the messages it checked, as the profile holds it between runs: the
+/// marker property in a message, or the processed cache file of the folder's queue in the data
+/// folder ("tarnwickmpc.txt" for the Inbox, the folder's entry identifier for another folder).
+class CheckedRecord {
+public:
+    /// Finds the data folder as the add-in does; without one only markers are seen.
+    CheckedRecord(platform::Shell& shell, platform::Registry& registry, platform::FileSystem& files);
+    /// "marked", "cached", or "-" when the add-in has no record of checking the message.
+    std::string stateOf(sim::SimMailClient& client, sim::SimFolder& folder, sim::SimItem& item);
+
+private:
+    platform::FileSystem& files_;
+    std::string dataFolder_;
+    std::string loadedFolderId_;
+    scan::ProcessedCache cache_;
+};
+
+/// Lists the folder's messages, numbered, with read state, date, checked state, sender and subject.
+void showFolder(sim::SimMailClient& client, CheckedRecord& checked, const std::string& nameOrPath, std::ostream& out);
+/// The same over a session's client and profile.
+void showFolder(HostSession& session, const std::string& nameOrPath, std::ostream& out);
 
 }  // namespace tw::host

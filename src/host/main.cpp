@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         tw::host::HostSession session(profile, line.run);
         switch (line.command) {
         case Command::showFolder:
-            tw::host::showFolder(session.client(), line.folder, std::cout);
+            tw::host::showFolder(session, line.folder, std::cout);
             return 0;
         case Command::train:
             tw::host::trainEngine(session, line.training, std::cout);

@@ -1,4 +1,4 @@
-// Start-up of the Inbox message queue, with the one-time migration of older installations.
+// Start-up of the Inbox message queue.
 #pragma once
 
 #include <memory>
@@ -12,9 +12,10 @@ class ScanHost;
 
 class MsgQueue;
 
-/// Builds the Inbox queue (mode from the useuserprops setting, its timer, its saved state), runs
-/// the migration unless the stored "migrated" is 2, and hands the queue the Inbox's items. Raises
-/// what the mail client raises; start-up logs it.
+/// Builds the Inbox queue (mode from the useuserprops setting, its timer, its saved state) and hands
+/// it the Inbox's items. Raises what the mail client raises; start-up logs it. The learning at
+/// start-up (learnCorrespondentsOnce) follows once the add-in holds the queue, so that new mail
+/// arriving while it runs reaches the queue.
 std::shared_ptr<MsgQueue> startInboxQueue(ScanHost& addin, outlook::Folder& inbox);
 
 }  // namespace tw::scan

@@ -240,6 +240,8 @@ void MsgQueue::processMail(const std::shared_ptr<outlook::Items>& msgs) {
                     log.LogErrorMessage("found message to check");
                     if (!filteringEnabled() || !enabled_ || count >= batchSize_) break;
                     checkMailItem(item, true, true);
+                    // A queue that left marker mode on this message records it, and what follows, in its cache.
+                    if (!useUserProperties_) cache_.add(text::lower(item->EntryID()));
                     ++count;
                     found = true;
                     ui.doEvents();
@@ -264,13 +266,7 @@ bool MsgQueue::checkMailItem(std::shared_ptr<outlook::Item>& item, bool markChec
     try {
         log.LogErrorMessage("checkMailItems checking message " + item->Subject());
         bool spam = classify::IncomingFilter(addin_).isJunkMail(item);
-        if (markChecked && useUserProperties_) {
-            auto marker = item->UserProperties()->Add(kMarkerName, outlook::olDateTime, true);
-            OleDate checkedAt = now();
-            marker->setValue(checkedAt);
-            log.LogErrorMessage("checkMailItem about to save with " + checkedAt.toIsoText());
-            item->Save();
-        }
+        if (markChecked && useUserProperties_) writeMarker(*item);
         if (spam) {
             if (moveIfSpam) classify::IncomingFilter(addin_).processJunkMail(item);
             if (addin_.outlookVersion() < kOldestMailClientWithoutIcon && noLegitimateMail_ && s.removeNewMailIcon)
@@ -282,10 +278,25 @@ bool MsgQueue::checkMailItem(std::shared_ptr<outlook::Item>& item, bool markChec
         ++s.processed;
         return spam;
     } catch (...) {
-        PendingError error = currentError();
-        log.logError("checkMailItem", error);
-        if (text::icontains(error.description, "has been changed")) switchToCacheMode();
+        log.logError("checkMailItem");
         return false;
+    }
+}
+
+void MsgQueue::writeMarker(outlook::Item& item) {
+    try {
+        auto marker = item.UserProperties()->Add(kMarkerName, outlook::olDateTime, true);
+        OleDate checkedAt = now();
+        marker->setValue(checkedAt);
+        addin_.log().LogErrorMessage("checkMailItem about to save with " + checkedAt.toIsoText());
+        item.Save();
+    } catch (...) {
+        PendingError error = currentError();
+        if (!text::icontains(error.description, "has been changed")) throw;
+        // The verdict stands: the caller goes on to move and count the message, and records it in
+        // the processed cache, which from now on stands in for the marker.
+        addin_.log().logError("checkMailItem", error);
+        switchToCacheMode();
     }
 }
 
@@ -334,8 +345,6 @@ void MsgQueue::MQ_ItemAdd(const std::shared_ptr<outlook::Item>& item) {
 }
 
 void MsgQueue::ProcessPreviousFromSenders(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime) {
-    auto& log = addin_.log();
-    auto& ui = addin_.platform().ui;
     try {
         if (!enabled_ || !msgs || msgs->Count() == 0 || Busy()) return;
         int64_t sinceLast = previousFromGapSeconds_;
@@ -344,41 +353,57 @@ void MsgQueue::ProcessPreviousFromSenders(const std::shared_ptr<outlook::Items>&
         } catch (...) {
         }
         if (sinceLast < previousFromGapSeconds_) return;
-        BusyScope busy(*this);
-        previousFromRun_ = now();
-
-        std::string filter = "[Unread]=False AND [CreationTime] < '" + now().plusDays(-1).toFilterText() +
-                             " ' AND [CreationTime] > '" + previousFromMark_.toFilterText() + "'";
-        auto item = msgs->Find(filter);
-        OleDate start = now();
-        KeyedSet addresses;
-        OleDate lastExamined = previousFromMark_;
-        classify::MessageContent& content = classify::messageContentOf(addin_);
-        for (; item; item = msgs->FindNext()) {
-            if (item->Class() != outlook::olMail) continue;
-            if (!filteringEnabled() || !enabled_) break;
-            std::string address, name;
-            content.senderaddress(item, address, name);
-            if (!address.empty()) {
-                address = text::lower(address);
-                if (!addresses.Exists(address) && !classify::sendersOf(addin_).ispf(address)) {
-                    log.LogErrorMessage("try to add " + address);
-                    addresses.Add(address);
-                }
-            }
-            lastExamined = item->CreationTime();
-            ui.doEvents();
-            classify::Training(addin_).trainOnMessage(item, classify::kReadMailWeight);
-            if (secondsBetween(start, now()) >= scantime) break;
-        }
-        if (addresses.Count() != 0) {
-            classify::sendersOf(addin_).AddPreviousFrom(addresses);
-            previousFromMark_ = lastExamined;
-        }
-        savePreviousFromStamps();
+        previousFromPass(msgs, scantime, true);
     } catch (...) {
-        log.logError("ProcessPreviousFromSenders");
+        addin_.log().logError("ProcessPreviousFromSenders");
     }
+}
+
+bool MsgQueue::learnFromReadMail(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime) {
+    if (Busy()) return false;
+    try {
+        if (msgs && msgs->Count() != 0) previousFromPass(msgs, scantime, false);
+    } catch (...) {
+        addin_.log().logError("ProcessPreviousFromSenders");
+    }
+    return true;
+}
+
+void MsgQueue::previousFromPass(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime, bool timerPass) {
+    auto& log = addin_.log();
+    auto& ui = addin_.platform().ui;
+    BusyScope busy(*this);
+    previousFromRun_ = now();
+
+    std::string filter = "[Unread]=False AND [CreationTime] < '" + now().plusDays(-1).toFilterText() +
+                         " ' AND [CreationTime] > '" + previousFromMark_.toFilterText() + "'";
+    auto item = msgs->Find(filter);
+    OleDate start = now();
+    KeyedSet addresses;
+    OleDate lastExamined = previousFromMark_;
+    classify::MessageContent& content = classify::messageContentOf(addin_);
+    for (; item; item = msgs->FindNext()) {
+        if (item->Class() != outlook::olMail) continue;
+        if (!filteringEnabled() || (timerPass && !enabled_)) break;
+        std::string address, name;
+        content.senderaddress(item, address, name);
+        if (!address.empty()) {
+            address = text::lower(address);
+            if (!addresses.Exists(address) && !classify::sendersOf(addin_).ispf(address)) {
+                log.LogErrorMessage("try to add " + address);
+                addresses.Add(address);
+            }
+        }
+        lastExamined = item->CreationTime();
+        ui.doEvents();
+        classify::Training(addin_).trainOnMessage(item, classify::kReadMailWeight);
+        if (secondsBetween(start, now()) >= scantime) break;
+    }
+    if (addresses.Count() != 0) {
+        classify::sendersOf(addin_).AddPreviousFrom(addresses);
+        previousFromMark_ = lastExamined;
+    }
+    savePreviousFromStamps();
 }
 
 void MsgQueue::checkTableRow(const std::shared_ptr<outlook::Items>&, const std::string& id, bool track,

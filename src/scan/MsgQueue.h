@@ -75,8 +75,12 @@ public:
 
     /// One pass over the folder.
     void processMail(const std::shared_ptr<outlook::Items>& msgs);
-    /// Learns the senders of read mail as correspondents, for at most scantime seconds.
+    /// Learns the senders of read mail as correspondents, for at most scantime seconds. Only while
+    /// Enabled and not Busy, and only when the gap since the last such pass has passed.
     void ProcessPreviousFromSenders(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime);
+    /// The same pass for the learning at start-up: it runs although the queue is not enabled yet
+    /// and whatever the gap since the last pass. False when another pass is running, so it did not run.
+    bool learnFromReadMail(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime);
     /// processMail on the queue's items; in cache mode then a cleaning when it is due.
     void processFolderMessages();
 
@@ -121,6 +125,11 @@ private:
     void switchToCacheMode();
     void clearNewMailIcon();
     void saveTimeStamps();
+    /// One previous-from pass; `timerPass` stops it when Enabled is cleared meanwhile. Raises.
+    void previousFromPass(const std::shared_ptr<outlook::Items>& msgs, int32_t scantime, bool timerPass);
+    /// Marks the message checked (marker mode); a marker the client refuses as changed elsewhere
+    /// switches the queue to cache mode and is no failure of the check.
+    void writeMarker(outlook::Item& item);
     void savePreviousFromStamps();
     void checkTableRow(const std::shared_ptr<outlook::Items>& msgs, const std::string& id, bool track,
                        const std::string& storeId, std::vector<std::string>& moveList, int32_t& checked);

@@ -234,6 +234,9 @@ const std::vector<Entry>& catalog() {
          whole("approve_completed", [](S) { return 0; }, 0).prepare},
         {"block_completed", [](S, const SettingsKey& key) { return std::to_string(key.getNumberFromRegistry("block_completed")); },
          whole("block_completed", [](S) { return 0; }, 0).prepare},
+        // 1 once the learning scan at start-up has run; 0 has the next start run it (again).
+        {"learningscan", [](S, const SettingsKey& key) { return std::to_string(key.getNumberFromRegistry("learningscan")); },
+         whole("learningscan", [](S) { return 0; }, 0, {0, 1}).prepare},
         {"usehttp", fromKey("usehttp"), whole("usehttp", [](S) { return 0; }).prepare},
         textEntry("serviceHost", fromKey(std::string(kServiceHostValueName)), [](const std::string& v) {
             return v.empty() || isUsableServiceHost(v) ? std::string()

@@ -17,7 +17,10 @@ constexpr size_t kMaxEventRounds = 100000;
 
 SimEventLoop::SimEventLoop(OleDate start) : start_(start) {}
 
-OleDate SimEventLoop::now() { return start_.plusSeconds(static_cast<double>(elapsedMs_) / 1000.0); }
+OleDate SimEventLoop::now() {
+    elapsedMs_ += msPerClockRead_;
+    return start_.plusSeconds(static_cast<double>(elapsedMs_) / 1000.0);
+}
 
 platform::TimerId SimEventLoop::setTimer(int intervalMs, std::function<void()> onTick) {
     auto timer = std::make_shared<Timer>();

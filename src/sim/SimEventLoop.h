@@ -20,6 +20,10 @@ public:
     explicit SimEventLoop(OleDate start);
 
     OleDate now() override;
+    /// Lets virtual time pass inside running code: every reading of the clock moves it on by this
+    /// much (0, the default, leaves it still), as real time passes while a long pass works through
+    /// its messages. Timers that fall due meanwhile run at the next doEvents or advance.
+    void setTimePerClockRead(int64_t milliseconds) { msPerClockRead_ = milliseconds; }
     /// Milliseconds of virtual time since the start.
     int64_t elapsedMs() const { return elapsedMs_; }
 
@@ -70,6 +74,7 @@ private:
 
     OleDate start_;
     int64_t elapsedMs_ = 0;
+    int64_t msPerClockRead_ = 0;
     std::map<platform::TimerId, std::shared_ptr<Timer>> timers_;
     platform::TimerId nextTimerId_ = 1;
     std::deque<Queued> pending_;

@@ -4,9 +4,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "addin/DataFolder.h"
 #include "core/Error.h"
+#include "core/Text.h"
 #include "host/FolderListing.h"
 #include "host/SenderCommand.h"
+#include "scan/MsgQueue.h"
 #include "support/TempFolder.h"
 
 namespace tw::test {
@@ -51,7 +54,7 @@ protected:
     }
     std::string listing(const std::string& folder) {
         std::ostringstream text;
-        host::showFolder(session()->client(), folder, text);
+        host::showFolder(*session(), folder, text);
         return text.str();
     }
 
@@ -70,6 +73,26 @@ TEST_F(SenderCommand, ShowFolderNumbersTheMessagesWithReadStateAndRefusesWhatIsN
     EXPECT_TRUE(has(listing("\\Personal Folders\\Tarnwick"), "1. unread"));
     EXPECT_THROW(listing("Nowhere"), Error);
     EXPECT_THROW(run(request(true, "Inbox:3", true)), Error) << "the Inbox has two messages";
+}
+
+TEST_F(SenderCommand, ShowFolderMarksWhatTheAddinCheckedByMarkerOrInTheFoldersCache) {
+    EXPECT_TRUE(has(listing("Inbox"), "  -       Promo@Spam.example  from Promo@Spam.example\n")) << listing("Inbox");
+    {
+        auto s = session();
+        auto inbox = s->client().inbox()->simItems()->all();
+        inbox[0]->UserProperties()->Add(scan::MsgQueue::kMarkerName, outlook::olDateTime, true)->setValue(s->loop().now());
+        inbox[0]->Save();
+        const std::string data = addin::findDataFolder(s->shell(), s->registry(), s->files());
+        s->files().replaceContents(data + "/tarnwickmpc.txt", "\r\n " + text::upper(inbox[1]->EntryID()) + " ");
+        auto junk = s->client().inbox()->parentFolder()->subfolder("Tarnwick");
+        s->files().replaceContents(data + "/" + junk->EntryID(), text::lower(junk->simItems()->all()[0]->EntryID()));
+    }
+    std::string inbox = listing("Inbox");
+    EXPECT_TRUE(has(inbox, "  1. unread  ")) << inbox;
+    EXPECT_TRUE(has(inbox, "  marked  Promo@Spam.example  from Promo@Spam.example\n")) << inbox;
+    EXPECT_TRUE(has(inbox, "  cached  friend@good.example  ")) << "the Inbox queue's cache file, read as the queue reads it";
+    EXPECT_TRUE(has(listing("Tarnwick"), "  cached  pal@good.example  ")) << listing("Tarnwick");
+    EXPECT_TRUE(has(listing("Deleted Items"), ": 0 messages\n"));
 }
 
 TEST_F(SenderCommand, BlockPrintsTheDialogActsOnOkAndTellsWhatChanged) {

@@ -127,6 +127,38 @@ TEST_F(InboxQueue, AMarkerThatCannotBeSavedSwitchesTheQueueToCacheMode) {
     EXPECT_TRUE(queue().processedCache().contains(text::lower(next->EntryID())));
 }
 
+TEST_F(InboxQueue, ASpamVerdictSurvivesTheSwitchToCacheMode) {
+    start();
+    engine.setScoreFor("Spam", 99);
+    h.client.faults().failNext("Save:Spam changed elsewhere");
+    auto spam = deliver("s@x.example", "Spam changed elsewhere");
+    EXPECT_FALSE(queue().useUserProperties());
+    EXPECT_TRUE(inJunk(spam)) << "the marker could not be saved, but the message is spam all the same";
+    EXPECT_EQ(settings().caught, 1);
+    EXPECT_EQ(settings().processed, 1);
+    queue().setEnabled(true);
+    runQueue(40LL * 60 * 1000);
+    EXPECT_EQ(timesScored("s@x.example"), 1);
+}
+
+TEST_F(InboxQueue, AMarkerPassThatLeavesMarkerModeRecordsWhatItChecked) {
+    auto fine = deliver("fine@x.example", "Fine away");
+    auto spam = deliver("s@x.example", "Spam away");
+    engine.setScoreFor("Spam", 99);
+    h.client.faults().failNext("Save:Spam away");
+    start();
+    queue().setEnabled(true);
+    h.loop.advance(2000);
+    EXPECT_FALSE(queue().useUserProperties());
+    EXPECT_TRUE(inJunk(spam));
+    EXPECT_EQ(settings().caught, 1);
+    EXPECT_EQ(settings().processed, 2);
+    EXPECT_TRUE(queue().processedCache().contains(text::lower(spam->EntryID())));
+    runQueue(40LL * 60 * 1000);
+    EXPECT_EQ(timesScored("s@x.example"), 1);
+    EXPECT_TRUE(inInbox(fine));
+}
+
 TEST_F(InboxQueue, AFirstStartDatesItsStampsAndTeardownStoresThem) {
     start();
     OleDate now = h.loop.now();
