@@ -9,6 +9,7 @@
 #include "senders/ApproveBlock.h"
 #include "platform/Outlook.h"
 #include "platform/Platform.h"
+#include "scan/ManualScan.h"
 #include "settings/RegistryAccess.h"
 #include "settings/Settings.h"
 
@@ -44,6 +45,8 @@ public:
     virtual ExplorerBars* explorerBars() = 0;
     /// The report command of a kind (1 spam, 2 legitimate, 3 fraud, 4 virus) on the active explorer.
     virtual void reportCommand(int32_t kind) = 0;
+    /// The scan-folder command and the manual scan it runs.
+    virtual scan::ManualScan& manualScan() = 0;
 
 protected:
     CommandBarsHost() = default;

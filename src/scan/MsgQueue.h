@@ -120,7 +120,8 @@ private:
     void clearNewMailIcon();
     void saveTimeStamps();
     void savePreviousFromStamps();
-    void checkTableRow(const std::shared_ptr<outlook::Items>& msgs, const std::string& id, bool track,
+    /// Checks the message of one table row; true only when a mail item was checked.
+    bool checkTableRow(const std::shared_ptr<outlook::Items>& msgs, const std::string& id, bool track,
                        const std::string& storeId, std::vector<std::string>& moveList, int32_t& checked);
 
     ScanHost& addin_;
