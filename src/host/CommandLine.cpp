@@ -69,7 +69,14 @@ const char* const kUsage =
     "                      messages at positions N (from 1) of FOLDER (Inbox, or a path such as\n"
     "                      \\Personal Folders\\Inbox) go into one report mail, sent from the\n"
     "                      profile's mailbox and written to its outbox/ folder; the engine trains\n"
-    "                      on each message. Prints where the report mail was written.\n";
+    "                      on each message. Prints where the report mail was written.\n"
+    "  scan FOLDER [--read]\n"
+    "                      press \"Scan Folder...\" in the add-in's menu and pick FOLDER (a name or\n"
+    "                      path, as show folder takes it): its unread messages are checked with\n"
+    "                      the progress shown (a bar on a terminal), then the result window's\n"
+    "                      figures are printed; --read goes on with the read messages, as its\n"
+    "                      \"Scan Read\" button does. Ctrl-C cancels like the progress window's\n"
+    "                      Cancel. The junk folder is refused.\n";
 
 namespace {
 
@@ -129,6 +136,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     report->add_option("kind", reportKind, "spam, legitimate, fraud or virus")->required();
     report->add_option("selection", reportSelection, "FOLDER:N[,N...]")->required();
 
+    auto* scan = app.add_subcommand("scan", "check a folder's messages as the scan-folder command does");
+    scan->add_option("folder", line.scan.folder, "the folder's name or path")->required();
+    scan->add_flag("--read", line.scan.read, "go on with the read messages");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -152,6 +163,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::train;
         line.training.spam.assign(spam.begin(), spam.end());
         line.training.ham.assign(ham.begin(), ham.end());
+    } else if (*scan) {
+        line.command = Command::scan;
     } else if (*report) {
         line.command = Command::report;
         try {

@@ -8,12 +8,13 @@
 
 #include "host/HostSession.h"
 #include "host/ReportCommand.h"
+#include "host/ScanCommand.h"
 #include "host/SenderCommand.h"
 #include "host/TrainCommand.h"
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, scan };
 
 struct CommandLine {
     Command command = Command::help;
@@ -28,6 +29,8 @@ struct CommandLine {
     SenderRequest sender;
     /// What "report" sends and of which messages.
     ReportRequest report;
+    /// The folder "scan" checks.
+    ScanRequest scan;
 };
 
 /// A command line the program refuses; what() says why, for the user.
