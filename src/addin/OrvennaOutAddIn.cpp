@@ -37,7 +37,8 @@ OrvennaOutAddIn::OrvennaOutAddIn(AddinLibrary& library)
     : library_(library), platform_(library.platform()), engine_(library.platform().libraries),
       fetch_(library.platform().libraries),
       commands_(std::make_unique<senders::ApproveBlock>(*this)),
-      bars_(std::make_unique<commandbars::ExplorerBars>(*this)) {}
+      bars_(std::make_unique<commandbars::ExplorerBars>(*this)),
+      manualScan_(std::make_unique<scan::ManualScan>(*this)) {}
 
 // The queue saves its state through this object when it ends, so it goes while everything else is whole.
 // The log outlives this object: it must not keep asking it for facts.
@@ -152,6 +153,8 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
         }
         if (library_.settings.upgradeNotification && TWPingUI()) CheckForNewRelease();
         lastItemAdd_ = platform_.clock.now().plusDays(-7);
+        if (s.scanInboxOnStartup && s.filteringState == settings::filteringEnabled)
+            manualScan_->scanFolderUI(inbox, scan::ManualScan::kUnreadSubset);
     } catch (...) {
         inbox.reset();
         log.logError("InitHandler");
@@ -291,6 +294,7 @@ void OrvennaOutAddIn::UnInitHandler() {
             engineHandle_ = 0;
             engine_.TW_destructor(handle);
         }
+        manualScan_->unloadWindows();
         for (const auto& form : library_.forms)
             if (platform_.ui.isFormVisible(*form)) platform_.ui.hideForm(*form);
         // Counters are stored only over settings read in this connection, never over the defaults.

@@ -20,6 +20,7 @@
 #include "net/NetworkPing.h"
 #include "net/ReportHost.h"
 #include "platform/Outlook.h"
+#include "scan/ManualScan.h"
 #include "scan/ScanHost.h"
 #include "senders/ApproveBlock.h"
 #include "senders/CommandHost.h"
@@ -144,6 +145,11 @@ public:
     void reportMessages(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind) override;
     void refreshEngineOptions() override { initializeEngineOptions(false); }
     void setLastItemAdd(OleDate when) override { lastItemAdd_ = when; }
+    /// The manual folder scan: the scan-folder command, its progress and result windows.
+    scan::ManualScan& manualScan() override { return *manualScan_; }
+    void scanFolderUI(const std::shared_ptr<outlook::Folder>& folder, int32_t subset) {
+        manualScan_->scanFolderUI(folder, subset);
+    }
 
 private:
     diag::AddinFacts facts();
@@ -172,6 +178,7 @@ private:
     std::shared_ptr<scan::AutoScan> autoScan_;
     std::unique_ptr<senders::ApproveBlock> commands_;
     std::unique_ptr<commandbars::ExplorerBars> bars_;
+    std::unique_ptr<scan::ManualScan> manualScan_;
 
     Subscription onNewExplorer_, onNewInspector_, onBeforeFolderSwitch_, onInboxAdd_, onSentAdd_;
 

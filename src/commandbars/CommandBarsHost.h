@@ -9,6 +9,7 @@
 #include "senders/ApproveBlock.h"
 #include "platform/Outlook.h"
 #include "platform/Platform.h"
+#include "scan/ManualScan.h"
 #include "settings/RegistryAccess.h"
 #include "settings/Settings.h"
 
@@ -47,6 +48,8 @@ public:
     /// The message window's report command of a kind on that window's message (asks first when
     /// the user wants that).
     virtual void reportMessageCommand(const std::shared_ptr<outlook::Item>& item, int32_t kind) = 0;
+    /// The scan-folder command and the manual scan it runs.
+    virtual scan::ManualScan& manualScan() = 0;
 
 protected:
     CommandBarsHost() = default;

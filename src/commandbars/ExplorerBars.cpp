@@ -253,7 +253,7 @@ void ExplorerBars::cmdOrvenna_Click() {
     host_.log().LogErrorMessage("cmdOrvenna_Click");
 }
 
-void ExplorerBars::cmdScanFolder_Click() { host_.log().LogErrorMessage("cmdScanFolder_Click"); }
+void ExplorerBars::cmdScanFolder_Click() { host_.manualScan().cmdScanFolder(); }
 
 void ExplorerBars::cmdReport_Click(int kind) {
     try {

@@ -83,7 +83,14 @@ const char* const kUsage =
     "  autoscan add|remove FOLDER | autoscan list\n"
     "                      change or list the folders the add-in's auto-scan watches besides the\n"
     "                      Inbox, as the options dialog does; FOLDER is a name or a path. The list\n"
-    "                      is kept in the registry; \"run\" then checks those folders.\n";
+    "                      is kept in the registry; \"run\" then checks those folders.\n"
+    "  scan FOLDER [--read]\n"
+    "                      press \"Scan Folder...\" in the add-in's menu and pick FOLDER (a name or\n"
+    "                      path, as show folder takes it): its unread messages are checked with\n"
+    "                      the progress shown (a bar on a terminal), then the result window's\n"
+    "                      figures are printed; --read goes on with the read messages, as its\n"
+    "                      \"Scan Read\" button does. Ctrl-C cancels like the progress window's\n"
+    "                      Cancel. The junk folder is refused.\n";
 
 namespace {
 
@@ -153,6 +160,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     std::string autoscanAction, autoscanFolder;
     autoscan->add_option("action", autoscanAction, "add, remove or list")->required();
     autoscan->add_option("folder", autoscanFolder, "the folder's name or path");
+    auto* scan = app.add_subcommand("scan", "check a folder's messages as the scan-folder command does");
+    scan->add_option("folder", line.scan.folder, "the folder's name or path")->required();
+    scan->add_flag("--read", line.scan.read, "go on with the read messages");
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -188,6 +198,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::train;
         line.training.spam.assign(spam.begin(), spam.end());
         line.training.ham.assign(ham.begin(), ham.end());
+    } else if (*scan) {
+        line.command = Command::scan;
     } else if (*report) {
         line.command = Command::report;
         try {

@@ -9,12 +9,13 @@
 #include "host/AutoScanCommand.h"
 #include "host/HostSession.h"
 #include "host/ReportCommand.h"
+#include "host/ScanCommand.h"
 #include "host/SenderCommand.h"
 #include "host/TrainCommand.h"
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan };
 
 struct CommandLine {
     Command command = Command::help;
@@ -31,6 +32,8 @@ struct CommandLine {
     ReportRequest report;
     /// What "autoscan" changes or lists.
     AutoScanRequest autoscan;
+    /// The folder "scan" checks.
+    ScanRequest scan;
 };
 
 /// A command line the program refuses; what() says why, for the user.

@@ -76,6 +76,11 @@ int main(int argc, char** argv) {
             return tw::host::runAutoScanCommand(session, line.autoscan, std::cout, std::cerr);
         case Command::report:
             return tw::host::reportMessages(session, line.report, std::cout).empty() ? 1 : 0;
+        case Command::scan:
+            return tw::host::runScanCommand(session, line.scan,
+                                            ::isatty(STDOUT_FILENO) ? tw::host::ProgressStyle::bar
+                                                                    : tw::host::ProgressStyle::lines,
+                                            std::cout, std::cerr);
         case Command::approve:
         case Command::block:
             return tw::host::runSenderCommand(session, line.sender, askOnTerminal, std::cout, std::cerr);

@@ -406,23 +406,29 @@ void MsgQueue::previousFromPass(const std::shared_ptr<outlook::Items>& msgs, int
     savePreviousFromStamps();
 }
 
-void MsgQueue::checkTableRow(const std::shared_ptr<outlook::Items>&, const std::string& id, bool track,
+bool MsgQueue::checkTableRow(const std::shared_ptr<outlook::Items>&, const std::string& id, bool track,
                              const std::string& storeId, std::vector<std::string>& moveList, int32_t& checked) {
     auto& log = addin_.log();
     std::string lowerId = text::lower(id);
-    if (track && cache_.contains(lowerId)) return;
+    if (track && cache_.contains(lowerId)) return false;
+    auto ns = addin_.nameSpace();
+    if (!ns) {
+        // The add-in let go of the session while the scan yielded: nothing more can be fetched.
+        doScanFolder_ = false;
+        return false;
+    }
     std::shared_ptr<outlook::Item> item;
     try {
-        item = addin_.nameSpace()->GetItemFromID(text::upper(id), storeId);
+        item = ns->GetItemFromID(text::upper(id), storeId);
     } catch (...) {
     }
     if (!item) {
         log.LogErrorMessage("scanf message not found");
-        return;
+        return false;
     }
     if (item->Class() != outlook::olMail) {
         log.LogErrorMessage("scanf not mailitem");
-        return;
+        return false;
     }
     bool spam = checkMailItem(item, track, false);
     if (spam) moveList.push_back(text::upper(id));
@@ -430,6 +436,7 @@ void MsgQueue::checkTableRow(const std::shared_ptr<outlook::Items>&, const std::
     log.LogErrorMessage("checking " + item->CreationTime().toIsoText());
     ++checked;
     if (scanProgress_ && (!isInbox_ || doScanFolder_) && (updateScanStatusWindow_ || isInbox_)) scanProgress_(checked);
+    return true;
 }
 
 bool MsgQueue::scanFolderTable(const std::shared_ptr<outlook::Items>& msgs, int32_t subset, const std::string& storeId) {
@@ -474,8 +481,7 @@ bool MsgQueue::scanFolderTable(const std::shared_ptr<outlook::Items>& msgs, int3
                         log.LogErrorMessage("scanf unable to get row");
                     } else {
                         std::string id = binaryToHex(row[2].isError() ? row[1].text() : row[2].text());
-                        checkTableRow(msgs, id, track, storeId, moveList, checked);
-                        any = true;
+                        if (checkTableRow(msgs, id, track, storeId, moveList, checked)) any = true;
                     }
                 } catch (...) {
                 }
@@ -489,7 +495,9 @@ bool MsgQueue::scanFolderTable(const std::shared_ptr<outlook::Items>& msgs, int3
 
         for (size_t i = 0; i < moveList.size(); ++i) {
             try {
-                auto item = addin_.nameSpace()->GetItemFromID(moveList[i], storeId);
+                auto ns = addin_.nameSpace();
+                if (!ns) break;
+                auto item = ns->GetItemFromID(moveList[i], storeId);
                 if (item && item->Class() == outlook::olMail) {
                     if (!doScanFolder_) break;
                     classify::IncomingFilter(addin_).processJunkMail(item);

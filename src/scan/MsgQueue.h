@@ -131,7 +131,8 @@ private:
     /// switches the queue to cache mode and is no failure of the check.
     void writeMarker(outlook::Item& item);
     void savePreviousFromStamps();
-    void checkTableRow(const std::shared_ptr<outlook::Items>& msgs, const std::string& id, bool track,
+    /// Checks the message of one table row; true only when a mail item was checked.
+    bool checkTableRow(const std::shared_ptr<outlook::Items>& msgs, const std::string& id, bool track,
                        const std::string& storeId, std::vector<std::string>& moveList, int32_t& checked);
 
     ScanHost& addin_;

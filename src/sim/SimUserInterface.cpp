@@ -79,4 +79,18 @@ bool SimUserInterface::isFormVisible(const std::string& formName) const {
     return false;
 }
 
+platform::FormView* SimUserInterface::visibleForm(const std::string& formName) const {
+    for (const auto& entry : visible_)
+        if (entry.second == formName) return const_cast<FormView*>(entry.first);
+    return nullptr;
+}
+
+void SimUserInterface::doEvents() {
+    if (onYield) {
+        auto hook = onYield;  // a copy: the hook may replace itself
+        hook();
+    }
+    loop_.doEvents();
+}
+
 }  // namespace tw::sim

@@ -44,6 +44,12 @@ public:
     void onModal(const std::string& formName, std::function<void(platform::FormView&)> handler);
 
     bool isFormVisible(const std::string& formName) const;
+    /// A shown form by name, for a test or the host to act on a window that does not block; null
+    /// when none of that name is visible.
+    platform::FormView* visibleForm(const std::string& formName) const;
+    /// Runs at each yield before the pending events, as a window repaints while the add-in lets
+    /// messages run: the host draws its windows there, and a test may act during a long pass.
+    std::function<void()> onYield;
 
     int MsgBox(const std::string& prompt, int style, const std::string& title) override;
     /// A modal show runs the form's script, then the events queued for the loop while the form
@@ -53,7 +59,7 @@ public:
     bool isFormVisible(const platform::FormView& form) const override;
     platform::TimerId setTimer(int intervalMs, std::function<void()> onTick) override { return loop_.setTimer(intervalMs, std::move(onTick)); }
     void killTimer(platform::TimerId id) override { loop_.killTimer(id); }
-    void doEvents() override { loop_.doEvents(); }
+    void doEvents() override;
     int screenWidth() const override { return screenWidthTwips; }
     int screenHeight() const override { return screenHeightTwips; }
     void clipboardClear() override { clipboardPicture = 0; }

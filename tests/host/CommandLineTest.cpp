@@ -86,3 +86,20 @@ TEST(CommandLine, RefusedCommandLinesSayWhy) {
 
 }  // namespace
 }  // namespace tw::test
+
+namespace tw::test {
+namespace {
+
+TEST(CommandLine, ScanTakesAFolderAndReadMayFollowIt) {
+    using host::Command;
+    using host::parseCommandLine;
+    auto scan = parseCommandLine({"--profile", "/tmp/p", "scan", "\\Personal Folders\\Inbox", "--read"});
+    EXPECT_EQ(scan.command, Command::scan);
+    EXPECT_EQ(scan.scan.folder, "\\Personal Folders\\Inbox");
+    EXPECT_TRUE(scan.scan.read);
+    EXPECT_FALSE(parseCommandLine({"scan", "Inbox"}).scan.read);
+    EXPECT_THROW(parseCommandLine({"scan"}), host::UsageError);
+}
+
+}  // namespace
+}  // namespace tw::test

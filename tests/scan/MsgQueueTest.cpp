@@ -188,5 +188,27 @@ TEST_F(InboxQueue, ReadMailTeachesItsSendersAsCorrespondents) {
     EXPECT_EQ(queue().lastCheckDate().serial() > 0, true);
 }
 
+// The queue's timer goes on only while a table scan says it found work: rows it could not check
+// (already in the cache, gone, or not mail) are no work.
+TEST_F(InboxQueue, ATableScanFindsWorkOnlyWhenItChecksAMailItem) {
+    start(Mode::cache);
+    deliver("seen@x.example", "Checked on arrival");
+    const std::string store = h.client.inbox()->StoreID();
+    EXPECT_FALSE(queue().scanFolderTable(queue().items(), scan::scanUnreadOnly, store)) << "a cache hit is no work";
+
+    auto note = h.client.createItem(outlook::olPost, "A note");
+    note->setUnReadQuietly(true);
+    h.client.inbox()->adoptItem(note);
+    EXPECT_FALSE(queue().scanFolderTable(queue().items(), scan::scanUnreadOnly, store));
+    EXPECT_TRUE(h.logHas("scanf not mailitem"));
+
+    const int32_t everyUnread = scan::scanUnreadOnly | scan::scanUntracked;
+    h.client.faults().failAlways("GetItemFromID");
+    EXPECT_FALSE(queue().scanFolderTable(queue().items(), everyUnread, store)) << "messages gone meanwhile are no work";
+    EXPECT_TRUE(h.logHas("scanf message not found"));
+    h.client.faults().clearFailures();
+    EXPECT_TRUE(queue().scanFolderTable(queue().items(), everyUnread, store));
+}
+
 }  // namespace
 }  // namespace tw::test

@@ -1,0 +1,53 @@
+// The progress window's texts and its Cancel.
+#include "scan/frmScanning.h"
+
+#include "core/StringTable.h"
+#include "core/Text.h"
+#include "scan/MsgQueue.h"
+
+namespace tw::scan {
+
+namespace {
+using platform::ControlKind;
+using platform::control;
+constexpr int kProcessedId = 310, kUnreadId = 311, kReadId = 312, kCancelId = 205, kTitleId = 134;
+const char* const kAnyMessages = "Checking messages. Please wait.";
+}  // namespace
+
+const platform::FormDecl& frmScanning::declaration() {
+    static const platform::FormDecl decl{
+        "frmScanning", kTitleId, 4800, 2160,
+        {
+            control(ControlKind::Label, "Label1", kUnreadId, 240, 240, 4200, 375),
+            control(ControlKind::Label, "StatusLabel", 0, 240, 720, 4200, 375),
+            control(ControlKind::CommandButton, "CancelScanCmd", kCancelId, 1680, 1200, 1335, 375, 0, true, true),
+        }};
+    return decl;
+}
+
+frmScanning::frmScanning() : controls_(declaration()) {
+    controls_.onClick("CancelScanCmd", [this] { CancelScanCmd_Click(); });
+    setProcessed(0);
+}
+
+void frmScanning::setSubset(int32_t subset) {
+    std::string heading = kAnyMessages;
+    if (subset & scanUnreadOnly) heading = loadString(kUnreadId);
+    else if (subset & scanReadOnly) heading = loadString(kReadId);
+    controls_["Label1"].caption = heading;
+}
+
+void frmScanning::setProcessed(int32_t count) {
+    controls_["StatusLabel"].caption = text::fillPlaceholder(loadString(kProcessedId), std::to_string(count));
+}
+
+void frmScanning::CancelScanCmd_Click() {
+    try {
+        if (stop_) stop_();
+    } catch (...) {
+    }
+}
+
+void frmScanning::Form_Unload() { CancelScanCmd_Click(); }
+
+}  // namespace tw::scan

@@ -1,0 +1,42 @@
+// The progress window of a manual folder scan: what is being checked, how many so far, and Cancel.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/FormControls.h"
+#include "platform/UserInterface.h"
+
+namespace tw::scan {
+
+/// Shown without blocking and centred on the screen; the scan yields after each message, so Cancel
+/// (or closing the window) is handled while it runs.
+class frmScanning : public platform::FormView {
+public:
+    /// What Cancel and closing the window do: stop the running scan.
+    using StopScan = std::function<void()>;
+
+    frmScanning();
+
+    static const platform::FormDecl& declaration();
+    std::string formName() const override { return "frmScanning"; }
+    platform::FormControls* controls() override { return &controls_; }
+
+    /// Binds the window to the scan it stops.
+    void bind(StopScan stop) { stop_ = std::move(stop); }
+    /// Sets the heading for the messages of the subset.
+    void setSubset(int32_t subset);
+    /// "Processed: N".
+    void setProcessed(int32_t count);
+
+    void CancelScanCmd_Click();
+    /// The user closes the window: the scan stops as with Cancel.
+    void Form_Unload();
+
+private:
+    platform::FormControls controls_;
+    StopScan stop_;
+};
+
+}  // namespace tw::scan
