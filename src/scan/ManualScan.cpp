@@ -79,6 +79,7 @@ void ManualScan::scanFolderUI(const std::shared_ptr<outlook::Folder>& folder, in
         });
         progress_.setSubset(subset);
         progress_.setProcessed(0);
+        progress_.centreOn(platform.ui.screenWidth(), platform.ui.screenHeight());
         platform.ui.showForm(progress_, false);
 
         auto& s = host_.settings();

@@ -41,6 +41,11 @@ void frmScanning::setProcessed(int32_t count) {
     controls_["StatusLabel"].caption = text::fillPlaceholder(loadString(kProcessedId), std::to_string(count));
 }
 
+void frmScanning::centreOn(int screenWidth, int screenHeight) {
+    left_ = (screenWidth - declaration().width) / 2;
+    top_ = (screenHeight - declaration().height) / 2;
+}
+
 void frmScanning::CancelScanCmd_Click() {
     try {
         if (stop_) stop_();

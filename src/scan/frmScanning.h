@@ -10,7 +10,7 @@
 
 namespace tw::scan {
 
-/// Shown without blocking and centred on the screen; the scan yields after each message, so Cancel
+/// Shown without blocking, centred on the screen; the scan yields after each message, so Cancel
 /// (or closing the window) is handled while it runs.
 class frmScanning : public platform::FormView {
 public:
@@ -29,6 +29,10 @@ public:
     void setSubset(int32_t subset);
     /// "Processed: N".
     void setProcessed(int32_t count);
+    /// Places the window in the middle of a screen of that size (twips).
+    void centreOn(int screenWidth, int screenHeight);
+    int left() const { return left_; }
+    int top() const { return top_; }
 
     void CancelScanCmd_Click();
     /// The user closes the window: the scan stops as with Cancel.
@@ -37,6 +41,7 @@ public:
 private:
     platform::FormControls controls_;
     StopScan stop_;
+    int left_ = 0, top_ = 0;
 };
 
 }  // namespace tw::scan

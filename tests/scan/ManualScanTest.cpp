@@ -101,6 +101,9 @@ TEST_F(ManualScanTest, UnreadMailIsCheckedCountedTimedAndTheSpamMoved) {
     EXPECT_FALSE(h.ui.isFormVisible("frmScanning"));
     EXPECT_EQ(scans().progressWindow().controls()->operator[]("Label1").caption, "Checking unread messages. Please wait.");
     EXPECT_EQ(scans().progressWindow().controls()->operator[]("StatusLabel").caption, "Processed: 5");
+    // Centred on the sim's 15,360 x 11,520-twip screen.
+    EXPECT_EQ(scans().progressWindow().left(), (15360 - scan::frmScanning::declaration().width) / 2);
+    EXPECT_EQ(scans().progressWindow().top(), (11520 - scan::frmScanning::declaration().height) / 2);
 }
 
 TEST_F(ManualScanTest, ScanReadChecksTheReadMessagesAndCannotBeAskedAgain) {
