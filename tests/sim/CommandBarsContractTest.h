@@ -92,7 +92,9 @@ TEST_P(CommandBarsContractTest, AMessageWindowShowsItsMessageWithBarsOfItsOwn) {
     std::shared_ptr<outlook::Inspector> opened;
     bool activatedAfterNew = false;
     Subscription onActivate;
-    Subscription onNew = app->Inspectors()->NewInspector().connect([&](std::shared_ptr<outlook::Inspector> inspector) {
+    // The event lives as long as the collection it came from, as the add-in keeps it.
+    auto inspectors = app->Inspectors();
+    Subscription onNew = inspectors->NewInspector().connect([&](std::shared_ptr<outlook::Inspector> inspector) {
         opened = inspector;
         onActivate = inspector->Activate().connect([&] { activatedAfterNew = true; });
     });
