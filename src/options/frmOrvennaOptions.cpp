@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/StringTable.h"
+#include "options/CountryLists.h"
 #include "options/OptionsTree.h"
 #include "options/frmGenericEntry.h"
 #include "options/SenderListPages.h"
@@ -17,7 +18,15 @@ using platform::ControlKind;
 using platform::control;
 constexpr int kOkId = 204, kCancelId = 205, kTitleId = 1120, kFormCaptionId = 1175;
 constexpr int kCountryTldId = 1176, kIntervalLabelId = 1177, kStatusWindowId = 1178, kImportId = 1179,
-              kJunkLabelId = 1180, kAddId = 1181, kEditId = 1182, kDeleteId = 1183;
+              kJunkLabelId = 1180, kAddId = 1181, kEditId = 1182, kDeleteId = 1183,
+              kSelectAllId = 1188, kClearAllId = 1189, kResetId = 1190;
+
+/// The country check list a page shows; empty for the other pages.
+std::string countryListOf(const std::string& page) {
+    if (page == "CountryBlocking") return "lstBlockedCountries";
+    if (page == "IgnoredCountries") return "lstHomeCountries";
+    return {};
+}
 constexpr int kStrengthOptions = 4;
 
 std::string optionName(int option) { return "optStrength" + std::to_string(option); }
@@ -70,6 +79,12 @@ const platform::FormDecl& frmOrvennaOptions::declaration() {
             control(ControlKind::CommandButton, "cmdAdd", kAddId, 7560, 1200, 1215, 375, 29),
             control(ControlKind::CommandButton, "cmdEdit", kEditId, 7560, 1680, 1215, 375, 30),
             control(ControlKind::CommandButton, "cmdDelete", kDeleteId, 7560, 2160, 1215, 375, 31),
+            // The country check lists.
+            control(ControlKind::ListBox, "lstBlockedCountries", 0, 3240, 1200, 4200, 4560, 32, false, false, true),
+            control(ControlKind::ListBox, "lstHomeCountries", 0, 3240, 1200, 4200, 4560, 33, false, false, true),
+            control(ControlKind::CommandButton, "cmdSelectAll", kSelectAllId, 7560, 1200, 1215, 375, 34),
+            control(ControlKind::CommandButton, "cmdClearAll", kClearAllId, 7560, 1680, 1215, 375, 35),
+            control(ControlKind::CommandButton, "cmdReset", kResetId, 7560, 2160, 1215, 375, 36),
             control(ControlKind::CommandButton, "cmdOK", kOkId, 4920, 6000, 1215, 375, 26, true),
             control(ControlKind::CommandButton, "cmdCancel", kCancelId, 6240, 6000, 1215, 375, 27, false, true),
         }};
@@ -92,6 +107,9 @@ frmOrvennaOptions::frmOrvennaOptions(OptionsHost& host) : host_(host), controls_
     controls_.onClick("cmdAdd", [this] { cmdAdd_Click(); });
     controls_.onClick("cmdEdit", [this] { cmdEdit_Click(); });
     controls_.onClick("cmdDelete", [this] { cmdDelete_Click(); });
+    controls_.onClick("cmdSelectAll", [this] { countryButton_Click(true, false); });
+    controls_.onClick("cmdClearAll", [this] { countryButton_Click(false, false); });
+    controls_.onClick("cmdReset", [this] { countryButton_Click(false, true); });
     controls_.onClick("cmdOK", [this] { cmdOK_Click(); });
     controls_.onClick("cmdCancel", [this] { cmdCancel_Click(); });
 }
@@ -122,6 +140,10 @@ void frmOrvennaOptions::Form_Load() {
         controls_["txtProxyServer"].text = s.proxyServer;
         controls_["txtProxyPort"].text = s.proxyServerPort;
         fillExpertFields();
+        if (const auto* table = host_.countries()) {
+            fillCountryList(controls_, "lstBlockedCountries", *table, s.blockedCountries);
+            fillCountryList(controls_, "lstHomeCountries", *table, s.home_country_list);
+        }
     } catch (...) {
         host_.log().logError("Form_Load");
     }
@@ -311,13 +333,31 @@ OptionsEntries frmOrvennaOptions::entries() const {
     e.rblLow = controls_["txtRblLow"].text;
     e.rblHigh = controls_["txtRblHigh"].text;
     e.trainingWeight = controls_["txtTrainingWeight"].text;
-    // The country and blacklist check lists are not on the dialog yet: what is stored stays, renamed
-    // servers included.
+    // Without the country table the lists stay as stored. The blacklist check list is not on the
+    // dialog yet: the servers in use stay, renamed ones included.
     const auto& s = host_.settings();
-    e.blockedCountries = s.blockedCountries;
-    e.homeCountries = s.home_country_list;
+    const auto* table = host_.countries();
+    e.blockedCountries = table ? chosenCountries(controls_, "lstBlockedCountries", *table) : s.blockedCountries;
+    e.homeCountries = table ? chosenCountries(controls_, "lstHomeCountries", *table) : s.home_country_list;
     e.rblList = s.rbl_list;
     return e;
+}
+
+void frmOrvennaOptions::countryButton_Click(bool selectAll, bool reset) {
+    try {
+        const std::string list = countryListOf(page_);
+        if (list.empty()) return;
+        const auto* table = host_.countries();
+        if (reset && table) {
+            const auto& s = host_.settings();
+            fillCountryList(controls_, list, *table,
+                            list == "lstBlockedCountries" ? s.blockedCountries : s.home_country_list);
+            return;
+        }
+        if (!reset) selectAllCountries(controls_, list, selectAll);
+    } catch (...) {
+        host_.log().logError("countryButton_Click");
+    }
 }
 
 void frmOrvennaOptions::cmdOK_Click() {

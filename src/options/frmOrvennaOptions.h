@@ -42,6 +42,8 @@ public:
     void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();
+    /// The country pages' "Select All", "Clear All" and "Reset" (back to the stored list).
+    void countryButton_Click(bool selectAll, bool reset);
     void cmdOK_Click();
     void cmdCancel_Click();
 
