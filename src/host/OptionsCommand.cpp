@@ -17,7 +17,9 @@ const char* tick(int image) {
     return "[-] ";
 }
 
-void printTree(const platform::ControlState& tree, std::ostream& out) {
+/// True when some check node shows neither tick.
+bool printTree(const platform::ControlState& tree, std::ostream& out) {
+    bool neither = false;
     std::map<std::string, int> depth;
     for (const auto& node : tree.nodes) {
         const int level = node.parent.empty() ? 0 : depth[node.parent] + 1;
@@ -27,14 +29,15 @@ void printTree(const platform::ControlState& tree, std::ostream& out) {
         for (const auto& declared : options::optionsNodes())
             if (node.key == declared.key) check = declared.kind == options::NodeKind::Check;
         if (check) out << tick(node.image);
+        neither = neither || (check && node.image == 0);
         out << node.caption << "\n";
     }
+    return neither;
 }
 
 void printDialog(platform::FormControls& c, std::ostream& out) {
     out << c.caption << "\n";
-    printTree(c["tvwOptions"], out);
-    out << "\n  [-] shows neither tick: OK keeps the stored value.\n";
+    if (printTree(c["tvwOptions"], out)) out << "\n  [-] shows neither tick: OK keeps the stored value.\n";
     out << "\nSpam filter strength: " << c["txtThreshold"].text << " (slider at " << c["sldThreshold"].number << ")\n  ";
     for (int option = 1; option <= 4; ++option) {
         const auto& button = c["optStrength" + std::to_string(option)];

@@ -7,6 +7,7 @@
 #include "options/CountryLists.h"
 #include "options/OptionsTree.h"
 #include "options/frmGenericEntry.h"
+#include "scan/MsgQueue.h"
 #include "options/SenderListPages.h"
 #include "options/StrengthScale.h"
 #include "settings/NumberText.h"
@@ -85,6 +86,10 @@ const platform::FormDecl& frmOrvennaOptions::declaration() {
             control(ControlKind::CommandButton, "cmdSelectAll", kSelectAllId, 7560, 1200, 1215, 375, 34),
             control(ControlKind::CommandButton, "cmdClearAll", kClearAllId, 7560, 1680, 1215, 375, 35),
             control(ControlKind::CommandButton, "cmdReset", kResetId, 7560, 2160, 1215, 375, 36),
+            // The folders the auto-scan watches.
+            control(ControlKind::ListBox, "lstFolders", 0, 3240, 5160, 4200, 720, 37),
+            control(ControlKind::CommandButton, "cmdAddFolder", kAddId, 7560, 5160, 1215, 375, 38),
+            control(ControlKind::CommandButton, "cmdRemoveFolder", kDeleteId, 7560, 5580, 1215, 375, 39),
             control(ControlKind::CommandButton, "cmdOK", kOkId, 4920, 6000, 1215, 375, 26, true),
             control(ControlKind::CommandButton, "cmdCancel", kCancelId, 6240, 6000, 1215, 375, 27, false, true),
         }};
@@ -110,6 +115,8 @@ frmOrvennaOptions::frmOrvennaOptions(OptionsHost& host) : host_(host), controls_
     controls_.onClick("cmdSelectAll", [this] { countryButton_Click(true, false); });
     controls_.onClick("cmdClearAll", [this] { countryButton_Click(false, false); });
     controls_.onClick("cmdReset", [this] { countryButton_Click(false, true); });
+    controls_.onClick("cmdAddFolder", [this] { cmdAddFolder_Click(); });
+    controls_.onClick("cmdRemoveFolder", [this] { cmdRemoveFolder_Click(); });
     controls_.onClick("cmdOK", [this] { cmdOK_Click(); });
     controls_.onClick("cmdCancel", [this] { cmdCancel_Click(); });
 }
@@ -140,6 +147,7 @@ void frmOrvennaOptions::Form_Load() {
         controls_["txtProxyServer"].text = s.proxyServer;
         controls_["txtProxyPort"].text = s.proxyServerPort;
         fillExpertFields();
+        fillFolders();
         if (const auto* table = host_.countries()) {
             fillCountryList(controls_, "lstBlockedCountries", *table, s.blockedCountries);
             fillCountryList(controls_, "lstHomeCountries", *table, s.home_country_list);
@@ -357,6 +365,41 @@ void frmOrvennaOptions::countryButton_Click(bool selectAll, bool reset) {
         if (!reset) selectAllCountries(controls_, list, selectAll);
     } catch (...) {
         host_.log().logError("countryButton_Click");
+    }
+}
+
+void frmOrvennaOptions::fillFolders() {
+    controls_.clearList("lstFolders");
+    auto* scan = host_.autoScan();
+    if (!scan) return;
+    for (int32_t i = 1; i <= scan->listenerCount(); ++i) controls_.addItem("lstFolders", scan->listener(i)->folderPath());
+}
+
+void frmOrvennaOptions::cmdAddFolder_Click() {
+    try {
+        auto* scan = host_.autoScan();
+        auto ns = host_.nameSpace();
+        auto folder = scan && ns ? ns->PickFolder() : nullptr;
+        if (!folder) return;
+        int32_t index = 0;
+        scan->addListener(folder, index);
+        fillFolders();
+    } catch (...) {
+        host_.log().logError("cmdAddFolder_Click");
+    }
+}
+
+void frmOrvennaOptions::cmdRemoveFolder_Click() {
+    try {
+        auto* scan = host_.autoScan();
+        const auto& chosen = controls_["lstFolders"].selected;
+        const auto at = std::find(chosen.begin(), chosen.end(), true);
+        if (!scan || at == chosen.end()) return;
+        const auto position = static_cast<int32_t>(at - chosen.begin()) + 1;
+        if (position <= scan->listenerCount()) scan->deleteListener(scan->listener(position)->internalIndex());
+        fillFolders();
+    } catch (...) {
+        host_.log().logError("cmdRemoveFolder_Click");
     }
 }
 

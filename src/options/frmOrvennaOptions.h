@@ -44,6 +44,9 @@ public:
     void cmdDelete_Click();
     /// The country pages' "Select All", "Clear All" and "Reset" (back to the stored list).
     void countryButton_Click(bool selectAll, bool reset);
+    /// The folder-listener page: folders added through the picker and removed from the auto-scan at once.
+    void cmdAddFolder_Click();
+    void cmdRemoveFolder_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
 
@@ -56,6 +59,7 @@ private:
     void fillJunkFolder();
     /// The list of the page shown: a sender list, an IP list or the blacklist servers.
     void fillSenderList();
+    void fillFolders();
     void openGenericEntry(int kind, const std::string& edited);
     void fillExpertFields();
     void unload();
