@@ -39,12 +39,13 @@ layer_of() {
     senders) echo 5 ;;
     classify) echo 6 ;;
     scan) echo 7 ;;
-    commandbars|net) echo 8 ;;
-    addin) echo 9 ;;
+    options) echo 8 ;;
+    commandbars|net) echo 9 ;;
+    addin) echo 10 ;;
     *) echo "" ;;
   esac
 }
-layered=(core platform engineapi fetchapi settings diag help senders classify scan commandbars net addin)
+layered=(core platform engineapi fetchapi settings diag help senders classify scan options commandbars net addin)
 for from in "${layered[@]}"; do
   [[ -d "src/$from" ]] || continue
   from_layer=$(layer_of "$from")

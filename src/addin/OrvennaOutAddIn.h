@@ -19,6 +19,7 @@
 #include "net/NetContext.h"
 #include "net/NetworkPing.h"
 #include "net/ReportHost.h"
+#include "options/OptionsHost.h"
 #include "platform/Outlook.h"
 #include "scan/ManualScan.h"
 #include "scan/ScanHost.h"
@@ -39,7 +40,8 @@ namespace tw::addin {
 class OrvennaOutAddIn : public scan::ScanHost,
                         public commandbars::CommandBarsHost,
                         public senders::CommandHost,
-                        public net::ReportHost {
+                        public net::ReportHost,
+                        public options::OptionsHost {
 public:
     explicit OrvennaOutAddIn(AddinLibrary& library);
     ~OrvennaOutAddIn() override;
@@ -125,7 +127,8 @@ public:
     /// The Inbox message queue; exists from start-up to teardown.
     std::shared_ptr<scan::MsgQueue> inboxQueue() const override { return inboxQueue_; }
     /// The folder auto-scan (the options dialog adds and removes its folders); exists from start-up to teardown.
-    scan::AutoScan* autoScan() const { return autoScan_.get(); }
+    scan::AutoScan* autoScan() const override { return autoScan_.get(); }
+    options::OptionsHost& optionsHost() override { return *this; }
     settings::Settings& settings() override { return library_.settings; }
     platform::Platform& platform() override { return platform_; }
     std::string folderPath(outlook::Folder& folder) override;

@@ -6,6 +6,7 @@
 
 #include "diag/CErrorHandler.h"
 #include "help/HelpWindow.h"
+#include "options/OptionsHost.h"
 #include "senders/ApproveBlock.h"
 #include "platform/Outlook.h"
 #include "platform/Platform.h"
@@ -50,6 +51,8 @@ public:
     virtual void reportMessageCommand(const std::shared_ptr<outlook::Item>& item, int32_t kind) = 0;
     /// The scan-folder command and the manual scan it runs.
     virtual scan::ManualScan& manualScan() = 0;
+    /// What the options dialog works with.
+    virtual options::OptionsHost& optionsHost() = 0;
 
 protected:
     CommandBarsHost() = default;

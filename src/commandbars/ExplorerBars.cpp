@@ -7,6 +7,7 @@
 #include "core/Text.h"
 #include "diag/frmStats.h"
 #include "diag/frmViewLog.h"
+#include "options/frmOrvennaOptions.h"
 #include "settings/SettingsWriters.h"
 
 namespace tw::commandbars {
@@ -249,8 +250,11 @@ void ExplorerBars::RemoveMButtons() {
 }
 
 void ExplorerBars::cmdOrvenna_Click() {
-    // The options dialog comes with its own work; until then the command only says where it is.
-    host_.log().LogErrorMessage("cmdOrvenna_Click");
+    try {
+        options::frmOrvennaOptions::showModal(host_.optionsHost());
+    } catch (...) {
+        host_.log().logError("cmdOrvenna_Click");
+    }
 }
 
 void ExplorerBars::cmdScanFolder_Click() { host_.manualScan().cmdScanFolder(); }

@@ -90,7 +90,14 @@ const char* const kUsage =
     "                      the progress shown (a bar on a terminal), then the result window's\n"
     "                      figures are printed; --read goes on with the read messages, as its\n"
     "                      \"Scan Read\" button does. Ctrl-C cancels like the progress window's\n"
-    "                      Cancel. The junk folder is refused.\n";
+    "                      Cancel. The junk folder is refused.\n"
+    "  lists show|add|remove|edit LIST [VALUE...]\n"
+    "                      show or change a sender list as the options dialog does: LIST is\n"
+    "                      approved, blocked, ignored, my-addresses or mailing-lists; edit takes\n"
+    "                      OLD NEW. Approving a sender takes it off the blocked list and the\n"
+    "                      other way round.\n"
+    "  options             open the options dialog and print its tree (a check node [x] ticked,\n"
+    "                      [ ] cleared), the spam filter strength and the spam folder; then Cancel.\n";
 
 namespace {
 
@@ -160,6 +167,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     std::string autoscanAction, autoscanFolder;
     autoscan->add_option("action", autoscanAction, "add, remove or list")->required();
     autoscan->add_option("folder", autoscanFolder, "the folder's name or path");
+    auto* lists = app.add_subcommand("lists", "show or change a sender list");
+    std::string listsAction, listsName;
+    std::vector<std::string> listsValues;
+    lists->add_option("action", listsAction, "show, add, remove or edit")->required();
+    lists->add_option("list", listsName, "approved, blocked, ignored, my-addresses or mailing-lists")->required();
+    lists->add_option("values", listsValues, "the entries; for edit OLD NEW");
+    auto* optionsDialog = app.add_subcommand("options", "print what the options dialog shows");
     auto* scan = app.add_subcommand("scan", "check a folder's messages as the scan-folder command does");
     scan->add_option("folder", line.scan.folder, "the folder's name or path")->required();
     scan->add_flag("--read", line.scan.read, "go on with the read messages");
@@ -189,6 +203,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } catch (const Error& e) {
             throw UsageError(e.description());
         }
+    } else if (*lists) {
+        line.command = Command::lists;
+        try {
+            line.lists = parseListsRequest(listsAction, listsName, listsValues);
+        } catch (const Error& e) {
+            throw UsageError(e.description());
+        }
+    } else if (*optionsDialog) {
+        line.command = Command::options;
     } else if (*set) {
         line.command = Command::set;
     } else if (*show) {

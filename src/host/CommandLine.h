@@ -8,6 +8,7 @@
 
 #include "host/AutoScanCommand.h"
 #include "host/HostSession.h"
+#include "host/ListsCommand.h"
 #include "host/ReportCommand.h"
 #include "host/ScanCommand.h"
 #include "host/SenderCommand.h"
@@ -15,7 +16,7 @@
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, lists, options };
 
 struct CommandLine {
     Command command = Command::help;
@@ -34,6 +35,8 @@ struct CommandLine {
     AutoScanRequest autoscan;
     /// The folder "scan" checks.
     ScanRequest scan;
+    /// What "lists" shows or changes.
+    ListsRequest lists;
 };
 
 /// A command line the program refuses; what() says why, for the user.

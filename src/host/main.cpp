@@ -11,6 +11,7 @@
 #include "host/CommandLine.h"
 #include "host/FolderListing.h"
 #include "host/HostSession.h"
+#include "host/OptionsCommand.h"
 #include "host/Profile.h"
 #include "host/SenderCommand.h"
 #include "host/SettingsCommands.h"
@@ -74,6 +75,10 @@ int main(int argc, char** argv) {
             return 0;
         case Command::autoscan:
             return tw::host::runAutoScanCommand(session, line.autoscan, std::cout, std::cerr);
+        case Command::lists:
+            return tw::host::runListsCommand(session, line.lists, std::cout, std::cerr);
+        case Command::options:
+            return tw::host::runOptionsCommand(session, std::cout, std::cerr);
         case Command::report:
             return tw::host::reportMessages(session, line.report, std::cout).empty() ? 1 : 0;
         case Command::scan:

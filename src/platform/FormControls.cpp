@@ -47,6 +47,22 @@ void FormControls::click(const std::string& name) {
     handler();
 }
 
+void FormControls::raise(const std::string& name, const std::string& event) {
+    const ControlState& state = (*this)[name];
+    if (!state.visible || !state.enabled) return;
+    auto it = events_.find(name + "." + event);
+    if (it == events_.end()) return;
+    auto handler = it->second;
+    handler();
+}
+
+void FormControls::type(const std::string& name, const std::string& text) {
+    auto& state = (*this)[name];
+    if (state.text == text) return;
+    state.text = text;
+    raise(name, "Change");
+}
+
 void FormControls::pressEnter() {
     for (const auto& c : decl_.controls)
         if (c.isDefault) return click(c.name);

@@ -9,7 +9,23 @@
 
 namespace tw::platform {
 
-enum class ControlKind { Label, TextBox, CommandButton, CheckBox, ListBox, PictureBox };
+enum class ControlKind {
+    Label, TextBox, CommandButton, CheckBox, ListBox, PictureBox,
+    OptionButton,  // one of a group: `value` marks the chosen one
+    Slider,        // `number` is the thumb's position
+    UpDown,        // raises "UpClick" and "DownClick"
+    ComboBox,      // a drop-down list: `items`, and `listIndex` the entry shown
+    TreeView,      // `nodes`; a node click sets `text` to the node's key and raises "NodeClick"
+};
+
+/// One node of a tree view: its key, its caption, its parent's key (empty at the top) and the
+/// image it shows (0: none).
+struct TreeNode {
+    std::string key;
+    std::string caption;
+    std::string parent;
+    int image = 0;
+};
 
 /// One control of a form's declaration. Geometry is in twips; captions come from the string
 /// table by number (0: none, or set by the form at run time).
@@ -55,6 +71,9 @@ struct ControlState {
     int left = 0, top = 0, width = 0, height = 0;
     std::vector<std::string> items;
     std::vector<bool> selected;
+    int number = 0;
+    int listIndex = -1;
+    std::vector<TreeNode> nodes;
 };
 
 /// The controls of one shown form, made from its declaration. Views draw them and report the
@@ -75,9 +94,17 @@ public:
     std::vector<std::string> names() const;
 
     void onClick(const std::string& name, std::function<void()> handler) { handlers_[name] = std::move(handler); }
+    /// Other events by their name ("GotFocus", "Change", "Scroll", "UpClick", "NodeClick" ...).
+    void on(const std::string& name, const std::string& event, std::function<void()> handler) {
+        events_[name + "." + event] = std::move(handler);
+    }
     /// Runs the control's click handler, as a click by the user does; nothing for a hidden or
     /// disabled control, or one without a handler.
     void click(const std::string& name);
+    /// Runs the control's handler of that event, under the same conditions as a click.
+    void raise(const std::string& name, const std::string& event);
+    /// Sets a control's text as typing does, raising "Change" when the text differs.
+    void type(const std::string& name, const std::string& text);
     /// The Enter key: the default button's click. Escape: the cancel button's.
     void pressEnter();
     void pressEscape();
@@ -91,6 +118,7 @@ private:
     FormDecl decl_;
     std::map<std::string, ControlState> states_;
     std::map<std::string, std::function<void()>> handlers_;
+    std::map<std::string, std::function<void()>> events_;
 };
 
 }  // namespace tw::platform

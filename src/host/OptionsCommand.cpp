@@ -1,0 +1,81 @@
+// Printing the options dialog as the user would see it.
+#include "host/OptionsCommand.h"
+
+#include <map>
+
+#include "addin/OrvennaOutAddIn.h"
+#include "commandbars/ExplorerBars.h"
+#include "options/OptionsTree.h"
+#include "options/frmOrvennaOptions.h"
+
+namespace tw::host {
+
+namespace {
+const char* tick(int image) {
+    if (image == options::kImageTicked) return "[x] ";
+    if (image == options::kImageCleared) return "[ ] ";
+    return "[-] ";
+}
+
+/// True when some check node shows neither tick.
+bool printTree(const platform::ControlState& tree, std::ostream& out) {
+    bool neither = false;
+    std::map<std::string, int> depth;
+    for (const auto& node : tree.nodes) {
+        const int level = node.parent.empty() ? 0 : depth[node.parent] + 1;
+        depth[node.key] = level;
+        out << std::string(static_cast<size_t>(2 + 2 * level), ' ');
+        bool check = false;
+        for (const auto& declared : options::optionsNodes())
+            if (node.key == declared.key) check = declared.kind == options::NodeKind::Check;
+        if (check) out << tick(node.image);
+        neither = neither || (check && node.image == 0);
+        out << node.caption << "\n";
+    }
+    return neither;
+}
+
+void printDialog(platform::FormControls& c, std::ostream& out) {
+    out << c.caption << "\n";
+    if (printTree(c["tvwOptions"], out)) out << "\n  [-] shows neither tick: OK keeps the stored value.\n";
+    out << "\nSpam filter strength: " << c["txtThreshold"].text << " (slider at " << c["sldThreshold"].number << ")\n  ";
+    for (int option = 1; option <= 4; ++option) {
+        const auto& button = c["optStrength" + std::to_string(option)];
+        out << (button.value ? "(o) " : "( ) ") << button.caption << (option < 4 ? "  " : "\n");
+    }
+    out << "  " << c["lblStrengthDesc"].caption << "\n";
+    const auto& junk = c["cboJunkFolder"];
+    out << "\nSpam folder:";
+    for (size_t i = 0; i < junk.items.size(); ++i)
+        out << (i ? " | " : " ") << (static_cast<int>(i) == junk.listIndex ? "[" + junk.items[i] + "]" : junk.items[i]);
+    out << "\n";
+}
+}  // namespace
+
+int runOptionsCommand(HostSession& session, std::ostream& out, std::ostream& err) {
+    session.startAddin();
+    auto* addin = session.addin();
+    bool shown = false;
+    session.ui().onModal("frmOrvennaOptions", [&](platform::FormView& form) {
+        shown = true;
+        printDialog(*form.controls(), out);
+        form.controls()->click("cmdCancel");
+    });
+    try {
+        if (addin && addin->explorerBars()) addin->explorerBars()->cmdOrvenna_Click();
+        else if (addin) options::frmOrvennaOptions::showModal(*addin);
+    } catch (...) {
+        session.ui().onModal("frmOrvennaOptions", nullptr);
+        session.stopAddin();
+        throw;
+    }
+    session.ui().onModal("frmOrvennaOptions", nullptr);
+    session.stopAddin();
+    if (!shown) {
+        err << "tarnwick: the options dialog did not open; see the log " << session.logFileHostPath() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tw::host

@@ -1,0 +1,21 @@
+// The options dialog's two country check lists: every country by name, ticked when its code is listed.
+#pragma once
+
+#include <string>
+
+#include "core/KeyedSet.h"
+#include "platform/FormControls.h"
+#include "settings/Countries.h"
+
+namespace tw::options {
+
+/// Fills the list with every country name, selecting those whose codes `chosen` holds.
+void fillCountryList(platform::FormControls& controls, const std::string& list, const settings::Countries& table,
+                     const KeyedSet& chosen);
+/// The codes of the selected names, in list order.
+KeyedSet chosenCountries(const platform::FormControls& controls, const std::string& list,
+                         const settings::Countries& table);
+/// Selects every entry, or none.
+void selectAllCountries(platform::FormControls& controls, const std::string& list, bool selected);
+
+}  // namespace tw::options

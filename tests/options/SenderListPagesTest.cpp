@@ -1,0 +1,58 @@
+// The sender list pages: Add, Edit and Delete change the Senders store at once and the page shows it.
+#include <gtest/gtest.h>
+
+#include "options/OptionsFixture.h"
+
+namespace tw::test {
+namespace {
+
+class SenderListPages : public OptionsFixture {
+protected:
+    void answerEntry(const std::string& formName, const std::string& entry) {
+        h.ui.onModal(formName, [entry](platform::FormView& view) {
+            (*view.controls())["txtEntry"].text = entry;
+            view.controls()->click("cmdOK");
+        });
+    }
+    void showPage(const std::string& key) {
+        form->tvwOptions_MouseDown(false);
+        form->tvwOptions_NodeClick(key);
+    }
+    void selectEntry(const std::string& entry) {
+        auto& list = ctl("lstEntries");
+        for (size_t i = 0; i < list.items.size(); ++i) list.selected[i] = list.items[i] == entry;
+    }
+};
+
+TEST_F(SenderListPages, ApprovedAndMailingListPagesChangeTheStoreAtOnce) {
+    bool removed = false;
+    senders().AddBlockedSenders({"pal@far.example"}, removed, false, {});
+    open();
+    showPage("ApprovedSenders");
+    answerEntry("frmEnterEmailDomain", "Pal@Far.example");
+    form->controls()->click("cmdAdd");
+    EXPECT_TRUE(senders().isApprovedSender("pal@far.example"));
+    EXPECT_EQ(ctl("lstEntries").items, std::vector<std::string>{"pal@far.example"});
+    EXPECT_TRUE(senders().getBlockedSenders().empty()) << "approving takes the sender off the blocked list";
+
+    selectEntry("pal@far.example");
+    answerEntry("frmEnterEmailDomain", "buddy@far.example");
+    form->controls()->click("cmdEdit");
+    EXPECT_EQ(ctl("lstEntries").items, std::vector<std::string>{"buddy@far.example"});
+
+    selectEntry("buddy@far.example");
+    form->controls()->click("cmdDelete");
+    EXPECT_TRUE(ctl("lstEntries").items.empty());
+    EXPECT_TRUE(senders().getApprovedSenders().empty());
+
+    showPage("MailingLists");
+    answerEntry("frmToMe", "news@list.example");
+    form->controls()->click("cmdAdd");
+    EXPECT_EQ(senders().getMailingList(), std::vector<std::string>{"news@list.example"});
+    form->cmdCancel_Click();
+    EXPECT_EQ(senders().getMailingList(), std::vector<std::string>{"news@list.example"})
+        << "Cancel leaves the lists as changed";
+}
+
+}  // namespace
+}  // namespace tw::test
