@@ -90,7 +90,12 @@ const char* const kUsage =
     "                      the progress shown (a bar on a terminal), then the result window's\n"
     "                      figures are printed; --read goes on with the read messages, as its\n"
     "                      \"Scan Read\" button does. Ctrl-C cancels like the progress window's\n"
-    "                      Cancel. The junk folder is refused.\n";
+    "                      Cancel. The junk folder is refused.\n"
+    "  import-addresses [BOOK...]\n"
+    "                      without BOOK list the profile's address books that can be imported\n"
+    "                      (mail/addressbooks/NAME/*.vcf), numbered; with names or numbers run the\n"
+    "                      add-in's import dialog on them: their addresses become approved senders\n"
+    "                      and the dialog's report is printed.\n";
 
 namespace {
 
@@ -164,6 +169,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     scan->add_option("folder", line.scan.folder, "the folder's name or path")->required();
     scan->add_flag("--read", line.scan.read, "go on with the read messages");
 
+    auto* importAddresses = app.add_subcommand("import-addresses", "approve the addresses of other address books");
+    importAddresses->add_option("books", line.importBooks.books, "the address books' names or numbers");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -200,6 +208,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.training.ham.assign(ham.begin(), ham.end());
     } else if (*scan) {
         line.command = Command::scan;
+    } else if (*importAddresses) {
+        line.command = Command::importAddresses;
     } else if (*report) {
         line.command = Command::report;
         try {

@@ -8,6 +8,7 @@
 
 #include "host/AutoScanCommand.h"
 #include "host/HostSession.h"
+#include "host/ImportCommand.h"
 #include "host/ReportCommand.h"
 #include "host/ScanCommand.h"
 #include "host/SenderCommand.h"
@@ -15,7 +16,9 @@
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan };
+enum class Command {
+    help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, importAddresses
+};
 
 struct CommandLine {
     Command command = Command::help;
@@ -34,6 +37,8 @@ struct CommandLine {
     AutoScanRequest autoscan;
     /// The folder "scan" checks.
     ScanRequest scan;
+    /// The address books "import-addresses" imports.
+    ImportRequest importBooks;
 };
 
 /// A command line the program refuses; what() says why, for the user.
