@@ -131,9 +131,11 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
 
         initializeEngineOptions(true);
 
-        senders_ = std::make_unique<senders::Senders>(
-            senders::SendersContext{platform_.files, platform_.clock, log, library_.settings, settingsKey(), dataFolder_,
-                                    objNS_, content_.get(), bounce()});
+        senders::SendersContext lists{platform_.files, platform_.clock, log, library_.settings, settingsKey(),
+                                      dataFolder_, objNS_, content_.get(), bounce()};
+        lists.safeMail = &platform_.safeMail;
+        lists.importThroughObjectModel = isInternetMailMode() && isOutlook2k();
+        senders_ = std::make_unique<senders::Senders>(std::move(lists));
 
         inboxQueue_ = scan::startInboxQueue(*this, *inbox);
         scan::learnCorrespondentsOnce(*this, *inboxQueue_);

@@ -97,7 +97,12 @@ const char* const kUsage =
     "                      OLD NEW. Approving a sender takes it off the blocked list and the\n"
     "                      other way round.\n"
     "  options             open the options dialog and print its tree (a check node [x] ticked,\n"
-    "                      [ ] cleared), the spam filter strength and the spam folder; then Cancel.\n";
+    "                      [ ] cleared), the spam filter strength and the spam folder; then Cancel.\n"
+    "  import-addresses [BOOK...]\n"
+    "                      without BOOK list the profile's address books that can be imported\n"
+    "                      (mail/addressbooks/NAME/*.vcf), numbered; with names or numbers run the\n"
+    "                      add-in's import dialog on them: their addresses become approved senders\n"
+    "                      and the dialog's report is printed.\n";
 
 namespace {
 
@@ -178,6 +183,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     scan->add_option("folder", line.scan.folder, "the folder's name or path")->required();
     scan->add_flag("--read", line.scan.read, "go on with the read messages");
 
+    auto* importAddresses = app.add_subcommand("import-addresses", "approve the addresses of other address books");
+    importAddresses->add_option("books", line.importBooks.books, "the address books' names or numbers");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -223,6 +231,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.training.ham.assign(ham.begin(), ham.end());
     } else if (*scan) {
         line.command = Command::scan;
+    } else if (*importAddresses) {
+        line.command = Command::importAddresses;
     } else if (*report) {
         line.command = Command::report;
         try {

@@ -9,6 +9,7 @@
 #include "host/AutoScanCommand.h"
 #include "host/HostSession.h"
 #include "host/ListsCommand.h"
+#include "host/ImportCommand.h"
 #include "host/ReportCommand.h"
 #include "host/ScanCommand.h"
 #include "host/SenderCommand.h"
@@ -16,7 +17,7 @@
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, lists, options };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, lists, options, importAddresses };
 
 struct CommandLine {
     Command command = Command::help;
@@ -37,6 +38,8 @@ struct CommandLine {
     ScanRequest scan;
     /// What "lists" shows or changes.
     ListsRequest lists;
+    /// The address books "import-addresses" imports.
+    ImportRequest importBooks;
 };
 
 /// A command line the program refuses; what() says why, for the user.

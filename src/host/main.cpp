@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
                                             ::isatty(STDOUT_FILENO) ? tw::host::ProgressStyle::bar
                                                                     : tw::host::ProgressStyle::lines,
                                             std::cout, std::cerr);
+        case Command::importAddresses:
+            return tw::host::runImportCommand(session, line.importBooks, std::cout, std::cerr);
         case Command::approve:
         case Command::block:
             return tw::host::runSenderCommand(session, line.sender, askOnTerminal, std::cout, std::cerr);

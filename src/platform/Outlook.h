@@ -66,13 +66,39 @@ inline std::string quoteFilterText(std::string_view text) {
 class Folder;
 class Item;
 
-/// The address behind a recipient ("SMTP" addresses for Internet mail).
+/// The address behind a recipient or an address-book entry: Type "SMTP" for Internet mail, "EX"
+/// for a directory user (Address is then the directory name), empty for a distribution list.
 class AddressEntry {
 public:
     virtual ~AddressEntry() = default;
     virtual std::string Name() = 0;
     virtual std::string Address() = 0;
     virtual std::string Type() = 0;
+};
+
+/// The entries of an address list, 1-based.
+class AddressEntries {
+public:
+    virtual ~AddressEntries() = default;
+    virtual int Count() = 0;
+    virtual std::shared_ptr<outlook::AddressEntry> Item(int index) = 0;
+};
+
+/// One address book of the profile (a personal address book, a server list, the Contacts list).
+class AddressList {
+public:
+    virtual ~AddressList() = default;
+    virtual std::string Name() = 0;
+    /// Raises when the book cannot be opened (a server list out of reach).
+    virtual std::shared_ptr<outlook::AddressEntries> AddressEntries() = 0;
+};
+
+/// The profile's address books in the profile's order, 1-based.
+class AddressLists {
+public:
+    virtual ~AddressLists() = default;
+    virtual int Count() = 0;
+    virtual std::shared_ptr<AddressList> Item(int index) = 0;
 };
 
 class Recipient {
@@ -249,6 +275,8 @@ public:
     /// there is none.
     virtual std::shared_ptr<Item> GetItemFromID(const std::string& entryID, const std::string& storeID) = 0;
     virtual std::shared_ptr<Folder> GetFolderFromID(const std::string& entryID, const std::string& storeID) = 0;
+    /// The profile's address books; reading them may bring up the client's security prompt.
+    virtual std::shared_ptr<outlook::AddressLists> AddressLists() = 0;
 };
 
 /// The items selected in an explorer, in the order shown.

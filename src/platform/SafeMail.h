@@ -173,8 +173,34 @@ public:
     virtual std::vector<std::vector<PropValue>> GetRows(int count) = 0;
 };
 
+/// The entries of an address list, 1-based.
+class AddressEntries {
+public:
+    virtual ~AddressEntries() = default;
+    virtual int Count() = 0;
+    virtual std::shared_ptr<safemail::AddressEntry> Item(int index) = 0;
+};
+
+class AddressList {
+public:
+    virtual ~AddressList() = default;
+    virtual std::string Name() = 0;
+    /// Raises when the book cannot be opened.
+    virtual std::shared_ptr<safemail::AddressEntries> AddressEntries() = 0;
+};
+
+/// The profile's address books read without the client's security prompt, in the profile's order.
+class AddressLists {
+public:
+    virtual ~AddressLists() = default;
+    virtual int Count() = 0;
+    /// 1-based.
+    virtual std::shared_ptr<AddressList> Item(int index) = 0;
+};
+
 /// Creates the outside library's objects by ProgID ("TarnwickRedemption.TarnwickSafeMailItem",
-/// "TarnwickRedemption.TarnwickMAPIUtils", "TarnwickRedemption.TarnwickMAPITable"). A ProgID that is
+/// "TarnwickRedemption.TarnwickMAPIUtils", "TarnwickRedemption.TarnwickMAPITable",
+/// "TarnwickRedemption.TarnwickAddressLists"). A ProgID that is
 /// not registered for that class raises error 429, as CreateObject does.
 class SafeMail {
 public:
@@ -182,6 +208,7 @@ public:
     virtual std::shared_ptr<SafeMailItem> CreateSafeMailItem(const std::string& progId) = 0;
     virtual std::shared_ptr<MAPIUtils> CreateMAPIUtils(const std::string& progId) = 0;
     virtual std::shared_ptr<MAPITable> CreateMAPITable(const std::string& progId) = 0;
+    virtual std::shared_ptr<AddressLists> CreateAddressLists(const std::string& progId) = 0;
 };
 
 }  // namespace tw::safemail

@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Outlook.h"
+#include "platform/SafeMail.h"
 #include "senders/MessageReader.h"
 #include "settings/RegistryAccess.h"
 #include "settings/Settings.h"
@@ -46,7 +47,23 @@ struct SendersContext {
     /// A decision looks at the file times only when this many seconds passed since the last look
     /// (0: before every decision). Changes, getters and updateCachedLists always look.
     double decisionRefreshSeconds = 1.0;
+    /// Creates the safe mail library's address lists for the import; none: address books read
+    /// through the safe route cannot be read.
+    safemail::SafeMail* safeMail = nullptr;
+    /// Address books are read through the object model (the client of the first supported generation
+    /// in its Internet-only mode, which shows no security prompt) rather than the safe mail library.
+    bool importThroughObjectModel = false;
 };
+
+/// An importable address book: its place among the profile's address lists (1-based), which tells
+/// it apart from another book of the same name, and its name.
+struct ImportBook {
+    int32_t position = 0;
+    std::string name;
+};
+
+/// The count an address-book reader answers for a book it could not read.
+inline constexpr int32_t kImportFailed = -1;
 
 /// One list held in memory with its file and the file time it was last read or written at.
 struct SenderList {
@@ -131,6 +148,18 @@ public:
     /// Writes a list's file and remembers the new file time. False when the file could not be written.
     bool SaveDictionary(SenderList& list);
 
+    // The address-book import.
+    /// The profile's address books except the one named as the Contacts folder (whose senders are
+    /// approved anyway), in the profile's order; empty when none or on error ("getImportList Error").
+    std::vector<ImportBook> getImportList();
+    /// Adds the addresses of the book at that position to the approved senders, read by the reader
+    /// this client needs; the number newly approved, or kImportFailed when the book could not be read.
+    int32_t ImportAddressBook(int32_t position, bool approved);
+    /// The object-model reader: every entry's address (lower-cased, empty ones skipped).
+    int32_t OldImportAddressBook(int32_t position, bool approved);
+    /// The safe reader: an "SMTP" entry's address, any other entry's SMTP address property.
+    int32_t safeImportAddressBook(int32_t position, bool approved);
+
     // The engine's address store and bounce.
     void AddPreviousTo(const KeyedSet& addresses);
     /// Adds the addresses the engine does not know as from-addresses; returns how many.
@@ -155,6 +184,7 @@ private:
     void editSenders(SenderList& list, SenderList& other, const std::string& oldEntry, const std::string& newEntry,
                      bool& removedFromOther, const char* procedure);
     void editEntry(SenderList& list, const std::string& oldEntry, const std::string& newEntry, const char* procedure);
+    int32_t approveImported(const Entries& addresses, bool approved);
     Entries sortedAfterRefresh(const SenderList& list, const char* procedure);
     std::string fileTime(const std::string& path);
     void refreshForDecision();

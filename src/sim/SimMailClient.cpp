@@ -170,12 +170,24 @@ std::shared_ptr<SimItem> SimMailClient::deliverFile(const std::filesystem::path&
 
 std::shared_ptr<SimItem> SimMailClient::addContact(const std::string& fullName, const std::vector<std::string>& emails) {
     auto item = createItem(outlook::olContact);
-    item->setContact(VCardContact{fullName, emails, ""});
+    item->setContact(VCardContact{fullName, emails, "", "", false});
     item->setUnReadQuietly(false);
     auto contacts = defaultFolder(outlook::olFolderContacts);
     if (store_) store_->added(*item, *contacts);
     contacts->addItem(item);
     return item;
+}
+
+std::vector<SimAddressBook> SimMailClient::addressLists() const {
+    std::vector<SimAddressBook> lists;
+    if (auto contacts = defaultFolder(outlook::olFolderContacts)) {
+        SimAddressBook list{contacts->Name(), {}};
+        for (const auto& item : contacts->simItems()->unsorted())
+            for (const auto& email : item->contact().emails) list.entries.push_back({item->contact().fullName, "SMTP", email, email});
+        lists.push_back(std::move(list));
+    }
+    lists.insert(lists.end(), addressBooks_.begin(), addressBooks_.end());
+    return lists;
 }
 
 void SimMailClient::addExchangeUser(const std::string& smtpAddress, const std::string& directoryName) {

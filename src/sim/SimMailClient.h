@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "sim/SimAddressLists.h"
 #include "sim/FaultInjector.h"
 #include "sim/SimOutlook.h"
 
@@ -81,6 +82,13 @@ public:
     /// A contact in the Contacts folder (written as a vCard when a store is open).
     std::shared_ptr<SimItem> addContact(const std::string& fullName, const std::vector<std::string>& emails);
 
+    /// An address book of the profile besides Contacts (the store loads those under addressbooks/).
+    /// Two books may share a name, as two server lists can.
+    void addAddressBook(SimAddressBook book) { addressBooks_.push_back(std::move(book)); }
+    /// The profile's address lists in order: the Contacts list (named as the Contacts folder, one
+    /// SMTP entry per e-mail address of a contact), then the books in the order they were added.
+    std::vector<SimAddressBook> addressLists() const;
+
     /// Makes an address belong to a user of the Exchange directory: its entries become "EX" with
     /// this directory name ("/o=Org/ou=Site/cn=Recipients/cn=jsmith").
     void addExchangeUser(const std::string& smtpAddress, const std::string& directoryName);
@@ -108,7 +116,8 @@ public:
     void folderCreated(SimFolder& folder);
 
     /// Failures armed by name: "Save", "Move", "Copy", "Delete", "Send", "GetItemFromID", "Find",
-    /// "FoldersAdd"; a target is the item's entry identifier or subject, or the filter text.
+    /// "FoldersAdd", "AddressEntries"; a target is the item's entry identifier or subject, the filter
+    /// text, or the address book's name.
     FaultInjector& faults() { return faults_; }
 
     /// What PickFolder answers (nothing = the user cancels).
@@ -131,6 +140,7 @@ private:
     std::unordered_map<std::string, std::weak_ptr<SimItem>> itemsById_;
     std::map<std::string, std::string> exchangeDirectory_;
     std::vector<std::string> sent_;
+    std::vector<SimAddressBook> addressBooks_;
     std::function<void(const std::string&)> sentObserver_;
     std::shared_ptr<SimApplication> application_;
     std::shared_ptr<SimNameSpace> nameSpace_;

@@ -132,6 +132,7 @@ void SimMailStore::open() {
         }
     });
     loadContacts(keys);
+    loadAddressBooks();
     if (size_t gone = index_.dropItemsExcept(keys)) log_(std::to_string(gone) + " indexed items have no file any more and were forgotten");
     index_.setNextId(client_.nextIdValue());
     index_.compact();
@@ -232,6 +233,37 @@ void SimMailStore::loadContacts(std::vector<std::string>& keys) {
         } catch (const std::exception& e) {
             log_("skipped contacts/" + name + ": " + e.what());
         }
+    }
+}
+
+void SimMailStore::loadAddressBooks() {
+    std::error_code ec;
+    std::vector<fs::path> books;
+    for (fs::directory_iterator it(addressBooksFolder(), ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_directory(ec)) books.push_back(it->path());
+    std::sort(books.begin(), books.end());
+    for (const auto& folder : books) {
+        SimAddressBook book{folder.filename().string(), {}};
+        std::vector<fs::path> files;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_regular_file(ec) && text::iequals(it->path().extension().string(), ".vcf")) files.push_back(it->path());
+        std::sort(files.begin(), files.end());
+        for (const auto& path : files) {
+            try {
+                for (const auto& card : parseVCards(readFile(path))) {
+                    const std::string first = card.emails.empty() ? std::string() : card.emails.front();
+                    if (card.isGroup || (card.emails.empty() && card.exchangeName.empty()))
+                        book.entries.push_back({card.fullName, "MAPIPDL", "", ""});
+                    else if (!card.exchangeName.empty())
+                        book.entries.push_back({card.fullName, "EX", card.exchangeName, first});
+                    else
+                        for (const auto& email : card.emails) book.entries.push_back({card.fullName, "SMTP", email, email});
+                }
+            } catch (const std::exception& e) {
+                log_("skipped addressbooks/" + book.name + "/" + path.filename().string() + ": " + e.what());
+            }
+        }
+        client_.addAddressBook(std::move(book));
     }
 }
 

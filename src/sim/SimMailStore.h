@@ -20,7 +20,8 @@ class SimMailClient;
 
 /// Layout under the mail folder: the Maildir++ folders (see MaildirStore), contacts/*.vcf for the
 /// Contacts folder (one card per file when written here; files holding many cards, as an address
-/// book exports them, are read too), and the index tarnwick-index.tsv with its journal.
+/// book exports them, are read too), addressbooks/NAME/*.vcf for the profile's other address
+/// books (read only; see loadAddressBooks), and the index tarnwick-index.tsv with its journal.
 ///
 /// Broken input is normal input: an empty file, a binary file or a contact file that holds no card
 /// is skipped with a log line; a message without headers or with a broken MIME structure is loaded
@@ -54,6 +55,7 @@ public:
     const StoreIndex& index() const { return index_; }
     MaildirStore& maildir() { return maildir_; }
     std::filesystem::path contactsFolder() const { return root_ / "contacts"; }
+    std::filesystem::path addressBooksFolder() const { return root_ / "addressbooks"; }
 
 private:
     bool isContactsFolder(const SimFolder& folder) const;
@@ -63,6 +65,11 @@ private:
     void assignFolderIds();
     void loadFolder(const std::string& directory, std::vector<std::string>& keys);
     void loadContacts(std::vector<std::string>& keys);
+    /// Each folder under addressbooks/ is one book named as the folder, its cards in file order:
+    /// a card's EMAIL addresses are "SMTP" entries; a card with X-TARNWICK-EX is one "EX" entry
+    /// whose address is that directory name and whose SMTP address is its first EMAIL; a group card
+    /// (KIND:group) or a card without any address is a distribution list ("MAPIPDL", no address).
+    void loadAddressBooks();
     void removeContact(SimItem& item);
     void writeContact(SimItem& item);
 

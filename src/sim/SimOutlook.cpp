@@ -192,4 +192,6 @@ std::shared_ptr<outlook::Item> SimApplication::CreateItem(int itemType) {
     }
 }
 
+std::shared_ptr<outlook::AddressLists> SimNameSpace::AddressLists() { return std::make_shared<SimAddressLists>(client_); }
+
 }  // namespace tw::sim

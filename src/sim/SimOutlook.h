@@ -126,6 +126,7 @@ public:
     std::shared_ptr<outlook::Folder> PickFolder() override;
     std::shared_ptr<outlook::Item> GetItemFromID(const std::string& entryID, const std::string& storeID) override;
     std::shared_ptr<outlook::Folder> GetFolderFromID(const std::string& entryID, const std::string& storeID) override;
+    std::shared_ptr<outlook::AddressLists> AddressLists() override;
 
 private:
     SimMailClient& client_;

@@ -6,6 +6,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "sim/SimMailClient.h"
+#include "sim/SimAddressLists.h"
 #include "sim/SimMapiTable.h"
 #include "sim/SimOutlook.h"
 
@@ -196,6 +197,12 @@ std::shared_ptr<safemail::MAPIUtils> SimSafeMail::CreateMAPIUtils(const std::str
 std::shared_ptr<safemail::MAPITable> SimSafeMail::CreateMAPITable(const std::string& progId) {
     check(progId, kMAPITable, "CreateMAPITable");
     return std::make_shared<SimMapiTable>();
+}
+
+std::shared_ptr<safemail::AddressLists> SimSafeMail::CreateAddressLists(const std::string& progId) {
+    check(progId, kAddressLists, "CreateAddressLists");
+    if (!client_) throw Error(kCannotCreate, "Tarnwick", "ActiveX component can't create object: " + progId);
+    return std::make_shared<SimSafeAddressLists>(*client_);
 }
 
 int SimSafeMail::safeMailItemsAlive() const {

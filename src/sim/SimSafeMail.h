@@ -64,12 +64,13 @@ private:
     int cleanups_ = 0;
 };
 
-/// Creates the objects for the three ProgIDs of the product's build of the library.
+/// Creates the objects for the four ProgIDs of the product's build of the library.
 class SimSafeMail : public safemail::SafeMail {
 public:
     static constexpr const char* kSafeMailItem = "TarnwickRedemption.TarnwickSafeMailItem";
     static constexpr const char* kMAPIUtils = "TarnwickRedemption.TarnwickMAPIUtils";
     static constexpr const char* kMAPITable = "TarnwickRedemption.TarnwickMAPITable";
+    static constexpr const char* kAddressLists = "TarnwickRedemption.TarnwickAddressLists";
 
     explicit SimSafeMail(SimMailClient* client = nullptr) : client_(client) {}
     /// The client whose Outbox DeliverNow empties.
@@ -78,9 +79,11 @@ public:
     std::shared_ptr<safemail::SafeMailItem> CreateSafeMailItem(const std::string& progId) override;
     std::shared_ptr<safemail::MAPIUtils> CreateMAPIUtils(const std::string& progId) override;
     std::shared_ptr<safemail::MAPITable> CreateMAPITable(const std::string& progId) override;
+    /// The address books of the client; raises 429 as well when the object has no client.
+    std::shared_ptr<safemail::AddressLists> CreateAddressLists(const std::string& progId) override;
 
-    /// Failures armed by name: "CreateSafeMailItem", "CreateMAPIUtils", "CreateMAPITable" (the
-    /// library is not installed), "HrGetOneProp" (target: the item's entry identifier).
+    /// Failures armed by name: "CreateSafeMailItem", "CreateMAPIUtils", "CreateMAPITable",
+    /// "CreateAddressLists" (the library is not installed), "HrGetOneProp" (target: the item's entry identifier).
     FaultInjector& faults() { return faults_; }
     /// Safe mail items still held by someone: the add-in releases each before its call returns.
     int safeMailItemsAlive() const;

@@ -169,6 +169,10 @@ std::vector<VCardContact> parseVCards(std::string_view bytes) {
             if (!address.empty()) current->emails.push_back(address);
         } else if (cl->name == "UID") {
             current->uid = valueOf(*cl);
+        } else if (cl->name == "X-TARNWICK-EX") {
+            current->exchangeName = valueOf(*cl);
+        } else if (cl->name == "KIND" || cl->name == "X-ADDRESSBOOKSERVER-KIND") {
+            current->isGroup = text::iequals(valueOf(*cl), "group");
         }
     }
     finish();

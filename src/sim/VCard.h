@@ -15,6 +15,11 @@ struct VCardContact {
     std::vector<std::string> emails;
     /// UID when the card has one.
     std::string uid;
+    /// X-TARNWICK-EX: the directory name of a server-directory user, whose EMAIL is then their
+    /// SMTP address (an address book's "EX" entry).
+    std::string exchangeName;
+    /// KIND:group (or X-ADDRESSBOOKSERVER-KIND:group): a distribution list, which has no address.
+    bool isGroup = false;
 };
 
 /// Every card of the text, in order; a card without an END line still counts. Lines outside cards

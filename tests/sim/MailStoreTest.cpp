@@ -259,3 +259,33 @@ TEST(MailStore, ThreeThousandMessagesOpenAndReopenWhole) {
 
 }  // namespace
 }  // namespace tw::test
+
+namespace tw::test {
+namespace {
+
+TEST(MailStore, AddressBooksAreFoldersOfCardsWithDirectoryUsersAndDistributionLists) {
+    MailStoreFixture f;
+    f.putFile("addressbooks/Work/people.vcf",
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Pat\r\nEMAIL:pat@p.example\r\nEMAIL:pat@home.example\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J Smith\r\nEMAIL:j.smith@corp.example\r\n"
+              "X-TARNWICK-EX:/o=Org/cn=jsmith\r\nEND:VCARD\r\n");
+    f.putFile("addressbooks/Work/team.vcf", "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:group\r\nFN:Team\r\nEND:VCARD\r\n");
+    f.putFile("addressbooks/Empty/notes.txt", "not a card");
+    auto& client = f.open();
+    auto lists = client.addressLists();
+    ASSERT_EQ(lists.size(), 3u);
+    EXPECT_EQ(lists[0].name, "Contacts");
+    EXPECT_EQ(lists[1].name, "Empty");
+    EXPECT_TRUE(lists[1].entries.empty());
+    ASSERT_EQ(lists[2].entries.size(), 4u);
+    EXPECT_EQ(lists[2].entries[1].address, "pat@home.example") << "each address of a card is an entry";
+    EXPECT_EQ(lists[2].entries[2].type, "EX");
+    EXPECT_EQ(lists[2].entries[2].address, "/o=Org/cn=jsmith");
+    EXPECT_EQ(lists[2].entries[2].smtp, "j.smith@corp.example");
+    EXPECT_EQ(lists[2].entries[3].type, "MAPIPDL");
+    EXPECT_EQ(lists[2].entries[3].address, "");
+    EXPECT_FALSE(fs::exists(f.mail() / ".addressbooks")) << "the books are no mail folder";
+}
+
+}  // namespace
+}  // namespace tw::test

@@ -1,9 +1,11 @@
 // Runs the object-model contract against the simulated mail client.
+#include "AddressListsContractTest.h"
 #include "CommandBarsContractTest.h"
 
 #include "sim/SimCommandBars.h"
 #include "sim/SimEventLoop.h"
 #include "sim/SimMailClient.h"
+#include "sim/SimSafeMail.h"
 
 namespace tw::contract {
 namespace {
@@ -52,6 +54,28 @@ std::string nameOf(const ::testing::TestParamInfo<OutlookWorldFactory>& factory)
 
 INSTANTIATE_TEST_SUITE_P(Sim, OutlookContractTest, ::testing::Values(kSimWorld), nameOf);
 INSTANTIATE_TEST_SUITE_P(Sim, CommandBarsContractTest, ::testing::Values(kSimWorld), nameOf);
+
+class SimAddressBookWorld final : public AddressBookWorld {
+public:
+    std::shared_ptr<outlook::NameSpace> nameSpace() override { return client.nameSpace(); }
+    safemail::SafeMail& safeMail() override { return safe; }
+    void addContact(const std::string& fullName, const std::string& email) override { client.addContact(fullName, {email}); }
+    void addAddressBook(const std::string& name, const std::vector<BookEntry>& entries) override {
+        sim::SimAddressBook book{name, {}};
+        for (const auto& e : entries) book.entries.push_back({e.name, e.type, e.address, e.smtp});
+        client.addAddressBook(std::move(book));
+    }
+
+private:
+    sim::SimEventLoop clock{OleDate::fromCivil({2026, 12, 8, 9, 0, 0})};
+    sim::SimMailClient client{clock};
+    sim::SimSafeMail safe{&client};
+};
+
+const AddressBookWorldFactory kSimBooks{"SimMailClient", [] { return std::make_unique<SimAddressBookWorld>(); }};
+std::string bookWorldName(const ::testing::TestParamInfo<AddressBookWorldFactory>& factory) { return factory.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Sim, AddressListsContractTest, ::testing::Values(kSimBooks), bookWorldName);
 
 }  // namespace
 }  // namespace tw::contract

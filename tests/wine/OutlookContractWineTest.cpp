@@ -1,8 +1,10 @@
 // Runs the object-model contract against the Windows adapter, late-bound over the stand-in client.
+#include "sim/AddressListsContractTest.h"
 #include "sim/CommandBarsContractTest.h"
 
 #include "standin/StandInClient.h"
 #include "win32/outlook/ComApplication.h"
+#include "win32/safemail/ComSafeMail.h"
 
 namespace tw::contract {
 namespace {
@@ -53,6 +55,30 @@ std::string nameOf(const ::testing::TestParamInfo<OutlookWorldFactory>& factory)
 
 INSTANTIATE_TEST_SUITE_P(Win32, OutlookContractTest, ::testing::Values(kStandInWorld), nameOf);
 INSTANTIATE_TEST_SUITE_P(Win32, CommandBarsContractTest, ::testing::Values(kStandInWorld), nameOf);
+
+class StandInBookWorld final : public AddressBookWorld {
+public:
+    std::shared_ptr<outlook::NameSpace> nameSpace() override {
+        auto app = std::make_shared<win32::outlook::ComApplication>(win32::ComPtr<IDispatch>::share(client.application()));
+        return app->GetNamespace("MAPI");
+    }
+    safemail::SafeMail& safeMail() override { return safe; }
+    void addContact(const std::string& fullName, const std::string& email) override { client.addContact(fullName, email); }
+    void addAddressBook(const std::string& name, const std::vector<BookEntry>& entries) override {
+        std::vector<standin::AddressEntrySpec> specs;
+        for (const auto& e : entries) specs.push_back({e.name, e.type, e.address, e.smtp});
+        client.addAddressBook(name, specs);
+    }
+
+private:
+    standin::StandInClient client;
+    win32::ComSafeMail safe;
+};
+
+const AddressBookWorldFactory kStandInBooks{"ComOverStandIn", [] { return std::make_unique<StandInBookWorld>(); }};
+std::string bookWorldName(const ::testing::TestParamInfo<AddressBookWorldFactory>& factory) { return factory.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Win32, AddressListsContractTest, ::testing::Values(kStandInBooks), bookWorldName);
 
 }  // namespace
 }  // namespace tw::contract

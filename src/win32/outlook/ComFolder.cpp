@@ -3,6 +3,7 @@
 
 #include "core/Error.h"
 #include "win32/com/OutlookEvents.h"
+#include "win32/outlook/ComAddressLists.h"
 #include "win32/outlook/ComItem.h"
 
 namespace tw::win32::outlook {
@@ -45,5 +46,7 @@ std::shared_ptr<ol::Folder> ComFolder::Parent() {
 std::shared_ptr<ol::Item> ComNameSpace::GetItemFromID(const std::string& entryID, const std::string& storeID) {
     return wrapped<ComItem>(d_.call("GetItemFromID", entryID, storeID));
 }
+
+std::shared_ptr<ol::AddressLists> ComNameSpace::AddressLists() { return wrapped<ComAddressLists>(d_.get("AddressLists")); }
 
 }  // namespace tw::win32::outlook

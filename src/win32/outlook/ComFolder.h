@@ -64,6 +64,7 @@ public:
     std::shared_ptr<ol::Folder> GetFolderFromID(const std::string& entryID, const std::string& storeID) override {
         return wrapped<ComFolder>(d_.call("GetFolderFromID", entryID, storeID));
     }
+    std::shared_ptr<ol::AddressLists> AddressLists() override;
 };
 
 }  // namespace tw::win32::outlook

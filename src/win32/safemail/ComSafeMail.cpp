@@ -61,6 +61,9 @@ std::shared_ptr<safemail::MAPIUtils> ComSafeMail::CreateMAPIUtils(const std::str
 std::shared_ptr<safemail::MAPITable> ComSafeMail::CreateMAPITable(const std::string& progId) {
     return std::make_shared<safe::ComMAPITable>(createByProgId(progId));
 }
+std::shared_ptr<safemail::AddressLists> ComSafeMail::CreateAddressLists(const std::string& progId) {
+    return std::make_shared<safe::ComSafeAddressLists>(createByProgId(progId));
+}
 
 namespace safe {
 

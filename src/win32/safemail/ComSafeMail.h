@@ -10,6 +10,7 @@ public:
     std::shared_ptr<safemail::SafeMailItem> CreateSafeMailItem(const std::string& progId) override;
     std::shared_ptr<safemail::MAPIUtils> CreateMAPIUtils(const std::string& progId) override;
     std::shared_ptr<safemail::MAPITable> CreateMAPITable(const std::string& progId) override;
+    std::shared_ptr<safemail::AddressLists> CreateAddressLists(const std::string& progId) override;
 };
 
 }  // namespace tw::win32

@@ -1,4 +1,4 @@
-// The adapters of the safe mail library's objects: safe item, address entry, recipients, utilities, table.
+// The adapters of the safe mail library's objects: safe item, address entry and lists, recipients, utilities, table.
 #pragma once
 
 #include "platform/SafeMail.h"
@@ -19,6 +19,33 @@ public:
     std::string Type() override { return d_.get("Type").toString(); }
     std::string Address() override { return d_.get("Address").toString(); }
     sm::PropValue Fields(uint32_t propTag) override { return propValueOf(d_.get("Fields", static_cast<int32_t>(propTag))); }
+};
+
+class ComSafeAddressEntries final : public sm::AddressEntries, public ComObject {
+public:
+    using ComObject::ComObject;
+    int Count() override { return d_.get("Count").toInt(); }
+    std::shared_ptr<sm::AddressEntry> Item(int index) override {
+        return outlook::wrapped<ComAddressEntry>(d_.get("Item", index));
+    }
+};
+
+class ComSafeAddressList final : public sm::AddressList, public ComObject {
+public:
+    using ComObject::ComObject;
+    std::string Name() override { return d_.get("Name").toString(); }
+    std::shared_ptr<sm::AddressEntries> AddressEntries() override {
+        return outlook::wrapped<ComSafeAddressEntries>(d_.get("AddressEntries"));
+    }
+};
+
+class ComSafeAddressLists final : public sm::AddressLists, public ComObject {
+public:
+    using ComObject::ComObject;
+    int Count() override { return d_.get("Count").toInt(); }
+    std::shared_ptr<sm::AddressList> Item(int index) override {
+        return outlook::wrapped<ComSafeAddressList>(d_.get("Item", index));
+    }
 };
 
 class ComSafeRecipient final : public sm::SafeRecipient, public ComObject {

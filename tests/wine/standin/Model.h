@@ -56,6 +56,17 @@ struct ItemData {
     std::shared_ptr<UserPropertyData> findProperty(const std::wstring& name) const;
 };
 
+/// An address-book entry: type "SMTP", "EX" (address: the directory name, smtp: its Internet
+/// address) or "MAPIPDL" (a distribution list without an address).
+struct AddressEntryData {
+    std::wstring name, type, address, smtp;
+};
+
+struct AddressBookData {
+    std::wstring name;
+    std::vector<AddressEntryData> entries;
+};
+
 struct FolderData {
     std::wstring name, entryId;
     int defaultItemType = outlook::olMailItem;
@@ -94,6 +105,8 @@ struct Model : std::enable_shared_from_this<Model> {
     int activeExplorer = 0;
     std::deque<std::shared_ptr<FolderData>> pickQueue;
     std::vector<AddInRecord> addIns;
+    /// The profile's address books besides Contacts, in order.
+    std::vector<AddressBookData> addressBooks;
     /// What the client keeps from one run to the next (never null).
     std::shared_ptr<Profile> profile;
     /// Every object that has connection points, so teardown can drop the sinks they hold.
@@ -102,6 +115,8 @@ struct Model : std::enable_shared_from_this<Model> {
     std::function<void(const std::wstring& progId)> userDisconnect;
 
     std::wstring newEntryId();
+    /// The Contacts list (named as the Contacts folder, an entry per e-mail address), then the books.
+    std::vector<AddressBookData> addressLists() const;
     DATE now() const;
     std::shared_ptr<FolderData> defaultFolder(int which) const;
     /// A path like "\\Personal Folders\\Inbox"; null when there is no such folder.
@@ -155,6 +170,9 @@ int openInspector(Model& model, const std::shared_ptr<ItemData>& item);
 void activateExplorer(Model& model, int id);
 void closeExplorer(Model& model, int id);
 void closeInspector(Model& model, int id);
+
+/// The address lists, for the name space and the safe-mail test class (AddressBooks.cpp).
+Ref<DispObject> makeAddressLists(const std::shared_ptr<Model>& model);
 
 // The safe-mail test classes (SafeMail.cpp).
 Ref<DispObject> makeSafeMailItem(const std::shared_ptr<Model>& model);

@@ -678,6 +678,7 @@ public:
             c.ret(makeFolder(m_, folder).get());
         });
         method(L"Type", [](Call& c) { c.ret(L"MAPI"); });
+        method(L"AddressLists", [this](Call& c) { c.ret(makeAddressLists(m_).get()); });
     }
 
 private:

@@ -18,6 +18,7 @@ using win32::toWide;
 constexpr CLSID kSafeMailItemClsid = {0x3F1C2A70, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
 constexpr CLSID kMapiUtilsClsid = {0x3F1C2A71, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
 constexpr CLSID kMapiTableClsid = {0x3F1C2A72, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
+constexpr CLSID kAddressListsClsid = {0x3F1C2A73, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
 
 constexpr const wchar_t* kAddInsKey = L"Software\\Microsoft\\Office\\Outlook\\Addins";
 
@@ -58,7 +59,7 @@ struct StandInClient::Impl {
     std::shared_ptr<Model> model = std::make_shared<Model>();
     bool leaveApartment = false;
     std::vector<AddInResult> results;
-    std::unique_ptr<ClassRegistration> safeMailItem, mapiUtils, mapiTable;
+    std::unique_ptr<ClassRegistration> safeMailItem, mapiUtils, mapiTable, addressLists;
 
     std::shared_ptr<FolderData> folder(const std::string& path) const {
         auto found = model->folderByPath(toWide(path));
@@ -146,6 +147,8 @@ StandInClient::StandInClient(std::shared_ptr<Profile> profile) : impl_(std::make
     impl_->mapiUtils = std::make_unique<ClassRegistration>(kMapiUtilsProgId, kMapiUtilsClsid, utilsFactory.get());
     auto tableFactory = Ref<IClassFactory>::adopt(newFactory([]() -> IUnknown* { return static_cast<IDispatch*>(makeMapiTable().detach()); }));
     impl_->mapiTable = std::make_unique<ClassRegistration>(kMapiTableProgId, kMapiTableClsid, tableFactory.get());
+    auto listsFactory = Ref<IClassFactory>::adopt(creator(makeAddressLists));
+    impl_->addressLists = std::make_unique<ClassRegistration>(kAddressListsProgId, kAddressListsClsid, listsFactory.get());
 }
 
 StandInClient::~StandInClient() {
@@ -156,6 +159,7 @@ StandInClient::~StandInClient() {
     impl_->safeMailItem.reset();
     impl_->mapiUtils.reset();
     impl_->mapiTable.reset();
+    impl_->addressLists.reset();
     // The client ends: the profile keeps the bars of the explorer still open.
     if (Window* active = impl_->model->explorer(impl_->model->activeExplorer)) impl_->model->keepBars(*active->bars);
     impl_->model->shutdown();
@@ -212,6 +216,12 @@ std::string StandInClient::addContact(const std::string& fullName, const std::st
     item->email[0] = toWide(email);
     impl_->model->place(item, impl_->model->defaultFolder(outlook::olFolderContacts), false);
     return toUtf8(item->entryId);
+}
+
+void StandInClient::addAddressBook(const std::string& name, const std::vector<AddressEntrySpec>& entries) {
+    AddressBookData book{toWide(name), {}};
+    for (const auto& e : entries) book.entries.push_back({toWide(e.name), toWide(e.type), toWide(e.address), toWide(e.smtp)});
+    impl_->model->addressBooks.push_back(std::move(book));
 }
 
 std::vector<ItemState> StandInClient::items(const std::string& path) const {

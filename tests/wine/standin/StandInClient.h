@@ -73,6 +73,13 @@ IClassFactory* newClassFactory(IUnknown* (*create)());
 inline constexpr const char* kSafeMailItemProgId = "TarnwickRedemption.TarnwickSafeMailItem";
 inline constexpr const char* kMapiUtilsProgId = "TarnwickRedemption.TarnwickMAPIUtils";
 inline constexpr const char* kMapiTableProgId = "TarnwickRedemption.TarnwickMAPITable";
+inline constexpr const char* kAddressListsProgId = "TarnwickRedemption.TarnwickAddressLists";
+
+/// An address-book entry as a test sets it up (UTF-8): type "SMTP", "EX" (address: the directory
+/// name, smtp: the Internet address) or "MAPIPDL" (a distribution list, no address).
+struct AddressEntrySpec {
+    std::string name, type, address, smtp;
+};
 
 struct BarSet;
 struct Model;
@@ -127,6 +134,8 @@ public:
     std::string deliver(const std::string& path, const MailSpec& spec);
     /// A contact in Contacts.
     std::string addContact(const std::string& fullName, const std::string& email);
+    /// An address book of the profile after Contacts and the books added before; names may repeat.
+    void addAddressBook(const std::string& name, const std::vector<AddressEntrySpec>& entries);
     std::vector<ItemState> items(const std::string& path) const;
     std::optional<ItemState> find(const std::string& entryId) const;
 
