@@ -36,8 +36,6 @@ public:
     virtual int32_t getEnginePointer() const = 0;
     /// Hands the engine every option again, keeping the same engine.
     virtual void refreshEngineOptions() = 0;
-    /// The approved page's Import button: the address-book import.
-    virtual void importAddresses() {}
 
 protected:
     OptionsHost() = default;

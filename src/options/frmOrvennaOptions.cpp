@@ -10,6 +10,7 @@
 #include "scan/MsgQueue.h"
 #include "options/SenderListPages.h"
 #include "options/StrengthScale.h"
+#include "senders/frmImportAddresses.h"
 #include "settings/NumberText.h"
 
 namespace tw::options {
@@ -108,7 +109,7 @@ frmOrvennaOptions::frmOrvennaOptions(OptionsHost& host) : host_(host), controls_
         controls_.onClick(optionName(option), [this, option] { optStrength_Click(option); });
     }
     controls_.on("cboJunkFolder", "Click", [this] { cboJunkFolder_Click(); });
-    controls_.onClick("cmdImport", [this] { host_.importAddresses(); });
+    controls_.onClick("cmdImport", [this] { cmdImport_Click(); });
     controls_.onClick("cmdAdd", [this] { cmdAdd_Click(); });
     controls_.onClick("cmdEdit", [this] { cmdEdit_Click(); });
     controls_.onClick("cmdDelete", [this] { cmdDelete_Click(); });
@@ -276,6 +277,19 @@ void frmOrvennaOptions::openGenericEntry(int kind, const std::string& edited) {
     frmGenericEntry dialog(host_, kind, edited);
     dialog.onListChanged([this] { fillSenderList(); });
     dialog.show();
+}
+
+void frmOrvennaOptions::cmdImport_Click() {
+    try {
+        auto* lists = host_.senders();
+        if (!lists) return;
+        senders::frmImportAddresses dialog(*lists, host_.platform().ui, host_.log());
+        dialog.onListsChanged([this] { fillSenderList(); });
+        dialog.Open();
+        fillSenderList();
+    } catch (...) {
+        host_.log().logError("cmdImport_Click");
+    }
 }
 
 void frmOrvennaOptions::cmdAdd_Click() {

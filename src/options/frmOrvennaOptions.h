@@ -39,6 +39,8 @@ public:
     void optStrength_Click(int option);
     void cboJunkFolder_Click();
     /// The sender list pages: the entry dialogs and the store change the list at once.
+    /// The approved page's Import button: the address-book import, then the page shows the list again.
+    void cmdImport_Click();
     void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();

@@ -54,5 +54,18 @@ TEST_F(SenderListPages, ApprovedAndMailingListPagesChangeTheStoreAtOnce) {
         << "Cancel leaves the lists as changed";
 }
 
+TEST_F(SenderListPages, ImportOnTheApprovedPageApprovesTheBookAndShowsTheList) {
+    h.client.addAddressBook({"Friends", {{"Ann", "SMTP", "Ann@A.example", "Ann@A.example"}}});
+    open();
+    showPage("ApprovedSenders");
+    h.ui.onModal("frmImportAddresses", [](platform::FormView& shown) {
+        (*shown.controls())["ImportList"].selected.at(0) = true;
+        shown.controls()->click("cmdOK");
+    });
+    form->controls()->click("cmdImport");
+    EXPECT_TRUE(senders().isApprovedSender("ann@a.example"));
+    EXPECT_EQ(ctl("lstEntries").items, std::vector<std::string>{"ann@a.example"});
+}
+
 }  // namespace
 }  // namespace tw::test
