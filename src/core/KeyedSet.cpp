@@ -1,9 +1,23 @@
 // Insertion-ordered set of texts with constant-time lookup and removal.
 #include "core/KeyedSet.h"
 
+#include <utility>
+
 #include "core/Error.h"
 
 namespace tw {
+
+KeyedSet::KeyedSet(const KeyedSet& other) {
+    for (const auto& key : other.keys_) insert(key);
+}
+
+KeyedSet& KeyedSet::operator=(const KeyedSet& other) {
+    if (this != &other) {
+        KeyedSet copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
 
 void KeyedSet::Add(const std::string& key) {
     if (!insert(key)) throw Error(457, "Scripting.Dictionary", "This key is already associated with an element of this collection");

@@ -10,6 +10,13 @@ namespace tw {
 
 class KeyedSet {
 public:
+    KeyedSet() = default;
+    /// A copy has an index of its own: the index points into the set's own list of keys.
+    KeyedSet(const KeyedSet& other);
+    KeyedSet& operator=(const KeyedSet& other);
+    KeyedSet(KeyedSet&&) noexcept = default;
+    KeyedSet& operator=(KeyedSet&&) noexcept = default;
+
     bool Exists(const std::string& key) const { return index_.count(key) != 0; }
     /// Adds a key; adding one that exists raises error 457 as the scripting dictionary does.
     void Add(const std::string& key);

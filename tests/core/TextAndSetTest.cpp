@@ -45,6 +45,28 @@ TEST(KeyedSet, KeepsInsertionOrderAndRaisesLikeTheDictionary) {
     EXPECT_EQ(set.Count(), 0u);
 }
 
+TEST(KeyedSet, CopiesAreIndependentOfTheirSource) {
+    KeyedSet original;
+    for (const char* key : {"a", "b", "c"}) original.Add(key);
+    KeyedSet copy(original);
+    KeyedSet assigned;
+    assigned.Add("z");
+    assigned = original;
+    {
+        KeyedSet temporary(original);
+        copy = temporary;  // the temporary's list dies here; the copy must not point into it
+    }
+    EXPECT_TRUE(copy.erase("b"));
+    EXPECT_TRUE(assigned.erase("a"));
+    EXPECT_TRUE(original.erase("c"));
+    EXPECT_EQ(copy.Keys(), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(assigned.Keys(), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(original.Keys(), (std::vector<std::string>{"a", "b"}));
+    KeyedSet moved(std::move(copy));
+    EXPECT_TRUE(moved.erase("a"));
+    EXPECT_EQ(moved.Keys(), std::vector<std::string>{"c"});
+}
+
 TEST(Event, HandlersMayDisconnectThemselvesAndOthersWhileRaised) {
     Event<int> event;
     std::vector<std::string> seen;
