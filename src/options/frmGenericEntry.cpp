@@ -84,6 +84,7 @@ void frmGenericEntry::cmdOK_Click() {
         if (edit && list.Exists(edited_)) {
             // Renamed where it stood; a server in use stays in use under its new name.
             renameInPlace(list, edited_, entry);
+            renamedTo_ = entry;
             if (base == kBlacklistServers && s.rbl_list.Exists(edited_)) {
                 renameInPlace(s.rbl_list, edited_, entry);
                 host_.settingsKey().writeList(s.rbl_list, "rbl_list");

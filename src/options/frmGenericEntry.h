@@ -35,6 +35,8 @@ public:
 
     /// Runs after the list changed, so the options dialog shows it anew.
     void onListChanged(std::function<void()> refresh) { refresh_ = std::move(refresh); }
+    /// After an edit that renamed the entry: its new text; empty otherwise.
+    const std::string& renamedTo() const { return renamedTo_; }
     void show();
     void cmdOK_Click();
     void cmdCancel_Click();
@@ -46,6 +48,7 @@ private:
     OptionsHost& host_;
     int kind_;
     std::string edited_;
+    std::string renamedTo_;
     platform::FormControls controls_;
     std::function<void()> refresh_;
 };

@@ -137,6 +137,7 @@ void frmOrvennaOptions::Form_Load() {
             tree.push_back({n.key, loadString(n.captionId), n.parent,
                             n.kind == NodeKind::Check ? checkImageFor(n.key, s) : 0});
         controls_["lblPageTitle"].caption = loadString(kTitleId);
+        rblInUse_ = s.rbl_list;
 
         controls_["sldThreshold"].number = 1;
         controls_.type("txtThreshold", settings::decimalText(s.threshold2));
@@ -203,6 +204,7 @@ void frmOrvennaOptions::tvwOptions_NodeClick(const std::string& key) {
         auto* n = node(key);
         if (!n) return;
         if (toggle && n->image != 0) n->image = n->image == kImageTicked ? kImageCleared : kImageTicked;
+        rblInUse_ = blacklistsInUse();
         page_ = key;
         controls_["lblPageTitle"].caption = n->caption;
         fillSenderList();
@@ -264,7 +266,10 @@ void frmOrvennaOptions::cboJunkFolder_Click() {
 void frmOrvennaOptions::fillSenderList() {
     controls_.clearList("lstEntries");
     if (const int kind = genericKindFor(page_); kind >= 0) {
-        for (const auto& entry : genericList(host_.settings(), kind)) controls_.addItem("lstEntries", entry);
+        // The blacklist servers are a check list: ticked while in use.
+        const bool servers = kind == kBlacklistServers;
+        for (const auto& entry : genericList(host_.settings(), kind))
+            controls_.addItem("lstEntries", entry, false, servers && rblInUse_.Exists(entry));
         return;
     }
     auto* lists = host_.senders();
@@ -273,10 +278,20 @@ void frmOrvennaOptions::fillSenderList() {
     for (const auto& entry : senderPageEntries(*lists, page)) controls_.addItem("lstEntries", entry);
 }
 
+KeyedSet frmOrvennaOptions::blacklistsInUse() const {
+    if (genericKindFor(page_) != kBlacklistServers) return rblInUse_;
+    KeyedSet ticked;
+    for (const auto& server : controls_.checkedItems("lstEntries")) ticked.insert(server);
+    return ticked;
+}
+
 void frmOrvennaOptions::openGenericEntry(int kind, const std::string& edited) {
+    rblInUse_ = blacklistsInUse();
     frmGenericEntry dialog(host_, kind, edited);
     dialog.onListChanged([this] { fillSenderList(); });
     dialog.show();
+    // A ticked server keeps its tick under its new name.
+    if (!dialog.renamedTo().empty() && rblInUse_.Exists(edited)) renameInPlace(rblInUse_, edited, dialog.renamedTo());
 }
 
 void frmOrvennaOptions::cmdImport_Click() {
@@ -319,9 +334,20 @@ void frmOrvennaOptions::cmdDelete_Click() {
         auto* lists = host_.senders();
         const auto chosen = controls_.selectedItems("lstEntries");
         if (const int kind = genericKindFor(page_); kind >= 0 && !chosen.empty()) {
-            auto& list = genericList(host_.settings(), kind);
+            auto& s = host_.settings();
+            auto& list = genericList(s, kind);
             for (const auto& entry : chosen) list.erase(entry);
             host_.settingsKey().writeList(list, genericListName(kind));
+            if (kind == kBlacklistServers) {
+                // A server that is gone is no longer in use, also when the dialog is cancelled.
+                rblInUse_ = blacklistsInUse();
+                bool wasInUse = false;
+                for (const auto& entry : chosen) {
+                    rblInUse_.erase(entry);
+                    wasInUse = s.rbl_list.erase(entry) || wasInUse;
+                }
+                if (wasInUse) host_.settingsKey().writeList(s.rbl_list, "rbl_list");
+            }
             if (kind != kBlacklistServers) host_.refreshEngineOptions();
         } else if (lists && !chosen.empty()) {
             deleteSenderEntries(*lists, senderPageFor(page_), chosen);
@@ -361,7 +387,7 @@ OptionsEntries frmOrvennaOptions::entries() const {
     const auto* table = host_.countries();
     e.blockedCountries = table ? chosenCountries(controls_, "lstBlockedCountries", *table) : s.blockedCountries;
     e.homeCountries = table ? chosenCountries(controls_, "lstHomeCountries", *table) : s.home_country_list;
-    e.rblList = s.rbl_list;
+    e.rblList = blacklistsInUse();
     return e;
 }
 

@@ -63,6 +63,8 @@ private:
     void fillSenderList();
     void fillFolders();
     void openGenericEntry(int kind, const std::string& edited);
+    /// The blacklist servers ticked as in use: read from the list while its page shows, else as last left.
+    KeyedSet blacklistsInUse() const;
     void fillExpertFields();
     void unload();
 
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<JunkDestination> junk_;
     std::string page_ = "Root";
     bool toggleNextClick_ = false;
+    KeyedSet rblInUse_;
 };
 
 }  // namespace tw::options

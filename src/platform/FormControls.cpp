@@ -77,12 +77,22 @@ void FormControls::clearList(const std::string& name) {
     auto& state = (*this)[name];
     state.items.clear();
     state.selected.clear();
+    state.checked.clear();
 }
 
-void FormControls::addItem(const std::string& name, const std::string& item, bool isSelected) {
+void FormControls::addItem(const std::string& name, const std::string& item, bool isSelected, bool isChecked) {
     auto& state = (*this)[name];
     state.items.push_back(item);
     state.selected.push_back(isSelected);
+    state.checked.push_back(isChecked);
+}
+
+std::vector<std::string> FormControls::checkedItems(const std::string& name) const {
+    const auto& state = (*this)[name];
+    std::vector<std::string> out;
+    for (size_t i = 0; i < state.items.size(); ++i)
+        if (i < state.checked.size() && state.checked[i]) out.push_back(state.items[i]);
+    return out;
 }
 
 std::vector<std::string> FormControls::selectedItems(const std::string& name) const {

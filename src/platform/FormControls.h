@@ -71,6 +71,8 @@ struct ControlState {
     int left = 0, top = 0, width = 0, height = 0;
     std::vector<std::string> items;
     std::vector<bool> selected;
+    /// Check-style list boxes: the entries' ticks, apart from which entries are selected.
+    std::vector<bool> checked;
     int number = 0;
     int listIndex = -1;
     std::vector<TreeNode> nodes;
@@ -111,8 +113,9 @@ public:
 
     // List boxes.
     void clearList(const std::string& name);
-    void addItem(const std::string& name, const std::string& item, bool isSelected = false);
+    void addItem(const std::string& name, const std::string& item, bool isSelected = false, bool isChecked = false);
     std::vector<std::string> selectedItems(const std::string& name) const;
+    std::vector<std::string> checkedItems(const std::string& name) const;
 
 private:
     FormDecl decl_;

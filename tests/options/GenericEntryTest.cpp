@@ -1,4 +1,4 @@
-// The IP and blacklist server pages: renaming keeps a server in use and never loses an entry.
+// The IP and blacklist server pages: the servers in use are ticked, renaming keeps a server in use and never loses an entry.
 #include <gtest/gtest.h>
 
 #include "options/OptionsFixture.h"
@@ -42,6 +42,35 @@ TEST_F(GenericEntry, RenamingAServerInUseKeepsItInUseAndStoresBothLists) {
 
     form->cmdOK_Click();
     EXPECT_EQ(stored("rbl_list").text(), "b2.rbl.example") << "OK keeps the renamed server in use";
+}
+
+TEST_F(GenericEntry, TheServersInUseAreTickedAndOkStoresTheTicksAsTheyWereLeft) {
+    settings().allblacklists = KeyedSet();
+    for (const char* server : {"a.rbl.example", "b.rbl.example", "c.rbl.example"}) settings().allblacklists.Add(server);
+    settings().rbl_list = KeyedSet();
+    settings().rbl_list.Add("a.rbl.example");
+    settings().rbl_list.Add("c.rbl.example");
+    open();
+    form->tvwOptions_MouseDown(false);
+    form->tvwOptions_NodeClick("RBLs");
+    EXPECT_EQ(ctl("lstEntries").checked, (std::vector<bool>{true, false, true}));
+
+    // Tick b, untick a, rename the ticked c: the ticks survive the list being drawn again.
+    ctl("lstEntries").checked = {false, true, true};
+    editOnPage("RBLs", "c.rbl.example", "d.rbl.example");
+    EXPECT_EQ(ctl("lstEntries").checked, (std::vector<bool>{false, true, true}));
+    // Leaving the page keeps them too; deleting a server in use takes it out of use at once.
+    form->tvwOptions_NodeClick("BlockedIP");
+    form->tvwOptions_NodeClick("RBLs");
+    auto& list = ctl("lstEntries");
+    for (size_t i = 0; i < list.items.size(); ++i) list.selected[i] = list.items[i] == "b.rbl.example";
+    form->controls()->click("cmdDelete");
+    EXPECT_EQ(settings().allblacklists.Keys(), (std::vector<std::string>{"a.rbl.example", "d.rbl.example"}));
+    EXPECT_EQ(ctl("lstEntries").checked, (std::vector<bool>{false, true}));
+
+    form->cmdOK_Click();
+    EXPECT_EQ(settings().rbl_list.Keys(), std::vector<std::string>{"d.rbl.example"});
+    EXPECT_EQ(stored("rbl_list").text(), "d.rbl.example");
 }
 
 TEST_F(GenericEntry, EditingToAListedAddressMergesAndStoresAndAnEmptyEntryIsRefused) {
