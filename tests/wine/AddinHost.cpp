@@ -23,7 +23,7 @@ int regsvr32(bool unregister) {
     const std::wstring library = L"\"" + win32::toWide(ProgramFolder::beside("TarnwickOutlookAddIn.dll")) + L"\"";
     const wchar_t* argv[] = {L"regsvr32.exe", L"/s", unregister ? L"/u" : library.c_str(),
                              unregister ? library.c_str() : nullptr, nullptr};
-    return static_cast<int>(_wspawnv(_P_WAIT, program.c_str(), argv));
+    return static_cast<int>(spawnAndWait(program, argv));
 }
 
 namespace {

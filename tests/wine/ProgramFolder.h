@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <process.h>
+
+#include <cerrno>
 
 #include <string>
 
@@ -16,6 +19,19 @@ namespace tw::winetest {
 
 /// The folder of the test program, where run.sh put the programs and the probe libraries too.
 inline std::string testProgramFolder() { return win32::Win32Shell().libraryFolder(); }
+
+/// Starts `program` and waits for it; the exit code, or -1 when it could not be started.
+/// Wine now and then refuses a start right after the previous process ended, so a refused
+/// start is tried again a few times, apart, before it counts as a program that cannot start.
+inline intptr_t spawnAndWait(const std::wstring& program, const wchar_t* const* argv) {
+    constexpr int kStartAttempts = 5;
+    intptr_t code = -1;
+    for (int attempt = 0; attempt < kStartAttempts && code == -1; ++attempt) {
+        if (attempt > 0) ::Sleep(200);
+        code = _wspawnv(_P_WAIT, program.c_str(), argv);
+    }
+    return code;
+}
 
 class ProgramFolder {
 public:
@@ -39,8 +55,8 @@ public:
         const std::wstring quoted = L"\"" + program + L"\"";
         const std::wstring tail = win32::toWide(arguments);
         const wchar_t* argv[] = {quoted.c_str(), arguments.empty() ? nullptr : tail.c_str(), nullptr};
-        const intptr_t code = _wspawnv(_P_WAIT, program.c_str(), argv);
-        EXPECT_NE(code, -1) << "could not start " << at(program_);
+        const intptr_t code = spawnAndWait(program, argv);
+        EXPECT_NE(code, -1) << "could not start " << at(program_) << ": errno " << errno;
         return static_cast<int>(code);
     }
 
