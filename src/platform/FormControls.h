@@ -76,6 +76,8 @@ struct ControlState {
     int number = 0;
     int listIndex = -1;
     std::vector<TreeNode> nodes;
+    /// List boxes: the width in twips their entries scroll across; 0 for no horizontal scrolling.
+    int horizontalExtent = 0;
 };
 
 /// The controls of one shown form, made from its declaration. Views draw them and report the

@@ -52,6 +52,11 @@ public:
     virtual int screenWidth() const { return 15360; }
     virtual int screenHeight() const { return 11520; }
 
+    /// The width in twips of a line of text in the default dialog font, as a list box needs for
+    /// its horizontal scrolling. Without a screen of its own a platform measures 7 pixels at 96
+    /// dots per inch (105 twips) for every character.
+    virtual int textWidth(const std::string& text) const;
+
     /// The clipboard, as a button's PasteFace reads it: emptied, then given one of the add-in's
     /// bitmap resources by id. A platform without a clipboard ignores both.
     virtual void clipboardClear() {}

@@ -146,4 +146,20 @@ int Win32UserInterface::screenWidth() const { return screenTwips(SM_CXSCREEN, LO
 
 int Win32UserInterface::screenHeight() const { return screenTwips(SM_CYSCREEN, LOGPIXELSY); }
 
+int Win32UserInterface::textWidth(const std::string& text) const {
+    constexpr int kTwipsPerInch = 1440;
+    if (text.empty()) return 0;
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) raiseLastError(kSource, "Cannot reach the screen to measure text");
+    const HGDIOBJ previous = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));
+    const std::wstring wide = toWide(text);
+    SIZE extent{};
+    const BOOL measured = GetTextExtentPoint32W(screen, wide.c_str(), static_cast<int>(wide.size()), &extent);
+    const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSX);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    if (!measured) raiseLastError(kSource, "Cannot measure the text");
+    return MulDiv(extent.cx, kTwipsPerInch, dotsPerInch > 0 ? dotsPerInch : 96);
+}
+
 }  // namespace tw::win32

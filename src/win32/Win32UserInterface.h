@@ -34,6 +34,8 @@ public:
     /// The primary screen in twips, at the screen's own dots per inch.
     int screenWidth() const override;
     int screenHeight() const override;
+    /// Measured in the default GUI font on the screen, at the screen's dots per inch.
+    int textWidth(const std::string& text) const override;
 
     /// Runs the callback of a timer; called by the hidden window's procedure.
     void onTimer(platform::TimerId id);
