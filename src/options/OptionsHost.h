@@ -7,6 +7,7 @@
 
 #include "diag/CErrorHandler.h"
 #include "engineapi/EngineLibrary.h"
+#include "help/HelpWindow.h"
 #include "platform/Outlook.h"
 #include "platform/Platform.h"
 #include "scan/AutoScan.h"
@@ -36,6 +37,8 @@ public:
     virtual int32_t getEnginePointer() const = 0;
     /// Hands the engine every option again, keeping the same engine.
     virtual void refreshEngineOptions() = 0;
+    /// The help viewer's topics; null before start-up made it.
+    virtual help::HelpWindow* helpWindow() = 0;
 
 protected:
     OptionsHost() = default;

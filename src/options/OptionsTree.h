@@ -17,6 +17,10 @@ struct OptionsNode {
     int captionId;
     const char* parent;  // "" at the top
     NodeKind kind;
+    /// The text the page shows under its title.
+    int descriptionId;
+    /// The file name of the node's help topic.
+    int helpTopicId;
 };
 
 inline constexpr int kImageTicked = 2;
@@ -24,6 +28,8 @@ inline constexpr int kImageCleared = 3;
 
 /// In the order the tree shows them.
 const std::vector<OptionsNode>& optionsNodes();
+/// The node of that key; null for a key the tree does not have.
+const OptionsNode* findOptionsNode(const std::string& key);
 
 inline int tickImage(bool ticked) { return ticked ? kImageTicked : kImageCleared; }
 

@@ -5,6 +5,7 @@
 
 #include "core/StringTable.h"
 #include "options/CountryLists.h"
+#include "options/OptionsPages.h"
 #include "options/OptionsTree.h"
 #include "options/frmGenericEntry.h"
 #include "scan/MsgQueue.h"
@@ -22,6 +23,9 @@ constexpr int kOkId = 204, kCancelId = 205, kTitleId = 1120, kFormCaptionId = 11
 constexpr int kCountryTldId = 1176, kIntervalLabelId = 1177, kStatusWindowId = 1178, kImportId = 1179,
               kJunkLabelId = 1180, kAddId = 1181, kEditId = 1182, kDeleteId = 1183,
               kSelectAllId = 1188, kClearAllId = 1189, kResetId = 1190;
+constexpr int kHelpId = 1233, kProxyServerId = 1234, kProxyPortId = 1235, kMinTrainingId = 1236,
+              kMaxWordEntriesId = 1237, kTrainingWeightId = 1238, kRblTimeoutId = 1239, kRblMaxIpsId = 1240,
+              kRblMultiHitId = 1241, kAutoTrainingId = 1242, kNetcheckId = 1243, kRblId = 1244;
 
 /// The country check list a page shows; empty for the other pages.
 std::string countryListOf(const std::string& page) {
@@ -35,7 +39,7 @@ std::string optionName(int option) { return "optStrength" + std::to_string(optio
 }  // namespace
 
 const platform::FormDecl& frmOrvennaOptions::declaration() {
-    // The right side holds every page's controls; the page shown decides which the view draws.
+    // The right side holds every page's controls; only the page shown and the common ones are visible.
     static const platform::FormDecl decl{
         "frmOrvennaOptions", kFormCaptionId, 9000, 6600,
         {
@@ -52,47 +56,58 @@ const platform::FormDecl& frmOrvennaOptions::declaration() {
             control(ControlKind::Slider, "sldThreshold", 0, 4200, 1620, 4680, 400, 6),
             control(ControlKind::Label, "lblStrengthDesc", 0, 3240, 2100, 5640, 1200),
             // The junk destination and the approved page's import.
-            control(ControlKind::Label, "lblJunkFolder", kJunkLabelId, 3240, 3420, 1400, 300),
-            control(ControlKind::ComboBox, "cboJunkFolder", 0, 4680, 3420, 4200, 300, 7),
-            control(ControlKind::CommandButton, "cmdImport", kImportId, 3240, 3420, 1400, 375, 8),
+            control(ControlKind::Label, "lblJunkFolder", kJunkLabelId, 3240, 1200, 1400, 300),
+            control(ControlKind::ComboBox, "cboJunkFolder", 0, 4680, 1200, 4200, 300, 7),
+            control(ControlKind::CommandButton, "cmdImport", kImportId, 7560, 2640, 1215, 375, 8),
             // The folder scan and the country suffix.
-            control(ControlKind::Label, "lblScanInterval", kIntervalLabelId, 3240, 3840, 2400, 300),
-            control(ControlKind::TextBox, "txtScanInterval", 0, 5760, 3840, 800, 300, 9),
-            control(ControlKind::CheckBox, "chkAutoScanStatus", kStatusWindowId, 3240, 4200, 5640, 300, 10),
-            control(ControlKind::CheckBox, "chkCountryTld", kCountryTldId, 3240, 4560, 5640, 300, 11),
+            control(ControlKind::Label, "lblScanInterval", kIntervalLabelId, 3240, 1200, 2400, 300),
+            control(ControlKind::TextBox, "txtScanInterval", 0, 5760, 1200, 800, 300, 9),
+            control(ControlKind::CheckBox, "chkAutoScanStatus", kStatusWindowId, 3240, 1620, 5640, 300, 10),
+            control(ControlKind::CheckBox, "chkCountryTld", kCountryTldId, 3240, 5460, 5640, 300, 11),
             // The proxy server.
-            control(ControlKind::TextBox, "txtProxyServer", 0, 3240, 4920, 3600, 300, 12),
-            control(ControlKind::TextBox, "txtProxyPort", 0, 6960, 4920, 1000, 300, 13),
-            // The expert values.
-            control(ControlKind::TextBox, "txtMinTraining", 0, 3240, 1200, 1000, 300, 14),
-            control(ControlKind::TextBox, "txtRblTimeout", 0, 4360, 1200, 1000, 300, 15),
-            control(ControlKind::TextBox, "txtRblMaxIps", 0, 5480, 1200, 1000, 300, 16),
-            control(ControlKind::TextBox, "txtMaxWordEntries", 0, 6600, 1200, 1000, 300, 17),
-            control(ControlKind::CheckBox, "chkRblMultiHit", 0, 3240, 1620, 3000, 300, 18),
-            control(ControlKind::TextBox, "txtAutoTrainingLow", 0, 3240, 2040, 600, 300, 19),
-            control(ControlKind::TextBox, "txtAutoTrainingHigh", 0, 3960, 2040, 600, 300, 20),
-            control(ControlKind::TextBox, "txtNetcheckLow", 0, 3240, 2460, 600, 300, 21),
-            control(ControlKind::TextBox, "txtNetcheckHigh", 0, 3960, 2460, 600, 300, 22),
-            control(ControlKind::TextBox, "txtRblLow", 0, 3240, 2880, 600, 300, 23),
-            control(ControlKind::TextBox, "txtRblHigh", 0, 3960, 2880, 600, 300, 24),
-            control(ControlKind::TextBox, "txtTrainingWeight", 0, 3240, 3300, 600, 300, 25),
+            control(ControlKind::Label, "lblProxyServer", kProxyServerId, 3240, 1200, 1400, 300),
+            control(ControlKind::TextBox, "txtProxyServer", 0, 4680, 1200, 3000, 300, 12),
+            control(ControlKind::Label, "lblProxyPort", kProxyPortId, 3240, 1620, 1400, 300),
+            control(ControlKind::TextBox, "txtProxyPort", 0, 4680, 1620, 1000, 300, 13),
+            // The training fields and the expert values.
+            control(ControlKind::Label, "lblMinTraining", kMinTrainingId, 3240, 1200, 2800, 300),
+            control(ControlKind::TextBox, "txtMinTraining", 0, 6120, 1200, 1000, 300, 14),
+            control(ControlKind::Label, "lblRblTimeout", kRblTimeoutId, 3240, 1200, 2800, 300),
+            control(ControlKind::TextBox, "txtRblTimeout", 0, 6120, 1200, 1000, 300, 15),
+            control(ControlKind::Label, "lblRblMaxIps", kRblMaxIpsId, 3240, 1620, 2800, 300),
+            control(ControlKind::TextBox, "txtRblMaxIps", 0, 6120, 1620, 1000, 300, 16),
+            control(ControlKind::Label, "lblMaxWordEntries", kMaxWordEntriesId, 3240, 1620, 2800, 300),
+            control(ControlKind::TextBox, "txtMaxWordEntries", 0, 6120, 1620, 1000, 300, 17),
+            control(ControlKind::CheckBox, "chkRblMultiHit", kRblMultiHitId, 3240, 2040, 5640, 300, 18),
+            control(ControlKind::Label, "lblAutoTraining", kAutoTrainingId, 3240, 1200, 2800, 300),
+            control(ControlKind::TextBox, "txtAutoTrainingLow", 0, 6120, 1200, 600, 300, 19),
+            control(ControlKind::TextBox, "txtAutoTrainingHigh", 0, 6840, 1200, 600, 300, 20),
+            control(ControlKind::Label, "lblNetcheck", kNetcheckId, 3240, 1620, 2800, 300),
+            control(ControlKind::TextBox, "txtNetcheckLow", 0, 6120, 1620, 600, 300, 21),
+            control(ControlKind::TextBox, "txtNetcheckHigh", 0, 6840, 1620, 600, 300, 22),
+            control(ControlKind::Label, "lblRbl", kRblId, 3240, 2040, 2800, 300),
+            control(ControlKind::TextBox, "txtRblLow", 0, 6120, 2040, 600, 300, 23),
+            control(ControlKind::TextBox, "txtRblHigh", 0, 6840, 2040, 600, 300, 24),
+            control(ControlKind::Label, "lblTrainingWeight", kTrainingWeightId, 3240, 2040, 2800, 300),
+            control(ControlKind::TextBox, "txtTrainingWeight", 0, 6120, 2040, 1000, 300, 25),
             // The list pages.
             control(ControlKind::ListBox, "lstEntries", 0, 3240, 1200, 4200, 4560, 28, false, false, true),
             control(ControlKind::CommandButton, "cmdAdd", kAddId, 7560, 1200, 1215, 375, 29),
             control(ControlKind::CommandButton, "cmdEdit", kEditId, 7560, 1680, 1215, 375, 30),
             control(ControlKind::CommandButton, "cmdDelete", kDeleteId, 7560, 2160, 1215, 375, 31),
             // The country check lists.
-            control(ControlKind::ListBox, "lstBlockedCountries", 0, 3240, 1200, 4200, 4560, 32, false, false, true),
+            control(ControlKind::ListBox, "lstBlockedCountries", 0, 3240, 1200, 4200, 4140, 32, false, false, true),
             control(ControlKind::ListBox, "lstHomeCountries", 0, 3240, 1200, 4200, 4560, 33, false, false, true),
             control(ControlKind::CommandButton, "cmdSelectAll", kSelectAllId, 7560, 1200, 1215, 375, 34),
             control(ControlKind::CommandButton, "cmdClearAll", kClearAllId, 7560, 1680, 1215, 375, 35),
             control(ControlKind::CommandButton, "cmdReset", kResetId, 7560, 2160, 1215, 375, 36),
             // The folders the auto-scan watches.
-            control(ControlKind::ListBox, "lstFolders", 0, 3240, 5160, 4200, 720, 37),
-            control(ControlKind::CommandButton, "cmdAddFolder", kAddId, 7560, 5160, 1215, 375, 38),
-            control(ControlKind::CommandButton, "cmdRemoveFolder", kDeleteId, 7560, 5580, 1215, 375, 39),
+            control(ControlKind::ListBox, "lstFolders", 0, 3240, 2040, 4200, 3720, 37),
+            control(ControlKind::CommandButton, "cmdAddFolder", kAddId, 7560, 2040, 1215, 375, 38),
+            control(ControlKind::CommandButton, "cmdRemoveFolder", kDeleteId, 7560, 2520, 1215, 375, 39),
             control(ControlKind::CommandButton, "cmdOK", kOkId, 4920, 6000, 1215, 375, 26, true),
             control(ControlKind::CommandButton, "cmdCancel", kCancelId, 6240, 6000, 1215, 375, 27, false, true),
+            control(ControlKind::CommandButton, "cmdHelp", kHelpId, 7560, 6000, 1215, 375, 40),
         }};
     return decl;
 }
@@ -120,6 +135,7 @@ frmOrvennaOptions::frmOrvennaOptions(OptionsHost& host) : host_(host), controls_
     controls_.onClick("cmdRemoveFolder", [this] { cmdRemoveFolder_Click(); });
     controls_.onClick("cmdOK", [this] { cmdOK_Click(); });
     controls_.onClick("cmdCancel", [this] { cmdCancel_Click(); });
+    controls_.onClick("cmdHelp", [this] { cmdHelp_Click(); });
 }
 
 void frmOrvennaOptions::showModal(OptionsHost& host) {
@@ -136,7 +152,6 @@ void frmOrvennaOptions::Form_Load() {
         for (const auto& n : optionsNodes())
             tree.push_back({n.key, loadString(n.captionId), n.parent,
                             n.kind == NodeKind::Check ? checkImageFor(n.key, s) : 0});
-        controls_["lblPageTitle"].caption = loadString(kTitleId);
         rblInUse_ = s.rbl_list;
 
         controls_["sldThreshold"].number = 1;
@@ -154,6 +169,8 @@ void frmOrvennaOptions::Form_Load() {
             fillCountryList(controls_, "lstBlockedCountries", *table, s.blockedCountries);
             fillCountryList(controls_, "lstHomeCountries", *table, s.home_country_list);
         }
+        // Filled while every control is visible, so that the strength controls follow the threshold.
+        showPage(page_);
     } catch (...) {
         host_.log().logError("Form_Load");
     }
@@ -191,6 +208,15 @@ platform::TreeNode* frmOrvennaOptions::node(const std::string& key) {
     return nullptr;
 }
 
+void frmOrvennaOptions::showPage(const std::string& key) {
+    const auto* n = findOptionsNode(key);
+    if (!n) return;
+    page_ = key;
+    controls_["lblPageTitle"].caption = loadString(n->captionId);
+    controls_["lblPageText"].caption = loadString(n->descriptionId);
+    for (const auto& name : controls_.names()) controls_[name].visible = showsOnPage(name, key);
+}
+
 int frmOrvennaOptions::nodeImage(const std::string& key) const {
     for (const auto& n : controls_["tvwOptions"].nodes)
         if (n.key == key) return n.image;
@@ -205,8 +231,7 @@ void frmOrvennaOptions::tvwOptions_NodeClick(const std::string& key) {
         if (!n) return;
         if (toggle && n->image != 0) n->image = n->image == kImageTicked ? kImageCleared : kImageTicked;
         rblInUse_ = blacklistsInUse();
-        page_ = key;
-        controls_["lblPageTitle"].caption = n->caption;
+        showPage(key);
         fillSenderList();
     } catch (...) {
         host_.log().logError("tvwOptions_NodeClick");
@@ -410,9 +435,14 @@ void frmOrvennaOptions::countryButton_Click(bool selectAll, bool reset) {
 
 void frmOrvennaOptions::fillFolders() {
     controls_.clearList("lstFolders");
+    auto& list = controls_["lstFolders"];
+    list.horizontalExtent = 0;
     auto* scan = host_.autoScan();
     if (!scan) return;
     for (int32_t i = 1; i <= scan->listenerCount(); ++i) controls_.addItem("lstFolders", scan->listener(i)->folderPath());
+    // Long folder paths scroll sideways as far as the widest one reaches.
+    const auto& ui = host_.platform().ui;
+    for (const auto& path : list.items) list.horizontalExtent = std::max(list.horizontalExtent, ui.textWidth(path));
 }
 
 void frmOrvennaOptions::cmdAddFolder_Click() {
@@ -456,6 +486,16 @@ void frmOrvennaOptions::cmdOK_Click() {
 }
 
 void frmOrvennaOptions::cmdCancel_Click() { unload(); }
+
+void frmOrvennaOptions::cmdHelp_Click() {
+    try {
+        const auto* n = findOptionsNode(page_);
+        auto* help = host_.helpWindow();
+        if (n && help) help->openTopic(loadString(n->helpTopicId));
+    } catch (...) {
+        host_.log().logError("cmdHelp_Click");
+    }
+}
 
 void frmOrvennaOptions::unload() { host_.platform().ui.hideForm(*this); }
 

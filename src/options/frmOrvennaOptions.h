@@ -51,6 +51,8 @@ public:
     void cmdRemoveFolder_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+    /// Opens the help topic of the page shown.
+    void cmdHelp_Click();
 
     /// The entries as OK finds them.
     OptionsEntries entries() const;
@@ -58,6 +60,8 @@ public:
 
 private:
     platform::TreeNode* node(const std::string& key);
+    /// Shows a node's page: its title, its description and its controls; hides the other pages' controls.
+    void showPage(const std::string& key);
     void fillJunkFolder();
     /// The list of the page shown: a sender list, an IP list or the blacklist servers.
     void fillSenderList();

@@ -1,6 +1,8 @@
 // The folder-listener page: folders added through the picker and removed reach the auto-scan at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "options/OptionsFixture.h"
 
 namespace tw::test {
@@ -12,6 +14,7 @@ TEST_F(FolderListeners, AddedAndRemovedFoldersReachTheAutoScanAtOnce) {
     auto root = h.client.inbox()->parentFolder();
     auto work = std::dynamic_pointer_cast<sim::SimFolder>(root->Folders()->Add("Work", outlook::olFolderInbox));
     open();
+    form->tvwOptions_NodeClick("ScanFolders");
     const size_t before = ctl("lstFolders").items.size();
     h.client.setPickFolderAnswer(work);
     form->controls()->click("cmdAddFolder");
@@ -27,6 +30,35 @@ TEST_F(FolderListeners, AddedAndRemovedFoldersReachTheAutoScanAtOnce) {
     form->controls()->click("cmdRemoveFolder");
     EXPECT_EQ(ctl("lstFolders").items.size(), before);
     EXPECT_EQ(h.addin().autoScan()->listenerCount(), static_cast<int32_t>(before));
+}
+
+TEST_F(FolderListeners, TheListScrollsAcrossItsWidestFolderWhenLoadedAndWhenAFolderIsAdded) {
+    auto root = h.client.inbox()->parentFolder();
+    auto shortName = std::dynamic_pointer_cast<sim::SimFolder>(root->Folders()->Add("Q", outlook::olFolderInbox));
+    int32_t index = 0;
+    h.addin().autoScan()->addListener(shortName, index);
+    open();
+    form->tvwOptions_NodeClick("ScanFolders");
+    auto widest = [this] {
+        int width = 0;
+        for (const auto& path : ctl("lstFolders").items) width = std::max(width, h.ui.textWidth(path));
+        return width;
+    };
+    ASSERT_FALSE(ctl("lstFolders").items.empty());
+    EXPECT_EQ(ctl("lstFolders").horizontalExtent, widest());
+    const int loaded = ctl("lstFolders").horizontalExtent;
+    EXPECT_GT(loaded, 0);
+
+    auto deep = std::dynamic_pointer_cast<sim::SimFolder>(
+        shortName->Folders()->Add("Newsletters from the far side of the mountains", outlook::olFolderInbox));
+    h.client.setPickFolderAnswer(deep);
+    form->controls()->click("cmdAddFolder");
+    EXPECT_EQ(ctl("lstFolders").horizontalExtent, widest());
+    EXPECT_GT(ctl("lstFolders").horizontalExtent, loaded) << "a longer path widens the scrolling";
+
+    ctl("lstFolders").selected.back() = true;
+    form->controls()->click("cmdRemoveFolder");
+    EXPECT_EQ(ctl("lstFolders").horizontalExtent, widest()) << "and removing it narrows it again";
 }
 
 }  // namespace

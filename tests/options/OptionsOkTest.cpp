@@ -88,6 +88,7 @@ TEST_F(OptionsOk, OtherEntriesAreCheckedWithTheirOwnMessages) {
 TEST_F(OptionsOk, TheJunkDestinationChosenAfterOtherInsertedAnEntryIsStored) {
     settings::SettingsWriters(settingsKey(), settings()).writeJunkFolder("\\Personal Folders\\Junk E-Mail");
     open();
+    form->tvwOptions_NodeClick("BlockMessage");
     EXPECT_EQ(ctl("cboJunkFolder").items,
               (std::vector<std::string>{"Tarnwick", "Junk E-Mail", "Deleted Items", "Other..."}));
     EXPECT_EQ(ctl("cboJunkFolder").listIndex, 1);

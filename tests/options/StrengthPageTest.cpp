@@ -11,7 +11,11 @@ class StrengthPage : public OptionsFixture {
 protected:
     void SetUp() override {
         OptionsFixture::SetUp();
+        openOnStrengthPage();
+    }
+    void openOnStrengthPage() {
         open();
+        form->tvwOptions_NodeClick("CustomFilterThreshold");
     }
     /// The option button chosen: 1 Lenient ... 4 Exclusive; 0 when none.
     int chosen() {
@@ -86,7 +90,7 @@ TEST_F(StrengthPage, PresetsOnFocusShortNamesOnClickSliderAndUpDownWithinRange) 
 
 TEST_F(StrengthPage, OpeningShowsTheStoredThreshold) {
     settings().threshold2 = 72;
-    open();
+    openOnStrengthPage();
     EXPECT_EQ(ctl("txtThreshold").text, "72");
     EXPECT_EQ(chosen(), 3);
     EXPECT_EQ(ctl("sldThreshold").number, 72);
