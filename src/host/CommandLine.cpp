@@ -96,8 +96,11 @@ const char* const kUsage =
     "                      approved, blocked, ignored, my-addresses or mailing-lists; edit takes\n"
     "                      OLD NEW. Approving a sender takes it off the blocked list and the\n"
     "                      other way round.\n"
-    "  options             open the options dialog and print its tree (a check node [x] ticked,\n"
-    "                      [ ] cleared), the spam filter strength and the spam folder; then Cancel.\n"
+    "  options [--page KEY]\n"
+    "                      open the options dialog and print its tree (a check node [x] ticked,\n"
+    "                      [ ] cleared), the spam filter strength and the spam folder; with --page\n"
+    "                      also the page of node KEY (\"ApprovedSenders\", \"Expert\" ...): its\n"
+    "                      description and the controls it shows. Then Cancel.\n"
     "  import-addresses [BOOK...]\n"
     "                      without BOOK list the profile's address books that can be imported\n"
     "                      (mail/addressbooks/NAME/*.vcf), numbered; with names or numbers run the\n"
@@ -179,6 +182,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     lists->add_option("list", listsName, "approved, blocked, ignored, my-addresses or mailing-lists")->required();
     lists->add_option("values", listsValues, "the entries; for edit OLD NEW");
     auto* optionsDialog = app.add_subcommand("options", "print what the options dialog shows");
+    optionsDialog->add_option("--page", line.optionsPage, "the node key of a page to print");
     auto* scan = app.add_subcommand("scan", "check a folder's messages as the scan-folder command does");
     scan->add_option("folder", line.scan.folder, "the folder's name or path")->required();
     scan->add_flag("--read", line.scan.read, "go on with the read messages");

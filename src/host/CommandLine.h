@@ -40,6 +40,8 @@ struct CommandLine {
     ListsRequest lists;
     /// The address books "import-addresses" imports.
     ImportRequest importBooks;
+    /// The node key of the page "options --page" prints; empty for none.
+    std::string optionsPage;
 };
 
 /// A command line the program refuses; what() says why, for the user.

@@ -5,6 +5,7 @@
 
 #include "addin/OrvennaOutAddIn.h"
 #include "commandbars/ExplorerBars.h"
+#include "options/OptionsPages.h"
 #include "options/OptionsTree.h"
 #include "options/frmOrvennaOptions.h"
 
@@ -50,15 +51,37 @@ void printDialog(platform::FormControls& c, std::ostream& out) {
         out << (i ? " | " : " ") << (static_cast<int>(i) == junk.listIndex ? "[" + junk.items[i] + "]" : junk.items[i]);
     out << "\n";
 }
+
+/// The page of a node as the user sees it after clicking the node: title, description and controls.
+void printPage(options::frmOrvennaOptions& dialog, const std::string& key, std::ostream& out) {
+    dialog.tvwOptions_NodeClick(key);
+    auto& c = *dialog.controls();
+    out << "\nPage " << key << ": " << c["lblPageTitle"].caption << "\n  " << c["lblPageText"].caption << "\n  Shows:";
+    bool any = false;
+    for (const auto& name : options::pageControls(key)) {
+        if (!c[name].visible) continue;
+        out << " " << name;
+        any = true;
+    }
+    out << (any ? "\n" : " nothing but its text\n");
+}
 }  // namespace
 
-int runOptionsCommand(HostSession& session, std::ostream& out, std::ostream& err) {
+int runOptionsCommand(HostSession& session, std::ostream& out, std::ostream& err, const std::string& page) {
+    if (!page.empty() && !options::findOptionsNode(page)) {
+        err << "tarnwick: the options dialog has no page \"" << page << "\"; the pages are:";
+        for (const auto& node : options::optionsNodes()) err << " " << node.key;
+        err << "\n";
+        return 1;
+    }
     session.startAddin();
     auto* addin = session.addin();
     bool shown = false;
     session.ui().onModal("frmOrvennaOptions", [&](platform::FormView& form) {
         shown = true;
         printDialog(*form.controls(), out);
+        if (auto* dialog = dynamic_cast<options::frmOrvennaOptions*>(&form); dialog && !page.empty())
+            printPage(*dialog, page, out);
         form.controls()->click("cmdCancel");
     });
     try {

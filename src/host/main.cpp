@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         case Command::lists:
             return tw::host::runListsCommand(session, line.lists, std::cout, std::cerr);
         case Command::options:
-            return tw::host::runOptionsCommand(session, std::cout, std::cerr);
+            return tw::host::runOptionsCommand(session, std::cout, std::cerr, line.optionsPage);
         case Command::report:
             return tw::host::reportMessages(session, line.report, std::cout).empty() ? 1 : 0;
         case Command::scan:

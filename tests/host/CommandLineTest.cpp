@@ -32,6 +32,13 @@ TEST(CommandLine, TheEarlierCommandsReadAsTheyDid) {
         EXPECT_EQ(parseCommandLine(args).command, Command::help);
 }
 
+TEST(CommandLine, OptionsTakesThePageToPrint) {
+    EXPECT_EQ(parseCommandLine({"options"}).optionsPage, "");
+    const auto page = parseCommandLine({"options", "--page", "Expert"});
+    EXPECT_EQ(page.command, Command::options);
+    EXPECT_EQ(page.optionsPage, "Expert");
+}
+
 TEST(CommandLine, ShowFolderAndTheSenderCommands) {
     auto show = parseCommandLine({"show", "folder", "Deleted Items"});
     EXPECT_EQ(show.command, Command::showFolder);

@@ -92,5 +92,19 @@ TEST_F(ListsAndOptionsCommand, OptionsPrintsTheTreeWithTicksAndTheStrengthPage) 
     EXPECT_NE(shown.find("Spam folder: "), std::string::npos);
 }
 
+TEST_F(ListsAndOptionsCommand, OptionsPrintsOnePageWithTheControlsItShows) {
+    {
+        host::HostSession session(profile, options());
+        ASSERT_EQ(host::runOptionsCommand(session, out, err, "ApprovedSenders"), 0) << err.str();
+    }
+    const std::string shown = out.str();
+    EXPECT_NE(shown.find("Page ApprovedSenders: Senders\n  Messages from your Approved Senders"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Shows: lstEntries cmdAdd cmdEdit cmdDelete cmdImport\n"), std::string::npos) << shown;
+
+    host::HostSession again(profile, options());
+    EXPECT_EQ(host::runOptionsCommand(again, out, err, "NoSuchPage"), 1);
+    EXPECT_NE(err.str().find("no page \"NoSuchPage\""), std::string::npos) << err.str();
+}
+
 }  // namespace
 }  // namespace tw::test
