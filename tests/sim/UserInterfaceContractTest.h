@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "platform/UserInterface.h"
@@ -16,6 +17,7 @@ struct UserInterfaceFactory {
     std::string name;
     std::function<std::shared_ptr<platform::UserInterface>()> make;
 };
+inline void PrintTo(const UserInterfaceFactory& factory, std::ostream* os) { *os << factory.name; }
 
 class UserInterfaceContractTest : public ::testing::TestWithParam<UserInterfaceFactory> {
 protected:
