@@ -309,54 +309,65 @@ void Win32FormWindow::onCommand(int id, int code) {
     }
     const int index = id - kFirstControlId;
     if (index < 0 || static_cast<size_t>(index) >= children_.size()) return;
-    const auto at = static_cast<size_t>(index);
-    HWND child = children_[at];
-    auto& state = stateAt(at);
+    // Only what the user did is the form's business, and only then is the state drawn back: a
+    // notification such as EN_UPDATE comes in the middle of the control's own change, and drawing
+    // the old state there would undo the user's typing.
+    if (reactTo(static_cast<size_t>(index), code)) pushState();
+}
+
+bool Win32FormWindow::reactTo(size_t index, int code) {
+    HWND child = children_[index];
+    auto& state = stateAt(index);
     const std::string name = state.decl.name;
     switch (state.decl.kind) {
         case ControlKind::CommandButton:
-            if (code == BN_CLICKED) controls_.click(name);
-            break;
+            if (code != BN_CLICKED) return false;
+            controls_.click(name);
+            return true;
         case ControlKind::CheckBox:
         case ControlKind::OptionButton:
             if (code == BN_CLICKED) {
                 state.value = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
                 controls_.click(name);
-            } else if (code == BN_SETFOCUS && state.decl.kind == ControlKind::OptionButton) {
-                controls_.raise(name, "GotFocus");
+                return true;
             }
-            break;
+            if (code != BN_SETFOCUS || state.decl.kind != ControlKind::OptionButton) return false;
+            controls_.raise(name, "GotFocus");
+            return true;
         case ControlKind::TextBox:
-            if (code == EN_CHANGE) controls_.type(name, toUtf8(windowText(child)));
-            break;
+            if (code != EN_CHANGE) return false;
+            controls_.type(name, toUtf8(windowText(child)));
+            return true;
         case ControlKind::ListBox:
-            if (code == LBN_SELCHANGE) onListSelection(at);
-            if (code == LBN_DBLCLK) {
-                // A double click ticks or clears the entry of a list that shows ticks.
-                const auto row = static_cast<size_t>(SendMessageW(child, LB_GETCARETINDEX, 0, 0));
-                if (showsTicks(state) && row < state.items.size()) {
-                    state.checked.resize(state.items.size());
-                    state.checked[row] = !state.checked[row];
-                }
-                controls_.raise(name, "DblClick");
+            if (code == LBN_SELCHANGE) {
+                onListSelection(index);
+                return true;
             }
-            break;
+            if (code != LBN_DBLCLK) return false;
+            // A double click ticks or clears the entry of a list that shows ticks.
+            if (const auto row = static_cast<size_t>(SendMessageW(child, LB_GETCARETINDEX, 0, 0));
+                showsTicks(state) && row < state.items.size()) {
+                state.checked.resize(state.items.size());
+                state.checked[row] = !state.checked[row];
+            }
+            controls_.raise(name, "DblClick");
+            return true;
         case ControlKind::ComboBox:
-            if (code == CBN_SELCHANGE) {
-                state.listIndex = static_cast<int>(SendMessageW(child, CB_GETCURSEL, 0, 0));
-                controls_.raise(name, "Click");
-            }
-            break;
+            if (code != CBN_SELCHANGE) return false;
+            state.listIndex = static_cast<int>(SendMessageW(child, CB_GETCURSEL, 0, 0));
+            controls_.raise(name, "Click");
+            return true;
         case ControlKind::Label:
         case ControlKind::PictureBox:
-            if (code == STN_CLICKED) controls_.click(name);
-            break;
+            if (code != STN_CLICKED) return false;
+            controls_.click(name);
+            return true;
         case ControlKind::Slider:
         case ControlKind::UpDown:
         case ControlKind::TreeView:
-            break;
+            return false;
     }
-    pushState();
+    return false;
 }
 
 void Win32FormWindow::onListSelection(size_t index) {

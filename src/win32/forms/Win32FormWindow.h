@@ -53,6 +53,8 @@ private:
     void createChildren();
     void resizeToForm();
     void onCommand(int id, int code);
+    /// A control's notification: true when it was the user's doing and went to the form.
+    bool reactTo(size_t index, int code);
     bool onNotify(const NMHDR& header, LRESULT& result);
     void onSliderMoved(size_t index);
     void onTreeClick(size_t index, bool onCheckBox, HTREEITEM item);
