@@ -1,6 +1,7 @@
 // Forms that declare their controls appear as real windows: typing, ticking, selecting, Enter,
 // Escape and the window's close box reach the form's state and handlers, and a modal show returns.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -292,6 +293,109 @@ TEST_F(FormWindow, AFormWithoutDeclaredControlsGetsNoWindow) {
     EXPECT_EQ(FindWindowW(kFormWindowClass, nullptr), nullptr);
     ui.hideForm(bare);
     EXPECT_FALSE(ui.isFormVisible(bare));
+}
+
+/// A form of the richer controls: slider, up-down, drop-down list, tree and two options.
+class WidgetsForm : public platform::FormView {
+public:
+    enum Index { sldLevel, updLevel, cboFolder, tvwPages, optFirst, optSecond };
+
+    WidgetsForm() : controls_(declaration()) {
+        controls_.caption = "Widgets test";
+        controls_["optFirst"].caption = "First";
+        controls_["optSecond"].caption = "Second";
+        controls_["optFirst"].value = true;
+        controls_["cboFolder"].items = {"Inbox", "Junk", "Other"};
+        controls_["cboFolder"].listIndex = 0;
+        controls_["tvwPages"].nodes = {{"top", "Top", "", 0}, {"leaf", "Leaf", "top", 2}};
+        for (const char* name : {"sldLevel", "updLevel", "cboFolder", "tvwPages", "optFirst", "optSecond"})
+            for (const char* event : {"Scroll", "Change", "UpClick", "DownClick", "Click", "MouseDown", "NodeClick", "GotFocus"})
+                controls_.on(name, event, [this, name, event] { log(std::string(name) + "." + event); });
+        for (const char* name : {"optFirst", "optSecond"}) {
+            controls_.onClick(name, [this, name] {
+                log(std::string(name) + ".Click");
+                controls_["optFirst"].value = std::string(name) == "optFirst";
+                controls_["optSecond"].value = std::string(name) == "optSecond";
+            });
+        }
+    }
+    static const platform::FormDecl& declaration() {
+        static const platform::FormDecl decl{
+            "frmWidgetsTest", 0, 6000, 3600,
+            {
+                control(ControlKind::Slider, "sldLevel", 0, 120, 120, 3000, 400, 0),
+                control(ControlKind::UpDown, "updLevel", 0, 3240, 120, 240, 300),
+                control(ControlKind::ComboBox, "cboFolder", 0, 120, 720, 3000, 300, 1),
+                control(ControlKind::TreeView, "tvwPages", 0, 120, 1200, 3000, 1500, 2),
+                control(ControlKind::OptionButton, "optFirst", 0, 3600, 1200, 1500, 300, 3),
+                control(ControlKind::OptionButton, "optSecond", 0, 3600, 1560, 1500, 300, 4),
+            }};
+        return decl;
+    }
+    std::string formName() const override { return "frmWidgetsTest"; }
+    platform::FormControls* controls() override { return &controls_; }
+    std::vector<std::string> events;
+
+private:
+    void log(const std::string& event) {
+        // The tree tells which node: the key the click left in its text.
+        events.push_back(event == "tvwPages.NodeClick" ? event + ":" + controls_["tvwPages"].text : event);
+    }
+    platform::FormControls controls_;
+};
+
+TEST_F(FormWindow, SliderDropDownUpDownTreeAndOptionsReachTheFormInTheirOwnTerms) {
+    WidgetsForm widgets;
+    // What a control tells its parent when the user moves or picks something.
+    const auto notify = [](HWND window, UINT message, WPARAM wParam, HWND child) {
+        SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(child));
+    };
+    ScriptedUser user(
+        ui, widgets,
+        {[&](HWND window) {
+             HWND slider = controlOf(window, WidgetsForm::sldLevel);
+             SendMessageW(slider, TBM_SETPOS, TRUE, 40);
+             notify(window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 40), slider);
+         },
+         [&](HWND window) {
+             HWND combo = controlOf(window, WidgetsForm::cboFolder);
+             EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+             SendMessageW(combo, CB_SETCURSEL, 1, 0);
+             notify(window, WM_COMMAND,
+                    MAKEWPARAM(kFirstControlId + WidgetsForm::cboFolder, CBN_SELCHANGE), combo);
+         },
+         [](HWND window) {
+             NMUPDOWN change{};
+             change.hdr.hwndFrom = controlOf(window, WidgetsForm::updLevel);
+             change.hdr.idFrom = kFirstControlId + WidgetsForm::updLevel;
+             change.hdr.code = UDN_DELTAPOS;
+             change.iDelta = 1;
+             SendMessageW(window, WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
+         },
+         [](HWND window) {
+             HWND tree = controlOf(window, WidgetsForm::tvwPages);
+             HTREEITEM leaf = TreeView_GetChild(tree, TreeView_GetRoot(tree));
+             ASSERT_NE(leaf, nullptr);
+             TreeView_SelectItem(tree, leaf);
+         },
+         [](HWND window) { SendMessageW(controlOf(window, WidgetsForm::optSecond), BM_CLICK, 0, 0); },
+         [&](HWND window) {
+             EXPECT_EQ(SendMessageW(controlOf(window, WidgetsForm::optFirst), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+             ui.hideForm(widgets);
+         }});
+    ui.showForm(widgets, true);
+
+    EXPECT_FALSE(user.gaveUp);
+    auto& controls = *widgets.controls();
+    EXPECT_EQ(controls["sldLevel"].number, 40);
+    EXPECT_EQ(controls["cboFolder"].listIndex, 1);
+    EXPECT_EQ(controls["tvwPages"].text, "leaf");
+    EXPECT_TRUE(controls["optSecond"].value);
+    EXPECT_FALSE(controls["optFirst"].value);
+    EXPECT_EQ(widgets.events,
+              (std::vector<std::string>{"sldLevel.Scroll", "sldLevel.Change", "cboFolder.Click", "updLevel.UpClick",
+                                        "tvwPages.MouseDown", "tvwPages.NodeClick:leaf", "optSecond.GotFocus",
+                                        "optSecond.Click"}));
 }
 
 /// The sender entry dialog of the add-in over the real file system and registry.
