@@ -6,6 +6,7 @@
 #include "core/Error.h"
 #include "win32/TextEncoding.h"
 #include "win32/Win32Error.h"
+#include "win32/forms/FormWindows.h"
 
 namespace tw::win32 {
 namespace {
@@ -63,9 +64,11 @@ HWND createTimerWindow(Win32UserInterface* owner) {
 
 }  // namespace
 
-Win32UserInterface::Win32UserInterface() : timerWindow_(createTimerWindow(this)) {}
+Win32UserInterface::Win32UserInterface()
+    : timerWindow_(createTimerWindow(this)), formWindows_(std::make_unique<forms::FormWindows>(*this)) {}
 
 Win32UserInterface::~Win32UserInterface() {
+    formWindows_.reset();
     const auto window = static_cast<HWND>(timerWindow_);
     for (const auto& [id, callback] : timers_) KillTimer(window, static_cast<UINT_PTR>(id));
     DestroyWindow(window);
@@ -81,6 +84,12 @@ int Win32UserInterface::MsgBox(const std::string& prompt, int style, const std::
 
 void Win32UserInterface::showForm(platform::FormView& form, bool modal) {
     visibleForms_.insert(&form);
+    try {
+        formWindows_->open(form, modal);
+    } catch (...) {
+        visibleForms_.erase(&form);
+        throw;
+    }
     if (!modal) return;
     MSG message{};
     while (isFormVisible(form)) {
@@ -89,15 +98,19 @@ void Win32UserInterface::showForm(platform::FormView& form, bool modal) {
         if (got == 0) {
             // Leave the quit request for the thread's own message loop.
             PostQuitMessage(static_cast<int>(message.wParam));
-            visibleForms_.erase(&form);
+            hideForm(form);
             return;
         }
+        if (formWindows_->translate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
 }
 
-void Win32UserInterface::hideForm(platform::FormView& form) { visibleForms_.erase(&form); }
+void Win32UserInterface::hideForm(platform::FormView& form) {
+    visibleForms_.erase(&form);
+    formWindows_->close(form);
+}
 
 bool Win32UserInterface::isFormVisible(const platform::FormView& form) const { return visibleForms_.count(&form) != 0; }
 
@@ -123,6 +136,8 @@ void Win32UserInterface::onTimer(platform::TimerId id) {
     // Nothing may unwind through the window procedure into the system's code.
     try {
         callback();
+        // A tick may have changed what a shown form displays.
+        formWindows_->pushAll();
     } catch (const std::exception& error) {
         OutputDebugStringA((std::string("Tarnwick timer callback failed: ") + error.what() + "\n").c_str());
     } catch (...) {
@@ -131,12 +146,15 @@ void Win32UserInterface::onTimer(platform::TimerId id) {
 }
 
 void Win32UserInterface::doEvents() {
+    // What the add-in changed in a shown form since it last yielded is drawn first.
+    formWindows_->pushAll();
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
+        if (formWindows_->translate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

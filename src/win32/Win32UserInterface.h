@@ -2,13 +2,19 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 
 #include "platform/UserInterface.h"
 
 namespace tw::win32 {
 
-/// Forms are kept as a visibility set only; drawing real dialogs is the forms' own work.
+namespace forms {
+class FormWindows;
+}
+
+/// A form that declares its controls is shown as a real window built from that declaration; the
+/// others are kept as a visibility set only.
 /// Timers tick on a hidden message-only window owned by this object, so they run on the
 /// thread that created it, which must be the user-interface thread.
 class Win32UserInterface final : public platform::UserInterface {
@@ -21,7 +27,7 @@ public:
     int MsgBox(const std::string& prompt, int style, const std::string& title) override;
 
     /// A modal show pumps messages until the form is hidden (by a handler or a timer) or the
-    /// thread is asked to quit.
+    /// thread is asked to quit. Hiding a form destroys its window.
     void showForm(platform::FormView& form, bool modal) override;
     void hideForm(platform::FormView& form) override;
     bool isFormVisible(const platform::FormView& form) const override;
@@ -45,6 +51,7 @@ private:
     platform::TimerId nextTimerId_ = 1;
     std::map<platform::TimerId, std::function<void()>> timers_;
     std::set<const platform::FormView*> visibleForms_;
+    std::unique_ptr<forms::FormWindows> formWindows_;
 };
 
 }  // namespace tw::win32

@@ -1,0 +1,54 @@
+// The window class and styles each kind of declared control is drawn with on Windows.
+#include "win32/forms/ControlClasses.h"
+
+#include <commctrl.h>
+
+namespace tw::win32::forms {
+
+using platform::ControlKind;
+
+ControlClass controlClassFor(const platform::ControlDecl& decl) {
+    const DWORD focusable = decl.tabIndex >= 0 ? WS_TABSTOP : 0;
+    switch (decl.kind) {
+        case ControlKind::Label:
+            return {L"STATIC", SS_LEFT | SS_NOTIFY, 0};
+        case ControlKind::TextBox:
+            return {L"EDIT", focusable | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::CommandButton:
+            return {L"BUTTON", focusable | (decl.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};
+        case ControlKind::CheckBox:
+            return {L"BUTTON", focusable | BS_AUTOCHECKBOX, 0};
+        case ControlKind::OptionButton:
+            // BS_NOTIFY: the form hears when an option takes the focus.
+            return {L"BUTTON", focusable | BS_AUTORADIOBUTTON | BS_NOTIFY, 0};
+        case ControlKind::ListBox:
+            return {L"LISTBOX",
+                    focusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (decl.multiSelect ? LBS_EXTENDEDSEL : 0),
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::PictureBox:
+            return {L"STATIC", SS_ETCHEDFRAME | SS_NOTIFY, 0};
+        case ControlKind::Slider:
+            return {TRACKBAR_CLASSW, focusable | TBS_HORZ | TBS_NOTICKS, 0};
+        case ControlKind::UpDown:
+            return {UPDOWN_CLASSW, UDS_ARROWKEYS, 0};
+        case ControlKind::ComboBox:
+            return {L"COMBOBOX", focusable | CBS_DROPDOWNLIST | WS_VSCROLL, 0};
+        case ControlKind::TreeView:
+            return {WC_TREEVIEWW,
+                    focusable | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | TVS_CHECKBOXES,
+                    WS_EX_CLIENTEDGE};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+void initCommonControls() {
+    static const bool loaded = [] {
+        INITCOMMONCONTROLSEX wanted{};
+        wanted.dwSize = sizeof wanted;
+        wanted.dwICC = ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS;
+        return InitCommonControlsEx(&wanted) != FALSE;
+    }();
+    (void)loaded;
+}
+
+}  // namespace tw::win32::forms

@@ -1,0 +1,44 @@
+// Drawing a control's state into its child window, touching only what differs so a redraw after
+// each handler keeps the caret, the scroll position and the open drop-down where the user left them.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/FormControls.h"
+
+namespace tw::win32::forms {
+
+/// What a list, combo box or tree last showed, so unchanged contents are not refilled.
+struct ShownContents {
+    std::vector<std::wstring> rows;
+};
+
+/// The tree's tick images (2 ticked, 3 cleared) are drawn as the tree's check boxes.
+inline constexpr int kTickedImage = 2;
+inline constexpr int kClearedImage = 3;
+
+/// Twips at the screen's dots per inch.
+int twipsToPixels(int twips, int dotsPerInch);
+
+/// The text a list row shows: its entry, led by a tick box when the list shows ticks.
+std::wstring listRow(const platform::ControlState& state, size_t index, bool showsTicks);
+/// A list shows ticks while any entry is ticked.
+bool showsTicks(const platform::ControlState& state);
+
+std::wstring windowText(HWND window);
+void setTextIfChanged(HWND window, const std::wstring& text);
+void syncVisibility(HWND child, const platform::ControlState& state);
+void syncGeometry(HWND child, const platform::ControlState& state, int dpiX, int dpiY);
+void syncListBox(HWND child, const platform::ControlState& state, ShownContents& shown);
+void syncComboBox(HWND child, const platform::ControlState& state, ShownContents& shown);
+void syncSlider(HWND child, const platform::ControlState& state);
+void syncTree(HWND child, const platform::ControlState& state, ShownContents& shown);
+
+/// The key of a tree item, from the node index the item carries.
+std::string treeItemKey(HWND tree, HTREEITEM item, const platform::ControlState& state);
+
+}  // namespace tw::win32::forms
