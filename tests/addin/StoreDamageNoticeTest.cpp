@@ -14,6 +14,7 @@ TEST(StoreDamageNotice, KeptFilesAreNamedInOneBoxAndEveryEventInASeriousLogLine)
     EngineRecording engine;
     engine.setOption("store_recovery",
                      "recovered\taddresses\tC:\\Data\\tarnaddresses.db\n"
+                     "keptaside\taddresses\tC:\\Data\\tarnaddresses.db\tC:\\Data\\tarnaddresses.db.damaged-1\n"
                      "keptaside\twords\tC:\\Data\\tarnwords.db\tC:\\Data\\tarnwords.db.damaged-20261208-090000\n"
                      "keptaside\twords\tC:\\Data\\tarnwords.db.bak\t\n"
                      "something the add-in does not know\n");
@@ -30,6 +31,7 @@ TEST(StoreDamageNotice, KeptFilesAreNamedInOneBoxAndEveryEventInASeriousLogLine)
     EXPECT_EQ(prompt.find("tarnaddresses"), std::string::npos) << "a recovery is only logged";
     EXPECT_TRUE(h.logHas("address store C:\\Data\\tarnaddresses.db was damaged or missing and was restored"));
     EXPECT_TRUE(h.logHas("kept as C:\\Data\\tarnwords.db.damaged-20261208-090000"));
+    EXPECT_TRUE(h.logHas("tarnaddresses.db was damaged; the damaged file is kept as C:\\Data\\tarnaddresses.db.damaged-1"));
     EXPECT_TRUE(h.logHas("tarnwords.db.bak was damaged and had no intact backup; it could not be moved aside"));
     EXPECT_EQ(h.logCount("Error #"), 0);
 }

@@ -54,10 +54,11 @@ protected:
 
 TEST_F(DamagedStore, WithItsBackupTheTrainingIsBackAndOnlyTheLogSaysSo) {
     cutStoreShort();
-    auto boxes = start(true);
+    const auto cutSize = fs::file_size(store());
+    auto boxes = start(true);  // the demo's mail is sorted by the training from the backup
     EXPECT_TRUE(boxes.empty()) << boxes.front();
     EXPECT_NE(log().find("was damaged or missing and was restored from its backup"), std::string::npos) << log();
-    EXPECT_EQ(fs::file_size(store()), fs::file_size(dataFolder() / "tarnwords.db.bak"));
+    EXPECT_GT(fs::file_size(store()), cutSize) << "the store was not written back whole";
 }
 
 TEST_F(DamagedStore, WithoutABackupTheFileIsKeptAsideAndTheUserIsToldOnce) {
