@@ -135,12 +135,8 @@ bool AddressStore::deserialize(std::string_view text) {
     return true;
 }
 
-bool AddressStore::load(const std::string& path) {
-    for (const std::string& candidate : {path, path + ".bak"}) {
-        auto data = readWholeFile(candidate);
-        if (data && deserialize(*data)) return true;
-    }
-    return false;
+StoreLoad AddressStore::load(const std::string& path) {
+    return loadStoreFile(path, [this](std::string_view data) { return deserialize(data); });
 }
 
 bool AddressStore::save(const std::string& path) const {

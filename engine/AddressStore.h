@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "StoreRecovery.h"
+
 namespace tarn::engine {
 
 struct AddressCounts {
@@ -29,7 +31,8 @@ public:
 
     std::string serialize() const;
     bool deserialize(std::string_view text);
-    bool load(const std::string& path);
+    /// The file, else its backup; damaged files are kept aside (see loadStoreFile).
+    StoreLoad load(const std::string& path);
     bool save(const std::string& path) const;
 
 private:

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "Bounce.h"
 #include "FileIo.h"
@@ -63,14 +64,32 @@ void Engine::ensureLoaded() {
     if (loaded_) flush();  // the old folder keeps what was learnt there
     words_.clear();
     addresses_ = AddressStore{};
+    storeRecovery_.clear();
     if (!folder.empty()) {
-        words_.load(wordStorePath());
-        addresses_.load(addressStorePath());
+        noteStoreLoad("words", wordStorePath(), words_.load(wordStorePath()));
+        noteStoreLoad("addresses", addressStorePath(), addresses_.load(addressStorePath()));
     }
     loaded_ = true;
     loadedFolder_ = folder;
     unsavedTrainings_ = 0;
     unsavedAddressChanges_ = 0;
+}
+
+void Engine::noteStoreLoad(const char* store, const std::string& path, const StoreLoad& load) {
+    // One line per event, fields split by tabs, which no Windows path holds:
+    //   recovered <store> <path>             the store was read from its backup
+    //   keptaside <store> <damaged> <now>    a damaged file was moved; <now> is empty when it could not be
+    auto line = [this](std::initializer_list<std::string> fields) {
+        bool first = true;
+        for (const std::string& field : fields) {
+            if (!first) storeRecovery_ += '\t';
+            storeRecovery_ += field;
+            first = false;
+        }
+        storeRecovery_ += '\n';
+    };
+    if (load.source == StoreLoad::Source::backup) line({"recovered", store, path});
+    for (const auto& [damaged, aside] : load.keptAside) line({"keptaside", store, damaged, aside});
 }
 
 bool Engine::flush() {
@@ -110,7 +129,7 @@ void Engine::saveAddressesIfDue(bool force) {
 
 int32_t Engine::setOption(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
-    if (trim(name).empty()) return kBadArgument;
+    if (trim(name).empty() || toLowerAscii(trim(name)) == kStoreRecoveryOption) return kBadArgument;
     options_.set(std::string(trim(name)), value);
     return kOk;
 }
@@ -130,6 +149,11 @@ int32_t Engine::getOption(const std::string& name, std::string& value) {
         value = key == "wordtraining_totalspam" ? std::to_string(totals.spamMessages)
                 : key == "wordtraining_totalham" ? std::to_string(totals.hamMessages)
                                                  : std::to_string(words_.size());
+        return kOk;
+    }
+    if (key == kStoreRecoveryOption) {
+        ensureLoaded();
+        value = storeRecovery_;
         return kOk;
     }
     if (!options_.has(key)) return kUnknownOption;

@@ -13,6 +13,7 @@
 #include "MessageInfo.h"
 #include "Tokenizer.h"
 #include "WordStore.h"
+#include "tarnengine_api.h"
 
 namespace tarn::engine {
 
@@ -24,6 +25,9 @@ constexpr int32_t kBadArgument = -2;
 constexpr int32_t kIoFailed = -3;
 constexpr int32_t kUnknownOption = -4;
 constexpr int32_t kInternalError = -99;
+
+/// The read-only option that tells which store files the last load recovered or kept aside as damaged.
+constexpr const char* kStoreRecoveryOption = TW_STORE_RECOVERY_OPTION;
 
 // Score flags the add-in passes: what it knows about the message's recipients.
 constexpr int32_t kToMe = 1;
@@ -63,6 +67,7 @@ private:
     std::string addressStorePath() const;
     std::string outboxFolder() const;
     void ensureLoaded();
+    void noteStoreLoad(const char* store, const std::string& path, const StoreLoad& load);
     bool wordsInUse() const;
     std::vector<ExtraEvidence> outsideEvidence(std::string_view headers, std::string_view sender, int32_t flags) const;
     void saveWordsIfDue(bool force);
@@ -78,6 +83,8 @@ private:
     AddressStore addresses_;
     bool loaded_ = false;
     std::string loadedFolder_;
+    /// What the last load of the stores found damaged or recovered, as the "store_recovery" option reads.
+    std::string storeRecovery_;
     int32_t unsavedTrainings_ = 0;
     int32_t unsavedAddressChanges_ = 0;
     MessageFeatures features_;

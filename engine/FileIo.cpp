@@ -125,6 +125,19 @@ bool removeFile(const std::string& path) {
     return fs::remove(toPath(path), ec);
 }
 
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(toPath(path), ec);
+}
+
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    fs::path target = toPath(to);
+    if (fs::exists(target, ec) || ec) return false;
+    fs::rename(toPath(from), target, ec);
+    return !ec;
+}
+
 uint32_t crc32(std::string_view bytes) {
     static const std::array<uint32_t, 256> table = [] {
         std::array<uint32_t, 256> t{};

@@ -22,6 +22,10 @@ bool ensureDirectory(const std::string& path);
 std::string joinPath(const std::string& folder, const std::string& name);
 int64_t fileSizeOf(const std::string& path);
 bool removeFile(const std::string& path);
+/// Whether anything is at the path, readable or not.
+bool fileExists(const std::string& path);
+/// Moves a file to a name that is not taken yet; false when `to` exists or the move failed.
+bool renameWithoutReplacing(const std::string& from, const std::string& to);
 
 uint32_t crc32(std::string_view bytes);
 

@@ -166,12 +166,8 @@ bool WordStore::deserialize(std::string_view data) {
     return true;
 }
 
-bool WordStore::load(const std::string& path) {
-    for (const std::string& candidate : {path, path + ".bak"}) {
-        auto data = readWholeFile(candidate);
-        if (data && deserialize(*data)) return true;
-    }
-    return false;
+StoreLoad WordStore::load(const std::string& path) {
+    return loadStoreFile(path, [this](std::string_view data) { return deserialize(data); });
 }
 
 bool WordStore::save(const std::string& path) const {

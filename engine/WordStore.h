@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "StoreRecovery.h"
+
 namespace tarn::engine {
 
 struct WordCounts {
@@ -40,8 +42,9 @@ public:
     /// False (and the store unchanged) when the data is damaged or of another format.
     bool deserialize(std::string_view data);
 
-    /// Loads the file, or its backup when the file is missing or damaged.
-    bool load(const std::string& path);
+    /// Loads the file, or its backup when the file is missing or damaged; a damaged file is kept
+    /// aside under a name of its own (see loadStoreFile). The store is unchanged when nothing was read.
+    StoreLoad load(const std::string& path);
     /// Replaces the file atomically, keeping the previous one as its backup.
     bool save(const std::string& path) const;
 

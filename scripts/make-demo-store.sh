@@ -27,4 +27,6 @@ store="drive_c/Documents and Settings/demo/Application Data/Microsoft/Outlook/ta
 rm -f "$work/profile/$store" "$work/profile/$store.bak"
 "$tarnwick" --profile "$work/profile" train --spam "$work/spam" --ham "$work/ham"
 cp "$work/profile/$store" "demo/profile/$store"
-echo "demo store: demo/profile/$store"
+# The store ships with its backup beside it, so a store cut short in use is recovered from it.
+cp "$work/profile/$store" "demo/profile/$store.bak"
+echo "demo store: demo/profile/$store (and its backup)"

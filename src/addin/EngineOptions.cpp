@@ -2,6 +2,7 @@
 #include "addin/EngineOptions.h"
 
 #include "addin/OrvennaOutAddIn.h"
+#include "addin/StoreDamageNotice.h"
 #include "core/StringTable.h"
 #include "settings/NumberText.h"
 #include "settings/SettingsLists.h"
@@ -123,6 +124,8 @@ void OrvennaOutAddIn::initializeEngineOptions(bool createNewEngine) {
             attempt([&] { engine_.TW_setOption(engineHandle_, option.first, option.second); });
 
         attempt([&] { status = engine_.TW_initialize(engineHandle_); });
+        // The stores are loaded now; what was found damaged is said before anything else is decided.
+        reportEngineStoreDamage(engine_, engineHandle_, log(), platform_.ui);
 
         if (s.enable_word_training) {
             attempt([&] {

@@ -68,6 +68,10 @@ diag::AddinFacts OrvennaOutAddIn::facts() {
     }
     f.isOutlook2k = isOutlook2k();
     f.isInternetMailMode = isInternetMailMode();
+    if (senders_) {
+        f.exclusiveMode = senders_->exclusive();
+        f.ownAddressCount = senders_->getToMeCount();
+    }
     f.settings = &library_.settings;
     return f;
 }

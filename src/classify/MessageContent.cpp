@@ -29,9 +29,10 @@ std::string getMultiPartBoundary(const std::string& headers) {
     size_t at = headers.find(kAlternativeHeader);
     if (at == std::string::npos) return {};
     std::string rest = headers.substr(at + std::string(kAlternativeHeader).size());
+    // A line end right at the start leaves no boundary; one character before it is a whole boundary.
     size_t end = rest.find(kCrLf);
-    if (end == std::string::npos || end < 2) end = rest.find('\n');
-    if (end == std::string::npos || end < 2) return rest;
+    if (end == std::string::npos || end == 0) end = rest.find('\n');
+    if (end == std::string::npos || end == 0) return rest;
     return text::replaceAll(rest.substr(0, end), "\"", "");
 }
 

@@ -36,7 +36,7 @@ SettingsLines sharedLines(const AddinFacts& facts) {
     const settings::Settings& s = settingsOf(facts);
     return {"TW Network: " + std::to_string(s.reportspam),
             "enabled: " + std::to_string(s.filteringState),
-            "exclusive: " + std::to_string(facts.exclusiveMode),
+            "exclusive: " + text::formatBool(facts.exclusiveMode),
             "threshold: " + text::formatDouble(s.threshold),
             "threshold2: " + text::formatDouble(s.threshold2),
             "customthr: " + text::formatBool(s.EnableSpamFilterStrength),

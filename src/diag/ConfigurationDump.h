@@ -16,7 +16,8 @@ struct AddinFacts {
     std::string outlookVersion;
     bool isOutlook2k = false;
     bool isInternetMailMode = false;
-    int exclusiveMode = 0;
+    /// The sender lists' exclusive mode.
+    bool exclusiveMode = false;
     int ownAddressCount = 0;
     /// The process-wide settings record; null before the add-in exists (defaults are written then).
     const settings::Settings* settings = nullptr;

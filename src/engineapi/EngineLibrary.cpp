@@ -65,6 +65,25 @@ std::string EngineLibrary::TW_getOption(int32_t engine, const std::string& name,
     return ansi::toUtf8(buffer.data());
 }
 
+std::string EngineLibrary::getLongOption(int32_t engine, const std::string& name, int32_t* result) {
+    constexpr int32_t kTruncatedStatus = 2;
+    constexpr int32_t kLongestOption = 1 << 20;
+    Buffer n(name);
+    int32_t capacity = kInfoBufferSize;
+    for (;;) {
+        std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
+        int32_t size = capacity;
+        int32_t status = bind(getOption_, "TW_getOption")(engine, n.get(), buffer.data(), &size);
+        if (status == kTruncatedStatus && capacity < kLongestOption) {
+            capacity *= 4;
+            continue;
+        }
+        if (result) *result = status;
+        buffer.back() = '\0';
+        return ansi::toUtf8(buffer.data());
+    }
+}
+
 int32_t EngineLibrary::TW_score(int32_t engine, const std::string& headers, const std::string& body,
                                 const std::string& senderAddress, int32_t flags, const std::string& senderName,
                                 int32_t& score) {

@@ -23,6 +23,9 @@ public:
     int32_t TW_initialize(int32_t engine);
     /// Reads an option into a 20-character buffer; returns the buffer's text.
     std::string TW_getOption(int32_t engine, const std::string& name, int32_t* result = nullptr);
+    /// Reads an option of any length (up to a megabyte), asking again with a larger buffer while the
+    /// engine answers that the text did not fit.
+    std::string getLongOption(int32_t engine, const std::string& name, int32_t* result = nullptr);
     int32_t TW_score(int32_t engine, const std::string& headers, const std::string& body, const std::string& senderAddress,
                      int32_t flags, const std::string& senderName, int32_t& score);
     int32_t TW_addMessage(int32_t engine, const std::string& headers, const std::string& body, int32_t offset);

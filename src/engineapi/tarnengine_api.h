@@ -11,6 +11,13 @@
 #define TW_CALL
 #endif
 
+/* A read-only option (TW_getOption after TW_initialize): what the engine found when it loaded its
+   stores. One line per event, ended by "\n", fields split by tabs:
+     "recovered" TAB store TAB path              the store was damaged or missing and read from its backup
+     "keptaside" TAB store TAB path TAB newpath  a damaged file was moved to newpath (empty: it could not be)
+   store is "words" or "addresses". Empty when all was well. */
+#define TW_STORE_RECOVERY_OPTION "store_recovery"
+
 #ifdef __cplusplus
 extern "C" {
 #endif

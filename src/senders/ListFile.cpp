@@ -5,19 +5,32 @@
 
 #include "core/AnsiText.h"
 #include "core/Text.h"
+#include "senders/ListFileText.h"
 
 namespace tw::senders {
 
-void parseListFile(std::string_view bytes, KeyedSet& entries) {
-    std::string text = ansi::toUtf8(bytes);
-    size_t start = 0;
+std::string SkippedLines::describe(size_t shown) const {
+    std::string text = lines.size() == 1 ? "line " : "lines ";
+    for (size_t i = 0; i < lines.size() && i < shown; ++i) text += (i == 0 ? "" : ", ") + std::to_string(lines[i]);
+    if (lines.size() > shown) text += " and " + std::to_string(lines.size() - shown) + " more";
+    return text;
+}
+
+SkippedLines parseListFile(std::string_view bytes, KeyedSet& entries) {
+    SkippedLines skipped;
+    std::string text = decodeListFileBytes(bytes);
+    size_t start = 0, lineNumber = 0;
     while (start <= text.size()) {
         size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
+        ++lineNumber;
         std::string entry = text::lower(text::trim(std::string_view(text).substr(start, end - start)));
-        if (!entry.empty()) entries.insert(entry);
-        start = end + 1;
+        if (isListEntry(entry)) entries.insert(entry);
+        else if (!entry.empty()) skipped.lines.push_back(lineNumber);
+        // CR LF ends one line, not two.
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
+    return skipped;
 }
 
 std::string formatListFile(const std::vector<std::string>& sortedEntries) {

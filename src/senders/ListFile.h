@@ -10,9 +10,17 @@
 
 namespace tw::senders {
 
+/// The lines of a list file that could not be entries, by line number (from 1).
+struct SkippedLines {
+    std::vector<size_t> lines;
+    /// "line 3, 7, 12" with at most `shown` numbers and a count of the rest.
+    std::string describe(size_t shown = 10) const;
+};
+
 /// Adds every entry of a list file's bytes to the set: lines end in CR LF, LF or CR; each line is
-/// trimmed and lower-cased; empty lines and repeats are skipped. Bytes are in the ANSI code page.
-void parseListFile(std::string_view bytes, KeyedSet& entries);
+/// trimmed and lower-cased; empty lines and repeats are skipped. The bytes are decoded as
+/// decodeListFileBytes says; a line that cannot be an entry (isListEntry) is skipped and returned.
+SkippedLines parseListFile(std::string_view bytes, KeyedSet& entries);
 
 /// The bytes of a list file holding these entries in this order: CR LF between entries, none after
 /// the last, nothing at all for no entries.

@@ -48,8 +48,28 @@ Senders::~Senders() {
     adult_.entries.RemoveAll();
 }
 
-void Senders::getSendersFromFile(const std::string& path, KeyedSet& dictionary) {
-    parseListFile(context_.files.readAll(path), dictionary);
+void Senders::getSendersFromFile(const std::string& path, KeyedSet& dictionary) { readListInto(path, dictionary); }
+
+SkippedLines Senders::readListInto(const std::string& path, KeyedSet& dictionary) {
+    SkippedLines skipped = parseListFile(context_.files.readAll(path), dictionary);
+    if (!skipped.lines.empty())
+        context_.log.LogSeriousErrorMessage("getSendersFromFile: " + path + ": skipped " + skipped.describe() +
+                                            ", which are not addresses or domains");
+    return skipped;
+}
+
+bool Senders::readBeforeWriting(SenderList& list) {
+    try {
+        if (!context_.files.fileExists(list.path)) return true;
+        KeyedSet fresh;
+        SkippedLines skipped = readListInto(list.path, fresh);
+        if (fresh.Count() == 0 && !skipped.lines.empty()) return false;
+        for (const std::string& key : list.entries.Keys()) fresh.insert(key);
+        list.entries = std::move(fresh);
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 std::string Senders::fileTime(const std::string& path) { return std::to_string(context_.files.lastModified(path)); }
@@ -65,14 +85,24 @@ void Senders::updateCachedList(SenderList& list) {
             if (files.fileExists(list.path)) throw;
             files.append(list.path, "");
             list.lastModified = fileTime(list.path);
+            list.fileRead = true;
             return;
         }
         if (time == list.lastModified) return;
         // Read into a new set so that a file that cannot be read never empties the list in memory:
         // the next save would otherwise write the empty list over the user's file.
         KeyedSet fresh;
-        getSendersFromFile(list.path, fresh);
-        list.entries = std::move(fresh);
+        SkippedLines skipped = readListInto(list.path, fresh);
+        // A file of nothing but unusable lines is not taken for an empty list, which a save would write over it.
+        bool usable = fresh.Count() != 0 || skipped.lines.empty();
+        if (!list.fileRead) {
+            // What was added while the file could not be read joins what the file holds.
+            for (const std::string& key : list.entries.Keys()) fresh.insert(key);
+            list.entries = std::move(fresh);
+        } else if (usable) {
+            list.entries = std::move(fresh);
+        }
+        list.fileRead = list.fileRead || usable;
         list.lastModified = time;
     } catch (...) {
         context_.log.logError("updateCachedList");
@@ -173,8 +203,15 @@ Senders::Entries Senders::getMailingList() { return getSortedKeys(mailingLists_.
 
 bool Senders::SaveDictionary(SenderList& list) {
     try {
+        if (!list.fileRead && !readBeforeWriting(list)) {
+            context_.log.LogSeriousErrorMessage("SaveDictionary: " + list.path +
+                                                " was not written: the list in it could not be read, and writing "
+                                                "would lose its entries");
+            return false;
+        }
         writeListFile(context_.files, list.path, list.entries);
         list.lastModified = fileTime(list.path);
+        list.fileRead = true;
         return true;
     } catch (...) {
         context_.log.logError("SaveDictionary");

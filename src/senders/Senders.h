@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Outlook.h"
 #include "platform/SafeMail.h"
+#include "senders/ListFile.h"
 #include "senders/MessageReader.h"
 #include "settings/RegistryAccess.h"
 #include "settings/Settings.h"
@@ -70,6 +71,9 @@ struct SenderList {
     KeyedSet entries;
     std::string path;
     std::string lastModified;
+    /// Whether the entries in memory stand for the file: it was read (with something in it usable),
+    /// written, or created empty. Until then a save would write over entries only the file holds.
+    bool fileRead = false;
 };
 
 /// All work runs on the mail client's user-interface thread. Operations that touch files, the mail
@@ -145,7 +149,8 @@ public:
     void EditToMe(const std::string& oldEntry, const std::string& newEntry);
     void EditMailingList(const std::string& oldEntry, const std::string& newEntry);
 
-    /// Writes a list's file and remembers the new file time. False when the file could not be written.
+    /// Writes a list's file and remembers the new file time. False when the file could not be written,
+    /// or when its list could never be read from it: the file is then left as it is.
     bool SaveDictionary(SenderList& list);
 
     // The address-book import.
@@ -187,6 +192,10 @@ private:
     int32_t approveImported(const Entries& addresses, bool approved);
     Entries sortedAfterRefresh(const SenderList& list, const char* procedure);
     std::string fileTime(const std::string& path);
+    /// Reads a list file into the set, saying in the log which lines it skipped; raises when unreadable.
+    SkippedLines readListInto(const std::string& path, KeyedSet& dictionary);
+    /// Before the first save of a list whose file was never read: reads it and keeps what memory adds.
+    bool readBeforeWriting(SenderList& list);
     void refreshForDecision();
     bool engineDisabled() const { return context_.settings.nospamengine == 1; }
 

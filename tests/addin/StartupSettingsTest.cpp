@@ -1,6 +1,7 @@
 // The settings and the engine across one connection: loaded at start-up, counters stored at teardown.
 #include <gtest/gtest.h>
 
+#include "senders/Senders.h"
 #include "support/AddinHarness.h"
 #include "support/EngineRecording.h"
 
@@ -69,6 +70,25 @@ TEST(StartupSettings, ASecondConnectionLoadsTheListsAfresh) {
     h.connectAddin();
     EXPECT_EQ(h.library.settings.blocked_ip_list.Keys(), std::vector<std::string>{"10.0.0.3"});
     EXPECT_EQ(h.library.settings.allblacklists.Count(), 8u);
+}
+
+TEST(ConfigurationDumpFacts, TheDumpTellsTheSenderListsExclusiveMode) {
+    EngineRecording engine;
+    AddinHarness h;
+    h.registry.createKey(Hive::CurrentUser, "Software\\Orvenna");
+    h.registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "exclusive", RegValue::ofDword(1));
+    h.client.openExplorer();
+    h.connectAddin();
+    h.library.log()->logCurrentConfiguration();
+    EXPECT_TRUE(h.logHas("\r\nexclusive: True\r\n")) << h.logText();
+    // The network reports' summary counts the user's own addresses from the same lists.
+    h.addin().senders()->AddMeTo({"me@home.example"});
+    std::string summary = h.addin().reportSettingsSummary();
+    EXPECT_NE(summary.find("exclusive: True"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("tome: 1"), std::string::npos) << summary;
+    h.addin().senders()->setExclusive(false);
+    h.library.log()->logCurrentConfiguration();
+    EXPECT_TRUE(h.logHas("\r\nexclusive: False\r\n"));
 }
 
 }  // namespace

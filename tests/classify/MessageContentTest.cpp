@@ -20,6 +20,15 @@ TEST(MultiPartBoundary, OnlyTheExactHeaderFormIsRecognised) {
     EXPECT_EQ(getMultiPartBoundary("Content-Type: multipart/alternative;\r\n\tboundary=\"m\"\r\n"), "");
 }
 
+TEST(MultiPartBoundary, AOneCharacterBoundaryIsCutAtItsLineEndInEitherForm) {
+    const std::string header = "Content-Type: multipart/alternative; boundary=";
+    for (const char* end : {"\r\n", "\n"}) {
+        EXPECT_EQ(getMultiPartBoundary("X: 1" + std::string(end) + header + "a" + end + "Y: 2" + end), "a") << end;
+        EXPECT_EQ(getMultiPartBoundary(header + "\"z\"" + end), "z") << end;
+        EXPECT_EQ(getMultiPartBoundary(header + "ab" + end), "ab") << end;
+    }
+}
+
 TEST(Domain, IsTheTextAfterTheFirstAtSign) {
     EXPECT_EQ(getDomain("ann@example.com"), "example.com");
     EXPECT_EQ(getDomain("odd@inner@outer"), "inner");

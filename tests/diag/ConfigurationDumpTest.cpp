@@ -31,7 +31,7 @@ class ConfigurationDumpLines : public ::testing::Test {
 protected:
     fakes::FakeShell shell;
     settings::Settings record;
-    AddinFacts facts{{2, 1, 0, 37}, "C:\\Program Files\\Tarnwick", "9.0.0.2711", true, true, 2, 3, &record};
+    AddinFacts facts{{2, 1, 0, 37}, "C:\\Program Files\\Tarnwick", "9.0.0.2711", true, true, true, 3, &record};
 
     void SetUp() override {
         record.reportspam = 0;
@@ -49,7 +49,7 @@ TEST_F(ConfigurationDumpLines, DumpListsEveryFactInOrderWithInternetMailModeOnly
     const std::vector<std::string> expected = {
         "TW Version: 2.1.37", "Installed to: C:\\Program Files\\Tarnwick", "Windows version: Windows XP",
         "Outlook 9.0.0.2711", "MSIE: Internet Explorer 6.0.2900", "IMO: True", "TW Network: 0", "enabled: 16",
-        "exclusive: 2", "threshold: 87.5", "threshold2: 95", "customthr: False", "tbarI: True", "tbarE: True",
+        "exclusive: True", "threshold: 87.5", "threshold2: 95", "customthr: False", "tbarI: True", "tbarE: True",
         "markasread: True", "ping: True", "connecterr: True", "autoupdate: True", "useuserprops: True",
         "processed: 1234", "caught: 56", "bounce: False", "proxy: False", "upgrades: True", "scaninbox: True"};
     EXPECT_EQ(text::split(configurationDump(facts, shell), "\r\n"), expected);
@@ -65,7 +65,7 @@ TEST_F(ConfigurationDumpLines, DumpListsEveryFactInOrderWithInternetMailModeOnly
 TEST_F(ConfigurationDumpLines, SummaryIsTheShortFormWithOwnAddressCount) {
     facts.isInternetMailMode = false;
     const std::vector<std::string> expected = {"TW Version: 2.1.37", "Outlook 9.0.0.2711", "IMO: False",
-                                               "TW Network: 0", "enabled: 16", "exclusive: 2",
+                                               "TW Network: 0", "enabled: 16", "exclusive: True",
                                                "threshold: 87.5", "threshold2: 95", "customthr: False",
                                                "useuserprops: True", "tome: 3"};
     EXPECT_EQ(text::split(settingsSummary(facts), "\r\n"), expected);

@@ -93,7 +93,7 @@ TEST_F(ErrorHandlerLog, ErrorAtAllLevelIsTheDumpEntryThenTheErrorLine) {
     settings::Settings record;
     record.threshold = 87.5;
     log.setFactsProvider([&record] {
-        return AddinFacts{{3, 2, 0, 7}, "C:\\Program Files\\Tarnwick", "11.0.0.8010", false, false, 0, 0, &record};
+        return AddinFacts{{3, 2, 0, 7}, "C:\\Program Files\\Tarnwick", "11.0.0.8010", false, false, false, 0, &record};
     });
     log.setEnabled(oAll);
     log.logError("isJunkMail", kNoObject);

@@ -20,7 +20,9 @@ TEST(TrainCommand, TrainsTheProfilesStoreFromFilesAndMaildirs) {
     profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
     const fs::path store =
         profile.root() / "drive_c/Documents and Settings/demo/Application Data/Microsoft/Outlook/tarnwords.db";
+    // Without its backup too, or the engine would take the store back from it.
     fs::remove(store);
+    fs::remove(fs::path(store) += ".bak");
 
     // A Maildir of spam and a plain folder of ham.
     fs::create_directories(temp.path() / "spam/cur");

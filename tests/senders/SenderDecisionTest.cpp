@@ -42,6 +42,17 @@ TEST_F(SenderDecision, BlockedDomainAboveAnApprovedSubdomainStillBlocksTheRest) 
     EXPECT_EQ(verdict("x@y.b.c"), "blocked");
 }
 
+TEST_F(SenderDecision, AtOneLevelTheBareEntryWinsOverTheDottedOneWhicheverListHoldsIt) {
+    editOutside(kBlockedFile, "m.b.c\r\n.n.b.c");
+    editOutside(kApprovedFile, ".m.b.c\r\nn.b.c");
+    open();
+    EXPECT_EQ(verdict("x@m.b.c"), "blocked");
+    EXPECT_EQ(verdict("x@sub.m.b.c"), "blocked");
+    EXPECT_EQ(verdict("x@n.b.c"), "approved");
+    EXPECT_EQ(verdict("x@sub.n.b.c"), "approved");
+    EXPECT_EQ(verdict("x@b.c"), "neither");
+}
+
 TEST_F(SenderDecision, AnExactApprovedAddressBeatsEveryBlockingRule) {
     h.library.settings.blockedCountries.Add("ru");
     editOutside(kBlockedFile, "friend@bad.ru\r\nbad.ru");

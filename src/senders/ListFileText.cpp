@@ -1,0 +1,124 @@
+// Encoding detection for list files that another program or an editor wrote.
+#include "senders/ListFileText.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/AnsiText.h"
+
+namespace tw::senders {
+
+namespace {
+
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string fromUtf16(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](size_t i) -> uint32_t {
+        auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+        auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+        return (static_cast<uint32_t>(hi) << 8) | lo;
+    };
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t cp = unit(i);
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < bytes.size()) {
+            uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        // A lone surrogate becomes the replacement character, which no entry accepts.
+        if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+/// 'L' or 'B' when the zero bytes sit where UTF-16 puts them for ASCII text; 0 otherwise.
+char utf16WithoutMark(std::string_view bytes) {
+    size_t pairs = std::min<size_t>(bytes.size() / 2, 4096);
+    if (pairs < 2) return 0;
+    size_t zeroEven = 0, zeroOdd = 0;
+    for (size_t i = 0; i < pairs; ++i) {
+        zeroEven += bytes[2 * i] == '\0';
+        zeroOdd += bytes[2 * i + 1] == '\0';
+    }
+    if (zeroOdd * 2 >= pairs && zeroEven * 10 < pairs) return 'L';
+    if (zeroEven * 2 >= pairs && zeroOdd * 10 < pairs) return 'B';
+    return 0;
+}
+
+bool isUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        auto c = static_cast<unsigned char>(text[i]);
+        size_t more = 0;
+        if (c >= 0xC2 && c <= 0xDF) more = 1;
+        else if (c >= 0xE0 && c <= 0xEF) more = 2;
+        else if (c >= 0xF0 && c <= 0xF4) more = 3;
+        else if (c >= 0x80) return false;
+        if (i + more >= text.size()) return false;
+        for (size_t k = 1; k <= more; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+std::string latin1Lines(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string_view line(text.data() + start, end - start);
+        if (isUtf8(line)) {
+            out += line;
+        } else {
+            for (char c : line) appendUtf8(out, static_cast<unsigned char>(c));
+        }
+        start = end;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string decodeListFileBytes(std::string_view bytes) {
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return fromUtf16(bytes.substr(2), false);
+    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') return fromUtf16(bytes.substr(2), true);
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return latin1Lines(std::string(bytes.substr(3)));
+    if (char order = utf16WithoutMark(bytes)) return fromUtf16(bytes, order == 'B');
+    return latin1Lines(ansi::toUtf8(bytes));
+}
+
+bool isListEntry(std::string_view entry) {
+    if (entry.empty() || std::count(entry.begin(), entry.end(), '@') > 1) return false;
+    for (char c : entry) {
+        auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u == 0x7F) return false;
+        if (std::string_view("<>\"(),;:/\\").find(c) != std::string_view::npos) return false;
+    }
+    // The replacement character stands for text that could not be decoded; a byte-order mark is no text.
+    return entry.find("\xEF\xBF\xBD") == std::string_view::npos && entry.find("\xEF\xBB\xBF") == std::string_view::npos;
+}
+
+}  // namespace tw::senders
