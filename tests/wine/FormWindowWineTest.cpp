@@ -94,6 +94,7 @@ public:
             controls_["lblStatus"].caption = "A name is needed";
             controls_.addItem("lstColours", "black");
             controls_["chkKeep"].enabled = false;
+            controls_["lstColours"].horizontalExtent = 2880;  // two inches
             return;
         }
         ui_.hideForm(*this);
@@ -237,6 +238,11 @@ TEST_F(FormWindow, WhatAHandlerChangesIsDrawnBackIntoTheOpenWindow) {
                            EXPECT_EQ(textOf(controlOf(window, TestForm::lblStatus)), L"A name is needed");
                            EXPECT_EQ(SendMessageW(controlOf(window, TestForm::lstColours), LB_GETCOUNT, 0, 0), 4);
                            EXPECT_FALSE(IsWindowEnabled(controlOf(window, TestForm::chkKeep)));
+                           const HDC screen = GetDC(nullptr);
+                           const LRESULT twoInches = 2 * GetDeviceCaps(screen, LOGPIXELSX);
+                           ReleaseDC(nullptr, screen);
+                           EXPECT_EQ(SendMessageW(controlOf(window, TestForm::lstColours), LB_GETHORIZONTALEXTENT, 0, 0),
+                                     twoInches);
                            EXPECT_TRUE(IsWindowVisible(window)) << "OK without a name keeps the form open";
                            pressKey(window, VK_ESCAPE);
                        }});

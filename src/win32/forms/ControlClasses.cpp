@@ -23,7 +23,7 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
             return {L"BUTTON", focusable | BS_AUTORADIOBUTTON | BS_NOTIFY, 0};
         case ControlKind::ListBox:
             return {L"LISTBOX",
-                    focusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (decl.multiSelect ? LBS_EXTENDEDSEL : 0),
+                    focusable | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (decl.multiSelect ? LBS_EXTENDEDSEL : 0),
                     WS_EX_CLIENTEDGE};
         case ControlKind::PictureBox:
             return {L"STATIC", SS_ETCHEDFRAME | SS_NOTIFY, 0};

@@ -142,6 +142,12 @@ void syncListBox(HWND child, const ControlState& state, ShownContents& shown) {
     if (SendMessageW(child, LB_GETCURSEL, 0, 0) != wanted) SendMessageW(child, LB_SETCURSEL, static_cast<WPARAM>(wanted), 0);
 }
 
+void syncHorizontalExtent(HWND child, const ControlState& state, int dpiX) {
+    const auto wanted = static_cast<WPARAM>(twipsToPixels(state.horizontalExtent, dpiX));
+    if (static_cast<WPARAM>(SendMessageW(child, LB_GETHORIZONTALEXTENT, 0, 0)) != wanted)
+        SendMessageW(child, LB_SETHORIZONTALEXTENT, wanted, 0);
+}
+
 void syncComboBox(HWND child, const ControlState& state, ShownContents& shown) {
     std::vector<std::wstring> rows;
     for (const auto& item : state.items) rows.push_back(toWide(item));

@@ -34,6 +34,8 @@ void setTextIfChanged(HWND window, const std::wstring& text);
 void syncVisibility(HWND child, const platform::ControlState& state);
 void syncGeometry(HWND child, const platform::ControlState& state, int dpiX, int dpiY);
 void syncListBox(HWND child, const platform::ControlState& state, ShownContents& shown);
+/// How far a list scrolls sideways: the form's measure of its widest entry, in pixels.
+void syncHorizontalExtent(HWND child, const platform::ControlState& state, int dpiX);
 void syncComboBox(HWND child, const platform::ControlState& state, ShownContents& shown);
 void syncSlider(HWND child, const platform::ControlState& state);
 void syncTree(HWND child, const platform::ControlState& state, ShownContents& shown);

@@ -219,6 +219,7 @@ void Win32FormWindow::pushState() {
                 break;
             case ControlKind::ListBox:
                 syncListBox(child, state, shown_[index]);
+                syncHorizontalExtent(child, state, dpiX_);
                 break;
             case ControlKind::ComboBox:
                 syncComboBox(child, state, shown_[index]);
