@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -18,6 +20,8 @@ namespace tarn::engine {
 namespace fs = std::filesystem;
 
 namespace {
+
+WriteStageHook stageHook = nullptr;
 
 // Paths arrive as 8-bit text in the system code page, which is what the narrow path constructor expects.
 // Off Windows, a drive path ("C:\\data\\x") is found below the folder named by TARNENGINE_DRIVE_C,
@@ -78,20 +82,52 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return content;
 }
 
+namespace {
+
+// A rename is on disk only once its folder is. Windows offers no handle on a folder for this through
+// the C library; there the file system journals the rename itself.
+void syncFolder(const fs::path& folder) {
+#if !defined(_WIN32)
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    (void)folder;
+#endif
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+void setWriteStageHookForTesting(WriteStageHook hook) { stageHook = hook; }
+
 bool replaceFileAtomically(const std::string& path, std::string_view content) {
     fs::path target = toPath(path);
     fs::path temporary = target;
     temporary += ".tmp";
-    std::FILE* file = openFile(temporary, "wb");
+    std::unique_ptr<std::FILE, FileCloser> file(openFile(temporary, "wb"));
     if (!file) return false;
-    bool ok = writeAll(file, content) && flushToDisk(file);
-    ok = (std::fclose(file) == 0) && ok;
+    // Only a crash test stops between the halves; a throwing hook leaves the temporary file as a crash would.
+    size_t firstPart = stageHook ? content.size() / 2 : content.size();
+    bool ok = writeAll(file.get(), content.substr(0, firstPart));
+    if (ok && stageHook) {
+        stageHook(WriteStage::halfWritten, path);
+        ok = writeAll(file.get(), content.substr(firstPart));
+    }
+    ok = ok && flushToDisk(file.get());
+    ok = (std::fclose(file.release()) == 0) && ok;
     std::error_code ec;
+    if (ok && stageHook) stageHook(WriteStage::beforeRename, path);
     if (ok) fs::rename(temporary, target, ec);
     if (!ok || ec) {
         fs::remove(temporary, ec);
         return false;
     }
+    syncFolder(target.parent_path());
     return true;
 }
 

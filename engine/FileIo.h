@@ -15,6 +15,14 @@ std::optional<std::string> readWholeFile(const std::string& path);
 /// either the old file or the new one, never a torn mix. Returns false when any step failed.
 bool replaceFileAtomically(const std::string& path, std::string_view content);
 
+/// The points of replaceFileAtomically at which a crash leaves something behind worth checking:
+/// half the new bytes in the temporary file, and the temporary file complete but not yet renamed.
+enum class WriteStage { halfWritten, beforeRename };
+/// Called at each stage of every replaceFileAtomically when set; a test throws from it to stop the
+/// write right there, as a crash would, leaving the temporary file behind. Null outside tests.
+using WriteStageHook = void (*)(WriteStage stage, const std::string& path);
+void setWriteStageHookForTesting(WriteStageHook hook);
+
 /// Appends and forces the bytes to disk; used for queues where each record must survive on its own.
 bool appendToFile(const std::string& path, std::string_view content);
 

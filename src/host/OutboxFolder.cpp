@@ -2,7 +2,8 @@
 #include "host/OutboxFolder.h"
 
 #include <cstdio>
-#include <fstream>
+
+#include "sim/DurableFile.h"
 
 namespace tw::host {
 
@@ -13,9 +14,9 @@ std::filesystem::path writeOutboxMessage(const std::filesystem::path& folder, co
         std::snprintf(name, sizeof name, "%04d.eml", number);
         auto path = folder / name;
         if (std::filesystem::exists(path)) continue;
-        std::ofstream out(path, std::ios::binary);
-        out << raw;
-        if (!out) throw std::filesystem::filesystem_error("cannot write the sent message", path, std::error_code());
+        // Written beside under a name no reader takes for a message ("0001.eml.tmp"), so a crash
+        // leaves no half message; the next message written reuses the name.
+        sim::writeFileDurably(path, sim::temporaryBeside(path), raw);
         return path;
     }
 }

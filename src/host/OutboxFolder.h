@@ -7,7 +7,8 @@
 namespace tw::host {
 
 /// Writes the message as the next numbered file ("0001.eml", "0002.eml" ...) of the folder,
-/// which is made when missing, and answers the file's path. Raises std::filesystem errors.
+/// which is made when missing, and answers the file's path. The file appears whole or not at all.
+/// Raises std::filesystem errors.
 std::filesystem::path writeOutboxMessage(const std::filesystem::path& folder, const std::string& raw);
 
 }  // namespace tw::host

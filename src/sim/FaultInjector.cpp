@@ -17,13 +17,22 @@ std::string normalTarget(std::string_view target) {
 
 }  // namespace
 
-void FaultInjector::arm(const std::string& request, bool always) {
+void FaultInjector::arm(const std::string& request, bool always, int callsToLetPass) {
     Rule rule;
     rule.always = always;
+    rule.callsToLetPass = callsToLetPass;
     size_t colon = request.find(':');
     rule.operation = request.substr(0, colon);
     if (colon != std::string::npos) rule.target = normalTarget(std::string_view(request).substr(colon + 1));
     rules_.push_back(std::move(rule));
+}
+
+void FaultInjector::failNth(const std::string& operation, int n) { arm(operation, false, n > 1 ? n - 1 : 0); }
+
+bool FaultInjector::pending() const {
+    for (const auto& rule : rules_)
+        if (!rule.always) return true;
+    return false;
 }
 
 bool FaultInjector::trips(std::string_view operation, const std::vector<std::string>& targets) {
@@ -32,6 +41,10 @@ bool FaultInjector::trips(std::string_view operation, const std::vector<std::str
         bool matches = it->target.empty();
         for (const auto& target : targets) matches = matches || normalTarget(target) == it->target;
         if (!matches) continue;
+        if (it->callsToLetPass > 0) {
+            --it->callsToLetPass;
+            continue;
+        }
         if (!it->always) rules_.erase(it);
         return true;
     }

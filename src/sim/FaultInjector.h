@@ -16,7 +16,11 @@ public:
     void failNext(const std::string& operation) { arm(operation, false); }
     /// Every matching call fails until clearFailures.
     void failAlways(const std::string& operation) { arm(operation, true); }
+    /// The n-th matching call from now on fails (n = 1 is the next one), the others succeed.
+    void failNth(const std::string& operation, int n);
     void clearFailures() { rules_.clear(); }
+    /// Whether an armed one-shot failure has not struck yet.
+    bool pending() const;
 
     /// Whether this call must fail; a one-shot rule that matches is used up. A call may be known
     /// by more than one target form (a key path with and without its hive name).
@@ -27,8 +31,9 @@ private:
         std::string operation;
         std::string target;  // empty: every target
         bool always = false;
+        int callsToLetPass = 0;
     };
-    void arm(const std::string& request, bool always);
+    void arm(const std::string& request, bool always, int callsToLetPass = 0);
 
     std::vector<Rule> rules_;
 };

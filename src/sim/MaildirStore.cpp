@@ -11,6 +11,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sim/DurableFile.h"
 
 namespace tw::sim {
 
@@ -59,6 +60,19 @@ std::string withSeen(std::string flags, bool seen) {
     if (seen) flags += 'S';
     std::sort(flags.begin(), flags.end());
     return flags;
+}
+
+// A message still in tmp/ after a day and a half was being written when its writer stopped; no
+// reader looks there, and the Maildir convention lets it go after this long.
+void removeStaleTemporaries(const fs::path& tmp) {
+    const auto staleBefore = fs::file_time_type::clock::now() - std::chrono::hours(36);
+    std::error_code ec;
+    for (fs::directory_iterator it(tmp, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code fileEc;
+        if (!it->is_regular_file(fileEc)) continue;
+        auto written = it->last_write_time(fileEc);
+        if (!fileEc && written < staleBefore) fs::remove(it->path(), fileEc);
+    }
 }
 
 std::string readWhole(const fs::path& path) {
@@ -131,6 +145,7 @@ std::vector<MaildirStore::File> MaildirStore::scanFolder(const std::string& dire
         fs::rename(it->path(), target, mv);
         if (mv) log_("cannot move " + it->path().string() + " to cur: " + mv.message());
     }
+    removeStaleTemporaries(dir / "tmp");
     std::vector<File> files;
     for (fs::directory_iterator it(dir / "cur", ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
@@ -164,23 +179,10 @@ std::string MaildirStore::newUnique() {
 void MaildirStore::writeThroughTmp(const std::string& directory, const std::string& unique, std::string_view bytes,
                                    const fs::path& target) {
     ensureFolder(directory);
-    fs::path temp = folderDir(directory) / "tmp" / unique;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            throw storeError("Cannot write " + temp.string(), {});
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw storeError("Cannot put " + target.string() + " in place", ec);
+    try {
+        writeFileDurably(target, folderDir(directory) / "tmp" / unique, bytes);
+    } catch (const fs::filesystem_error& e) {
+        throw storeError("Cannot write " + target.string(), e.code());
     }
 }
 

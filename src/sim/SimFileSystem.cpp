@@ -9,6 +9,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sim/DurableFile.h"
 
 namespace fs = std::filesystem;
 
@@ -137,8 +138,7 @@ void SimFileSystem::replaceContents(const std::string& path, const std::string& 
     fs::path host = hostPath(path);
     std::error_code ec;
     if (fs::is_directory(host, ec)) accessError(path);
-    fs::path temporary = host;
-    temporary += ".tmp";
+    fs::path temporary = temporaryBeside(host);
     if (faults_.trips("replaceContents", {path})) {
         // Fail as a write cut short does: half the new bytes reach the temporary file, which is then
         // dropped, and the original is never touched.
@@ -146,15 +146,15 @@ void SimFileSystem::replaceContents(const std::string& path, const std::string& 
         fs::remove(temporary, ec);
         throw Error(75, kSource, "Simulated failure of replaceContents on " + path);
     }
+    // A crash is simulated by stopping at a stage and leaving the temporary file as it is.
+    auto crashAt = [&](WriteStage stage) {
+        const char* name = stage == WriteStage::halfWritten ? "replaceContents.write" : "replaceContents.rename";
+        if (faults_.trips(name, {path})) throw Error(75, kSource, std::string("Simulated crash at ") + name + " on " + path);
+    };
     try {
-        writeBytes(temporary, bytes, std::ios::trunc, path);
-    } catch (...) {
-        fs::remove(temporary, ec);
-        throw;
-    }
-    fs::rename(temporary, host, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
+        writeFileDurably(host, temporary, bytes, crashAt);
+    } catch (const fs::filesystem_error&) {
+        if (!fs::is_directory(host.parent_path(), ec)) pathNotFound(path);
         accessError(path);
     }
 }
@@ -189,8 +189,14 @@ void SimFileSystem::copyFile(const std::string& from, const std::string& to) {
     std::error_code ec;
     if (fs::is_directory(target, ec)) accessError(to);
     if (!fs::is_directory(target.parent_path(), ec)) pathNotFound(to);
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
-    if (ec) accessError(to);
+    std::ifstream in(source, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) accessError(from);
+    try {
+        writeFileDurably(target, temporaryBeside(target), bytes);
+    } catch (const fs::filesystem_error&) {
+        accessError(to);
+    }
 }
 
 void SimFileSystem::createFolders(const std::string& path) {

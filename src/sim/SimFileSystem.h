@@ -24,10 +24,16 @@ public:
     const std::filesystem::path& root() const { return root_; }
 
     /// Operation names are the port's method names, optionally with ":" and a Windows path.
-    /// An injected replaceContents failure strikes after half of the new content is written.
+    /// An injected replaceContents failure strikes after half of the new content is written and
+    /// removes the temporary file. "replaceContents.write" and "replaceContents.rename" stop a
+    /// replacement as a crash would, with the temporary file half written or complete but not yet
+    /// renamed, and leave it behind.
     void failNext(const std::string& operation) { faults_.failNext(operation); }
     void failAlways(const std::string& operation) { faults_.failAlways(operation); }
+    void failNth(const std::string& operation, int n) { faults_.failNth(operation, n); }
     void clearFailures() { faults_.clearFailures(); }
+    /// Whether an armed one-shot failure has not struck yet.
+    bool failurePending() const { return faults_.pending(); }
 
     bool fileExists(const std::string& path) override;
     bool folderExists(const std::string& path) override;

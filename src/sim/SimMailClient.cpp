@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sim/DurableFile.h"
 #include "sim/SimMailStore.h"
 
 namespace tw::sim {
@@ -58,8 +59,12 @@ std::shared_ptr<SimCommandBars> SimMailClient::newWindowBars() {
 void SimMailClient::keepCommandBars(const SimCommandBars& bars) {
     keptBars_ = bars.save(true);
     if (barsFile_.empty()) return;
-    std::ofstream out(barsFile_, std::ios::binary | std::ios::trunc);
-    out << keptBars_;
+    try {
+        writeFileDurably(barsFile_, temporaryBeside(barsFile_), keptBars_);
+    } catch (const std::filesystem::filesystem_error&) {
+        // As the client does with its toolbar file: the bars stay kept for this run and the last
+        // file that was written whole serves the next.
+    }
 }
 
 void SimMailClient::openStore(const std::filesystem::path& mailFolder, LogSink log) {

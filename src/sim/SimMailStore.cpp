@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sim/DurableFile.h"
 #include "sim/MimeMessage.h"
 #include "sim/SimMailClient.h"
 #include "sim/SimOutlook.h"
@@ -32,17 +33,11 @@ std::string readFile(const fs::path& path) {
 }
 
 void writeFileWhole(const fs::path& path, const std::string& bytes) {
-    fs::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        out.flush();
-        if (!out) throw storeError("Cannot write " + temp.string() + ".");
+    try {
+        writeFileDurably(path, temporaryBeside(path), bytes);
+    } catch (const fs::filesystem_error& e) {
+        throw storeError("Cannot replace " + path.string() + ": " + e.code().message());
     }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) throw storeError("Cannot replace " + path.string() + ": " + ec.message());
 }
 
 int classOfMessage(const std::string& messageClass) {

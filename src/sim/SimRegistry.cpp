@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sim/DurableFile.h"
 #include "sim/RegFileFormat.h"
 
 namespace tw::sim {
@@ -256,24 +257,10 @@ SimRegistry SimRegistry::loadFromFile(const std::filesystem::path& path) {
 void SimRegistry::saveToFile(const std::filesystem::path& path) {
     if (faults_.trips("saveToFile", {path.string()}))
         throw Error(kFileAccess, kSource, "Simulated failure of saveToFile on " + path.string());
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    std::string text = toRegFile();
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            if (std::filesystem::is_regular_file(temporary, ignored)) std::filesystem::remove(temporary, ignored);
-            throw Error(kFileAccess, kSource, "Cannot write the registry file " + temporary.string());
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        throw Error(kFileAccess, kSource, "Cannot replace the registry file " + path.string());
+    try {
+        writeFileDurably(path, temporaryBeside(path), toRegFile());
+    } catch (const std::filesystem::filesystem_error& e) {
+        throw Error(kFileAccess, kSource, "Cannot write the registry file " + path.string() + ": " + e.code().message());
     }
 }
 

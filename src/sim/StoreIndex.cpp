@@ -10,6 +10,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sim/DurableFile.h"
 
 namespace tw::sim {
 
@@ -199,17 +200,12 @@ void StoreIndex::compact() {
     for (const auto& [id, item] : items_) sorted[id] = &item;
     for (const auto& [id, item] : sorted) out += line(itemFields(*item));
 
-    auto temp = indexFile();
-    temp += ".tmp";
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        file << out;
-        file.flush();
-        if (!file) throw Error(-2147024865, "Tarnwick mail store", "Cannot write " + temp.string() + ".");
+    try {
+        writeFileDurably(indexFile(), temporaryBeside(indexFile()), out);
+    } catch (const std::filesystem::filesystem_error& e) {
+        throw Error(-2147024865, "Tarnwick mail store", "Cannot replace " + indexFile().string() + ": " + e.code().message());
     }
     std::error_code ec;
-    std::filesystem::rename(temp, indexFile(), ec);
-    if (ec) throw Error(-2147024865, "Tarnwick mail store", "Cannot replace " + indexFile().string() + ": " + ec.message());
     std::filesystem::remove(journalFile(), ec);
     journalLines_ = 0;
 }

@@ -56,6 +56,14 @@ void writeAll(HANDLE file, const std::string& bytes, const std::string& path) {
     }
 }
 
+/// Renames a complete temporary file over its target in one step, and returns only once the
+/// rename is on disk.
+void putInPlace(const std::wstring& temporary, const std::string& path) {
+    if (!MoveFileExW(temporary.c_str(), toWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        raiseLastError(kSource, "Cannot put " + toUtf8(temporary) + " in place of " + path);
+    }
+}
+
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 /// Where the folders that may need creating begin: after "C:\" or "\\server\share\".
@@ -136,9 +144,7 @@ void Win32FileSystem::replaceContents(const std::string& path, const std::string
         writeAll(file.get(), bytes, temporary);
         if (!FlushFileBuffers(file.get())) raiseLastError(kSource, "Cannot flush " + temporary);
         file.close(temporary);
-        if (!MoveFileExW(wideTemporary.c_str(), toWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            raiseLastError(kSource, "Cannot put " + temporary + " in place of " + path);
-        }
+        putInPlace(wideTemporary, path);
     } catch (...) {
         // The old file is untouched; only the half-written copy goes.
         DeleteFileW(wideTemporary.c_str());
@@ -155,7 +161,24 @@ void Win32FileSystem::renameFile(const std::string& from, const std::string& to)
 }
 
 void Win32FileSystem::copyFile(const std::string& from, const std::string& to) {
-    if (!CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE)) raiseLastError(kSource, "Cannot copy " + from + " to " + to);
+    // Copied beside the target and renamed over it, so a copy cut short never stands in its place.
+    const std::string temporary = to + ".tmp";
+    const std::wstring wideTemporary = toWide(temporary);
+    try {
+        if (!CopyFileW(toWide(from).c_str(), wideTemporary.c_str(), FALSE))
+            raiseLastError(kSource, "Cannot copy " + from + " to " + to);
+        // A read-only copy cannot be opened to flush; the rename below still writes through.
+        FileHandle file(CreateFileW(wideTemporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.valid()) {
+            if (!FlushFileBuffers(file.get())) raiseLastError(kSource, "Cannot flush " + temporary);
+            file.close(temporary);
+        }
+        putInPlace(wideTemporary, to);
+    } catch (...) {
+        DeleteFileW(wideTemporary.c_str());
+        throw;
+    }
 }
 
 void Win32FileSystem::createFolders(const std::string& path) {

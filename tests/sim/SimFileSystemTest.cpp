@@ -105,5 +105,27 @@ TEST_F(SimFileSystemTest, FailedReplacementLeavesTheOldContentWholeAndNoTemporar
     EXPECT_EQ(files.listFiles("C:\\data"), std::vector<std::string>{"cache.txt"});
 }
 
+TEST_F(SimFileSystemTest, AReplacementStoppedLikeACrashLeavesTheOldFileAndOnlyItsTemporaryBehind) {
+    files.createFolders("C:\\data");
+    files.replaceContents("C:\\data\\cache.txt", "old content");
+    // The second replacement of the file is the one stopped, half written.
+    files.failNth("replaceContents.write:C:\\data\\cache.txt", 2);
+    files.replaceContents("C:\\data\\cache.txt", "first new content");
+    EXPECT_TRUE(files.failurePending());
+    EXPECT_EQ(errorNumber([&] { files.replaceContents("C:\\data\\cache.txt", "0123456789"); }), 75);
+    EXPECT_FALSE(files.failurePending());
+    EXPECT_EQ(files.readAll("C:\\data\\cache.txt"), "first new content");
+    EXPECT_EQ(readFile(driveC() / "data" / "cache.txt.tmp"), "01234") << "a crash leaves its temporary file";
+
+    files.failNext("replaceContents.rename");
+    EXPECT_EQ(errorNumber([&] { files.replaceContents("C:\\data\\cache.txt", "complete but not in place"); }), 75);
+    EXPECT_EQ(files.readAll("C:\\data\\cache.txt"), "first new content");
+    EXPECT_EQ(readFile(driveC() / "data" / "cache.txt.tmp"), "complete but not in place");
+
+    files.replaceContents("C:\\data\\cache.txt", "new content");
+    EXPECT_EQ(files.readAll("C:\\data\\cache.txt"), "new content") << "a leftover is no obstacle to the next write";
+    EXPECT_EQ(files.listFiles("C:\\data"), std::vector<std::string>{"cache.txt"});
+}
+
 }  // namespace
 }  // namespace tw::sim
