@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "senders/Senders.h"
+#include "sim/SimCommandBars.h"
 
 namespace tw::bench {
 
@@ -20,8 +21,19 @@ SimBench::SimBench(const std::filesystem::path& root)
       library(platform),
       connect(library) {
     safeMail.setClient(&client);
+    // The toolbar's button faces come through the clipboard.
+    client.commandBarHub().clipboardPicture = [this] { return ui.clipboardPicture; };
     files.createFolders(shell.libraryFolder());
+    // Where the data folder is found.
+    const char* versionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+    registry.createKey(platform::Hive::LocalMachine, versionKey);
+    registry.setValue(platform::Hive::LocalMachine, versionKey, "ProgramFilesDir",
+                      platform::RegValue::ofString("C:\\Program Files"));
     settingsKey().writeNumber("debugginglevel", 0);
+    // No network service: mail is checked without waiting for it, and the start makes no request.
+    settingsKey().writeNumber("reportspam", 0);
+    settingsKey().writeFlag(false, "EnablePingChecks");
+    settingsKey().writeFlag(false, "upgradeNotification");
 }
 
 void SimBench::connectAddin() {

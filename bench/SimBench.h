@@ -24,7 +24,7 @@
 namespace tw::bench {
 
 /// One simulated user with the mail client running and the add-in library loaded (not yet connected).
-/// Its log writes only serious lines unless told otherwise.
+/// Its log writes only serious lines unless told otherwise; the network service is not in use.
 class SimBench {
 public:
     explicit SimBench(const std::filesystem::path& root);
