@@ -8,6 +8,7 @@
 namespace tw {
 
 KeyedSet::KeyedSet(const KeyedSet& other) {
+    index_.reserve(other.keys_.size());
     for (const auto& key : other.keys_) insert(key);
 }
 
@@ -26,7 +27,14 @@ void KeyedSet::Add(const std::string& key) {
 bool KeyedSet::insert(const std::string& key) {
     if (index_.count(key)) return false;
     keys_.push_back(key);
-    index_.emplace(key, std::prev(keys_.end()));
+    index_.emplace(keys_.back(), std::prev(keys_.end()));
+    return true;
+}
+
+bool KeyedSet::insert(std::string&& key) {
+    if (index_.count(key)) return false;
+    keys_.push_back(std::move(key));
+    index_.emplace(keys_.back(), std::prev(keys_.end()));
     return true;
 }
 
@@ -37,14 +45,16 @@ void KeyedSet::Remove(const std::string& key) {
 bool KeyedSet::erase(const std::string& key) {
     auto it = index_.find(key);
     if (it == index_.end()) return false;
-    keys_.erase(it->second);
+    // The index entry goes first: its key views the text in the list node.
+    auto node = it->second;
     index_.erase(it);
+    keys_.erase(node);
     return true;
 }
 
 void KeyedSet::RemoveAll() {
-    keys_.clear();
     index_.clear();
+    keys_.clear();
 }
 
 }  // namespace tw

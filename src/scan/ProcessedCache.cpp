@@ -1,17 +1,27 @@
 // Loading and saving the processed cache file.
 #include "scan/ProcessedCache.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "core/Text.h"
 
 namespace tw::scan {
 
 void ProcessedCache::load(platform::FileSystem& files, const std::string& path) {
     if (!files.fileExists(path)) return;
-    std::string content = files.readAll(path);
-    for (std::string line : text::split(content, "\n")) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string content = files.readAll(path);
+    // Read at every start in cache mode, with an identifier for each checked message still unread.
+    ids_.reserve(ids_.Count() + static_cast<size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
+    const std::string_view all(content);
+    for (size_t start = 0; start <= all.size();) {
+        size_t end = all.find('\n', start);
+        if (end == std::string_view::npos) end = all.size();
+        std::string_view line = all.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         std::string id = text::lower(text::trim(line));
-        if (!id.empty()) ids_.insert(id);
+        if (!id.empty()) ids_.insert(std::move(id));
     }
 }
 

@@ -67,6 +67,31 @@ TEST(KeyedSet, CopiesAreIndependentOfTheirSource) {
     EXPECT_EQ(moved.Keys(), std::vector<std::string>{"c"});
 }
 
+// The index views each key where the set stores it: erasing by the stored key itself, moving the
+// set and growing it past its reserved size must leave every lookup right (short and long keys).
+TEST(KeyedSet, LookupsStayRightThroughErasesMovesAndGrowth) {
+    KeyedSet set;
+    set.reserve(4);
+    std::vector<std::string> keys;
+    for (int i = 0; i < 200; ++i)
+        keys.push_back(i % 2 ? "k" + std::to_string(i) : "long-sender-" + std::to_string(i) + "@list.example.com");
+    for (const auto& key : keys) EXPECT_TRUE(set.insert(std::string(key)));
+    EXPECT_FALSE(set.insert(std::string(keys[7])));
+    EXPECT_TRUE(set.erase(*set.begin()));
+    EXPECT_FALSE(set.Exists(keys[0]));
+    KeyedSet moved;
+    moved.Add("old");
+    moved = std::move(set);
+    for (size_t i = 1; i < keys.size(); ++i) ASSERT_TRUE(moved.Exists(keys[i])) << keys[i];
+    EXPECT_FALSE(moved.Exists("old"));
+    for (size_t i = 1; i < keys.size(); i += 2) EXPECT_TRUE(moved.erase(keys[i]));
+    EXPECT_TRUE(moved.insert(keys[0]));
+    EXPECT_EQ(moved.Count(), 100u);
+    EXPECT_EQ(moved.Keys().front(), keys[2]);
+    EXPECT_EQ(moved.Keys().back(), keys[0]);
+    for (size_t i = 2; i < keys.size(); i += 2) EXPECT_TRUE(moved.Exists(keys[i]));
+}
+
 TEST(Event, HandlersMayDisconnectThemselvesAndOthersWhileRaised) {
     Event<int> event;
     std::vector<std::string> seen;
