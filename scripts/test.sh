@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The whole check: packages, the Linux build and tests, the sanitizer run, the Windows cross build, the layout rules.
+# The whole check: packages, the Linux build and tests, the sanitizer run, the fuzz targets, the Windows cross build,
+# the layout rules.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,9 @@ section "Build and test: asan (AddressSanitizer + UBSan)"
 cmake --preset asan
 cmake --build --preset asan -j2
 ctest --preset asan
+
+section "Fuzz targets (Clang, libFuzzer + AddressSanitizer + UBSan, a few seconds each)"
+bash tests/fuzz/run.sh
 
 section "Cross build: mingw (32-bit Windows)"
 cmake --preset mingw

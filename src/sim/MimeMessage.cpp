@@ -110,6 +110,65 @@ void collectAddresses(InternetAddressList* list, std::vector<MailAddress>& out, 
     }
 }
 
+/// The end of the RFC 2047 encoded word "=?charset?B|Q?text?=" at `at`, or npos when none starts there.
+size_t encodedWordEnd(std::string_view text, size_t at) {
+    if (text.compare(at, 2, "=?") != 0) return std::string_view::npos;
+    size_t charsetEnd = text.find('?', at + 2);
+    if (charsetEnd == std::string_view::npos || charsetEnd == at + 2 || charsetEnd + 2 >= text.size()) return std::string_view::npos;
+    char encoding = static_cast<char>(std::toupper(static_cast<unsigned char>(text[charsetEnd + 1])));
+    if ((encoding != 'B' && encoding != 'Q') || text[charsetEnd + 2] != '?') return std::string_view::npos;
+    size_t close = text.find("?=", charsetEnd + 3);
+    if (close == std::string_view::npos) return std::string_view::npos;
+    for (size_t i = at + 2; i < close; ++i)
+        if (std::isspace(static_cast<unsigned char>(text[i]))) return std::string_view::npos;
+    return close + 2;
+}
+
+std::string decodeText(const std::string& text) {
+    char* decoded = g_mime_utils_header_decode_text(nullptr, text.c_str());
+    std::string out = decoded ? decoded : "";
+    g_free(decoded);
+    return out;
+}
+
+/// An unstructured header value decoded one encoded word at a time. The library joins the
+/// payloads of neighbouring words in the same character set before decoding them, which loses
+/// everything after a word that ends in base64 padding ("=?UTF-8?B?YWI=?= =?UTF-8?B?Y2Q=?=" gave
+/// "ab"), and most mailers pad every word.
+std::string decodeHeaderText(std::string_view raw) {
+    std::string value;
+    for (char c : raw)
+        if (c != '\r' && c != '\n') value += c;
+    std::string out, plain;
+    bool afterWord = false;
+    size_t i = 0;
+    while (i < value.size()) {
+        size_t end = encodedWordEnd(value, i);
+        if (end == std::string_view::npos) {
+            plain += value[i++];
+            continue;
+        }
+        // White space between two encoded words is not part of the text.
+        bool onlySpace = plain.find_first_not_of(" \t") == std::string::npos;
+        if (!(afterWord && onlySpace)) out += decodeText(plain);
+        plain.clear();
+        out += decodeText(value.substr(i, end - i));
+        afterWord = true;
+        i = end;
+    }
+    out += decodeText(plain);
+    return text::trim(out);
+}
+
+std::string subjectOf(GMimeMessage* message) {
+    GMimeHeaderList* list = g_mime_object_get_header_list(GMIME_OBJECT(message));
+    GMimeHeader* header = list ? g_mime_header_list_get_header(list, "Subject") : nullptr;
+    const char* raw = header ? g_mime_header_get_raw_value(header) : nullptr;
+    if (raw) return decodeHeaderText(raw);
+    const char* subject = g_mime_message_get_subject(message);
+    return subject ? subject : "";
+}
+
 std::string bytesOf(GMimeStream* stream) {
     GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
     return array ? std::string(reinterpret_cast<const char*>(array->data), array->len) : std::string();
@@ -144,7 +203,17 @@ std::string latin1ToUtf8(std::string_view bytes) {
     return out;
 }
 
-bool isUtf8(std::string_view bytes) { return g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr); }
+/// GLib refuses any NUL byte, which UTF-8 allows: text with one was taken for ISO-8859-1 and its
+/// UTF-8 characters doubly encoded. A NUL here only separates the parts validated.
+bool isUtf8(std::string_view bytes) {
+    for (size_t start = 0;;) {
+        size_t nul = bytes.find('\0', start);
+        size_t end = nul == std::string_view::npos ? bytes.size() : nul;
+        if (!g_utf8_validate(bytes.data() + start, static_cast<gssize>(end - start), nullptr)) return false;
+        if (nul == std::string_view::npos) return true;
+        start = nul + 1;
+    }
+}
 
 struct BodyWalk {
     MessageBodies* bodies;
@@ -241,8 +310,7 @@ MessageHeaders parseHeaders(std::string_view raw) {
     }
     GRef<GMimeMessage> message(parseMessage(headers.transportHeaders + "\r\n"));
     if (!message) return headers;
-    const char* subject = g_mime_message_get_subject(message.get());
-    headers.subject = subject ? toUtf8(subject, "utf-8") : "";
+    headers.subject = toUtf8(subjectOf(message.get()), "utf-8");
     std::vector<MailAddress> from;
     collectAddresses(g_mime_message_get_from(message.get()), from);
     if (from.empty()) collectAddresses(g_mime_message_get_sender(message.get()), from);

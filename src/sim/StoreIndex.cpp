@@ -1,6 +1,8 @@
 // Reading, journalling and rewriting the mail store's index file.
 #include "sim/StoreIndex.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -30,8 +32,18 @@ std::optional<double> parseNumber(const std::string& textValue) {
     if (textValue.empty()) return std::nullopt;
     char* end = nullptr;
     double v = std::strtod(textValue.c_str(), &end);
-    if (end != textValue.c_str() + textValue.size()) return std::nullopt;
+    // Only finite numbers are written; "nan" or "inf" in a damaged file would make a date of nothing.
+    if (end != textValue.c_str() + textValue.size() || !std::isfinite(v)) return std::nullopt;
     return v;
+}
+
+/// A count without a sign: stoull would take "-1" for the largest count and the next identifier
+/// would wrap round onto the first ones.
+uint64_t parseCount(const std::string& textValue) {
+    uint64_t value = 0;
+    auto [end, ec] = std::from_chars(textValue.data(), textValue.data() + textValue.size(), value);
+    if (ec != std::errc() || end != textValue.data() + textValue.size()) throw std::invalid_argument("count");
+    return value;
 }
 
 std::string escapeField(std::string_view s) {
@@ -149,7 +161,7 @@ void StoreIndex::apply(const std::vector<std::string>& f, bool fromJournal) {
     if (kind == "store") {
         storeId_ = f.at(1);
     } else if (kind == "next") {
-        nextId_ = std::max<uint64_t>(nextId_, std::stoull(f.at(1)));
+        nextId_ = std::max<uint64_t>(nextId_, parseCount(f.at(1)));
     } else if (kind == "folder") {
         folders_[f.at(1)] = f.at(2);
     } else if (kind == "exchange") {
@@ -165,18 +177,23 @@ void StoreIndex::apply(const std::vector<std::string>& f, bool fromJournal) {
         item.local = f.at(5) == "1";
         for (size_t i = 6; i + 2 < f.size(); i += 3)
             item.properties.push_back({f[i], std::stoi(f[i + 1]), parseValue(f[i + 2])});
-        if (auto old = items_.find(item.entryId); old != items_.end()) idByKey_.erase(old->second.key);
+        if (auto old = items_.find(item.entryId); old != items_.end()) forgetKey(old->second);
         idByKey_[item.key] = item.entryId;
         items_[item.entryId] = std::move(item);
     } else if (kind == "gone") {
         if (auto old = items_.find(f.at(1)); old != items_.end()) {
-            idByKey_.erase(old->second.key);
+            forgetKey(old->second);
             items_.erase(old);
         }
     } else {
         throw std::invalid_argument("record");
     }
     if (fromJournal) ++journalLines_;
+}
+
+void StoreIndex::forgetKey(const IndexedItem& item) {
+    // A damaged index can give two items one key; the key then stays with the other item.
+    if (auto it = idByKey_.find(item.key); it != idByKey_.end() && it->second == item.entryId) idByKey_.erase(it);
 }
 
 void StoreIndex::journal(const std::vector<std::string>& fields) {
@@ -246,7 +263,7 @@ const IndexedItem* StoreIndex::findById(const std::string& entryId) const {
 }
 
 void StoreIndex::putItem(const IndexedItem& item) {
-    if (auto old = items_.find(item.entryId); old != items_.end()) idByKey_.erase(old->second.key);
+    if (auto old = items_.find(item.entryId); old != items_.end()) forgetKey(old->second);
     idByKey_[item.key] = item.entryId;
     items_[item.entryId] = item;
     journal(itemFields(item));
@@ -255,7 +272,7 @@ void StoreIndex::putItem(const IndexedItem& item) {
 void StoreIndex::dropItem(const std::string& entryId) {
     auto it = items_.find(entryId);
     if (it == items_.end()) return;
-    idByKey_.erase(it->second.key);
+    forgetKey(it->second);
     items_.erase(it);
     journal({"gone", entryId});
 }
@@ -268,7 +285,7 @@ size_t StoreIndex::dropItemsExcept(const std::vector<std::string>& keys) {
             ++it;
             continue;
         }
-        idByKey_.erase(it->second.key);
+        forgetKey(it->second);
         it = items_.erase(it);
         ++dropped;
     }

@@ -72,6 +72,7 @@ public:
 
 private:
     void apply(const std::vector<std::string>& fields, bool fromJournal);
+    void forgetKey(const IndexedItem& item);
     void journal(const std::vector<std::string>& fields);
     void readFile(const std::filesystem::path& file, bool fromJournal);
 

@@ -108,26 +108,37 @@ std::string vcardText(std::string_view bytes) {
 
 namespace {
 
+struct LogicalLine {
+    /// Where its first physical line starts in the text.
+    size_t offset = 0;
+    std::string text;
+};
+
 /// Physical lines joined into logical ones: a line starting with a blank continues the one before,
 /// and in quoted-printable values a line ending in "=" continues on the next.
-std::vector<std::string> logicalLines(const std::string& text) {
-    std::vector<std::string> lines;
+std::vector<LogicalLine> logicalLines(std::string_view text) {
+    std::vector<LogicalLine> lines;
     bool softBreak = false;
+    size_t offset = 0;
     for (auto raw : text::split(text, "\n")) {
+        const size_t start = offset;
+        offset += raw.size() + 1;
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         if (softBreak && !lines.empty()) {
-            lines.back().pop_back();  // the "="
-            lines.back() += raw;
+            lines.back().text.pop_back();  // the "="
+            lines.back().text += raw;
         } else if (!raw.empty() && (raw[0] == ' ' || raw[0] == '\t') && !lines.empty()) {
-            lines.back() += raw.substr(1);
+            lines.back().text += raw.substr(1);
         } else {
-            lines.push_back(raw);
+            lines.push_back({start, raw});
         }
-        const std::string& last = lines.back();
+        const std::string& last = lines.back().text;
         softBreak = !last.empty() && last.back() == '=' && text::icontains(last.substr(0, last.find(':')), "QUOTED-PRINTABLE");
     }
     return lines;
 }
+
+bool beginsCard(const ContentLine& cl) { return cl.name == "BEGIN" && text::iequals(text::trim(cl.value), "VCARD"); }
 
 }  // namespace
 
@@ -145,9 +156,9 @@ std::vector<VCardContact> parseVCards(std::string_view bytes) {
         current = nullptr;
     };
     for (const auto& line : logicalLines(vcardText(bytes))) {
-        auto cl = parseLine(line);
+        auto cl = parseLine(line.text);
         if (!cl) continue;
-        if (cl->name == "BEGIN" && text::iequals(text::trim(cl->value), "VCARD")) {
+        if (beginsCard(*cl)) {
             finish();
             current = &contact;
             structuredName.clear();
@@ -180,13 +191,11 @@ std::vector<VCardContact> parseVCards(std::string_view bytes) {
 }
 
 std::vector<std::pair<size_t, size_t>> vcardBlocks(std::string_view text) {
+    // The cards begin where parseVCards begins them, so that block n is card n.
     std::vector<size_t> starts;
-    for (size_t pos = 0; pos < text.size();) {
-        size_t nl = text.find('\n', pos);
-        std::string_view line = text.substr(pos, (nl == std::string_view::npos ? text.size() : nl) - pos);
-        if (text::iequals(text::trim(line), "BEGIN:VCARD")) starts.push_back(pos);
-        if (nl == std::string_view::npos) break;
-        pos = nl + 1;
+    for (const auto& line : logicalLines(text)) {
+        auto cl = parseLine(line.text);
+        if (cl && beginsCard(*cl)) starts.push_back(line.offset);
     }
     std::vector<std::pair<size_t, size_t>> blocks;
     for (size_t i = 0; i < starts.size(); ++i) blocks.emplace_back(starts[i], i + 1 < starts.size() ? starts[i + 1] : text.size());

@@ -227,6 +227,26 @@ TEST(MailStore, ContactsComeFromVCardFilesAndAddressBookExports) {
     EXPECT_TRUE(fs::exists(f.mail() / "contacts" / (added->EntryID() + ".vcf")));
 }
 
+TEST(MailStore, DeletingAContactFromACrLfFileRemovesThatCardOnly) {
+    // vCard files end their lines in CR LF, and the contacts this client writes do too.
+    MailStoreFixture f;
+    f.putFile("contacts/export.vcf",
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:First Card\r\nEMAIL:first@x.example\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Second Card\r\nEMAIL:second@x.example\r\nEND:VCARD\r\n");
+    auto& client = f.open();
+    auto contacts = client.defaultFolder(outlook::olFolderContacts);
+    auto added = client.addContact("Dee New", {"dee@new.example"});
+    ASSERT_EQ(contacts->Items()->Count(), 3);
+    contacts->Items()->Find(contactsFilter("first@x.example"))->Delete();
+    added->Delete();
+
+    auto& again = f.restart();
+    auto left = again.defaultFolder(outlook::olFolderContacts)->Items();
+    ASSERT_EQ(left->Count(), 1);
+    EXPECT_TRUE(left->Find(contactsFilter("second@x.example")));
+    EXPECT_FALSE(fs::exists(f.mail() / "contacts" / (added->EntryID() + ".vcf")));
+}
+
 TEST(MailStore, TheDemoProfileMailLoadsWithoutAWord) {
     MailStoreFixture f;
     fs::copy(std::string(TW_SOURCE_DIR) + "/demo/profile/mail", f.mail(), fs::copy_options::recursive);

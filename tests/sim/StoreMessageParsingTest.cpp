@@ -92,6 +92,22 @@ TEST(StoreMessageParsing, CharacterSetsBecomeUtf8) {
     // Bytes the set does not allow are marked, and the rest survives.
     EXPECT_EQ(sim::toUtf8("a\xFF" "b", "utf-16le").empty(), false);
     EXPECT_EQ(sim::toUtf8("ok \x81 end", "shift_jis").find("end"), sim::toUtf8("ok \x81 end", "shift_jis").size() - 3);
+    // A NUL byte does not make UTF-8 text Latin-1 (which encoded its characters twice).
+    const std::string withNul("caf\xC3\xA9\0!", 7);
+    EXPECT_EQ(sim::toUtf8(withNul, ""), withNul);
+    EXPECT_EQ(sim::toUtf8(std::string("caf\xE9\0", 5), ""), std::string("caf\xC3\xA9\0", 6));
+}
+
+TEST(StoreMessageParsing, EveryEncodedWordOfASubjectIsRead) {
+    // Mailers pad each base64 word; the words after a padded one used to be lost.
+    auto padded = sim::parseHeaders("Subject: =?UTF-8?B?YWI=?= =?UTF-8?B?Y2Q=?=\r\n =?ISO-8859-1?Q?caf=E9?=\r\n\r\nbody\r\n");
+    EXPECT_EQ(padded.subject, "abcdcaf\xC3\xA9");
+    // Text between encoded words stays, white space between them goes.
+    EXPECT_EQ(sim::parseHeaders("Subject: =?UTF-8?B?YWI=?= and =?UTF-8?Q?c?=\r\n\r\n").subject, "ab and c");
+    EXPECT_EQ(sim::parseHeaders("Subject: Re: =?utf-8?q?caf=C3=A9?= =?utf-8?b?IQ==?= x\r\n\r\n").subject,
+              "Re: caf\xC3\xA9! x");
+    EXPECT_EQ(sim::parseHeaders("Subject: =?bogus?= =?UTF-8?B?YWI=?=\r\n\r\n").subject, "=?bogus?= ab");
+    EXPECT_EQ(sim::parseHeaders("Subject:   plain  words \r\n\r\n").subject, "plain  words");
 }
 
 TEST(StoreMessageParsing, BrokenInputIsReadAsWellAsItCanBe) {
