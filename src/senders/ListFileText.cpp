@@ -5,28 +5,12 @@
 #include <cstdint>
 
 #include "core/AnsiText.h"
+#include "core/Utf8.h"
 
 namespace tw::senders {
 
 namespace {
 
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 std::string fromUtf16(std::string_view bytes, bool bigEndian) {
     auto unit = [&](size_t i) -> uint32_t {
@@ -47,7 +31,7 @@ std::string fromUtf16(std::string_view bytes, bool bigEndian) {
         }
         // A lone surrogate becomes the replacement character, which no entry accepts.
         if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;
-        appendUtf8(out, cp);
+        utf8::append(out, cp);
     }
     return out;
 }
@@ -93,7 +77,7 @@ std::string latin1Lines(const std::string& text) {
         if (isUtf8(line)) {
             out += line;
         } else {
-            for (char c : line) appendUtf8(out, static_cast<unsigned char>(c));
+            for (char c : line) utf8::append(out, static_cast<unsigned char>(c));
         }
         start = end;
     }

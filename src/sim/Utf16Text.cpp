@@ -1,6 +1,8 @@
 // UTF-8 / UTF-16LE conversions for the registry file and its typed values.
 #include "sim/Utf16Text.h"
 
+#include "core/Utf8.h"
+
 namespace tw::sim {
 
 namespace {
@@ -43,23 +45,6 @@ char32_t decodeUtf8(std::string_view s, size_t& i) {
     return cp;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 }  // namespace
 
@@ -86,12 +71,12 @@ std::string utf16ToUtf8(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t unit = text[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            utf8::append(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            appendUtf8(out, kReplacement);
+            utf8::append(out, kReplacement);
         } else {
-            appendUtf8(out, unit);
+            utf8::append(out, unit);
         }
     }
     return out;

@@ -10,6 +10,7 @@
 
 #include "core/Error.h"
 #include "win32/TextEncoding.h"
+#include "win32/ThisModule.h"
 #include "win32/Win32Error.h"
 
 namespace tw::win32 {
@@ -33,13 +34,9 @@ std::wstring growingBuffer(Call call, const std::string& what) {
     }
 }
 
-HMODULE moduleOfThisCode() {
-    static const char anchor = 0;
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&anchor), &module)) {
-        raiseLastError(kSource, "Cannot find the module of the add-in");
-    }
+HMODULE addInModule() {
+    HMODULE module = moduleOfThisCode();
+    if (!module) raiseLastError(kSource, "Cannot find the module of the add-in");
     return module;
 }
 
@@ -205,13 +202,13 @@ std::string Win32Shell::systemDirectory() {
 }
 
 std::string Win32Shell::libraryFolder() {
-    const std::wstring path = modulePath(moduleOfThisCode());
+    const std::wstring path = modulePath(addInModule());
     const size_t slash = path.find_last_of(L"\\/");
     return toUtf8(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
 }
 
 platform::FileVersion Win32Shell::libraryVersion() {
-    const std::string path = toUtf8(modulePath(moduleOfThisCode()));
+    const std::string path = toUtf8(modulePath(addInModule()));
     try {
         return fileVersion(path);
     } catch (const Error&) {

@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "win32/TextEncoding.h"
+#include "win32/ThisModule.h"
 #include "win32/Win32Error.h"
 #include "win32/forms/FormWindows.h"
 
@@ -13,14 +14,6 @@ namespace {
 
 constexpr const char* kSource = "Win32UserInterface";
 constexpr const wchar_t* kTimerWindowClass = L"TarnwickTimerWindow";
-
-HINSTANCE moduleOfThisCode() {
-    static const char anchor = 0;
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&anchor), &module);
-    return module;
-}
 
 LRESULT CALLBACK timerWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "win32/TextEncoding.h"
+#include "win32/ThisModule.h"
 #include "win32/Win32Error.h"
 #include "win32/forms/ControlClasses.h"
 
@@ -21,14 +22,6 @@ constexpr const char* kSource = "Win32FormWindow";
 constexpr UINT kPushStateLater = WM_APP + 1;
 /// The up-down control rests mid-range: each arrow is a step for the form, never a position.
 constexpr int kUpDownRange = 100;
-
-HINSTANCE moduleOfThisCode() {
-    static const char anchor = 0;
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&anchor), &module);
-    return module;
-}
 
 void reportFailure(const char* what) {
     OutputDebugStringA((std::string("Tarnwick form window: ") + what + "\n").c_str());
