@@ -176,7 +176,8 @@ std::vector<VCardContact> parseVCards(std::string_view bytes) {
             structuredName = text::trim(given + " " + family);
         } else if (cl->name == "EMAIL") {
             std::string address = valueOf(*cl);
-            if (text::startsWith(text::lower(address), "mailto:")) address = address.substr(7);
+            // Every "mailto:" in front goes, or a card written back from what was read would lose one more.
+            while (text::startsWith(text::lower(address), "mailto:")) address = text::trim(address.substr(7));
             if (!address.empty()) current->emails.push_back(address);
         } else if (cl->name == "UID") {
             current->uid = valueOf(*cl);
