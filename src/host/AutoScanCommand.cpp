@@ -11,7 +11,6 @@
 namespace tw::host {
 
 namespace {
-Error usage(const std::string& what) { return Error(5, "tarnwick autoscan", what); }
 
 int changeList(addin::OrvennaOutAddIn& addin, scan::AutoScan& autoScan, sim::SimMailClient& client,
                const AutoScanRequest& request, std::ostream& out, std::ostream& err) {
@@ -46,21 +45,6 @@ void listWatched(scan::AutoScan& autoScan, std::ostream& out) {
     if (autoScan.listenerCount() == 0 && autoScan.pendingFolders().empty()) out << "No folders are watched.\n";
 }
 }  // namespace
-
-AutoScanRequest parseAutoScanRequest(const std::string& action, const std::string& folder) {
-    AutoScanRequest request;
-    const std::string word = text::lower(action);
-    if (word == "list") request.action = AutoScanRequest::Action::list;
-    else if (word == "add") request.action = AutoScanRequest::Action::add;
-    else if (word == "remove") request.action = AutoScanRequest::Action::remove;
-    else throw usage("autoscan takes add, remove or list, not \"" + action + "\"");
-    request.folder = text::trim(folder);
-    if (request.action == AutoScanRequest::Action::list && !request.folder.empty())
-        throw usage("autoscan list takes no folder");
-    if (request.action != AutoScanRequest::Action::list && request.folder.empty())
-        throw usage("autoscan " + word + " needs a folder's name or path");
-    return request;
-}
 
 int runAutoScanCommand(HostSession& session, const AutoScanRequest& request, std::ostream& out, std::ostream& err) {
     session.startAddin();

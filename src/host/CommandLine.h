@@ -6,14 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/AutoScanCommand.h"
-#include "host/HostSession.h"
-#include "host/ListsCommand.h"
-#include "host/ImportCommand.h"
-#include "host/ReportCommand.h"
-#include "host/ScanCommand.h"
-#include "host/SenderCommand.h"
-#include "host/TrainCommand.h"
+#include "host/CommandRequests.h"
 
 namespace tw::host {
 

@@ -2,7 +2,6 @@
 #include "host/FolderListing.h"
 
 #include <algorithm>
-#include <charconv>
 #include <functional>
 
 #include "addin/DataFolder.h"
@@ -14,10 +13,6 @@
 namespace tw::host {
 
 namespace {
-Error selectionError(const std::string& text, const std::string& why) {
-    return Error(5, "tarnwick", "\"" + text + "\" " + why + "; give FOLDER:N[,N...], for example Inbox:1,3");
-}
-
 void eachFolder(sim::SimMailClient& client, const std::function<bool(const std::shared_ptr<sim::SimFolder>&)>& visit) {
     std::function<bool(const std::shared_ptr<sim::SimFolder>&)> walk = [&](const std::shared_ptr<sim::SimFolder>& f) {
         if (visit(f)) return true;
@@ -29,23 +24,6 @@ void eachFolder(sim::SimMailClient& client, const std::function<bool(const std::
         if (walk(store)) return;
 }
 }  // namespace
-
-MessageSelection parseSelection(const std::string& text) {
-    auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) throw selectionError(text, "names no folder");
-    MessageSelection selection{text.substr(0, colon), {}};
-    for (const std::string& part : text::split(text.substr(colon + 1), ",")) {
-        std::string n = text::trim(part);
-        int value = 0;
-        auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), value);
-        if (n.empty() || ec != std::errc() || end != n.data() + n.size() || value < 1)
-            throw selectionError(text, "has \"" + n + "\" where a message number (1 or more) belongs");
-        if (std::find(selection.numbers.begin(), selection.numbers.end(), value) != selection.numbers.end())
-            throw selectionError(text, "names message " + n + " twice");
-        selection.numbers.push_back(value);
-    }
-    return selection;
-}
 
 std::shared_ptr<sim::SimFolder> findFolder(sim::SimMailClient& client, const std::string& nameOrPath) {
     const std::string wanted = text::lower(text::trim(nameOrPath));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/CommandRequests.h"
 #include "host/HostSession.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -14,16 +15,6 @@
 #include "sim/SimMailClient.h"
 
 namespace tw::host {
-
-/// Messages of one folder by their numbers in its listing: "FOLDER:N[,N...]".
-struct MessageSelection {
-    std::string folder;
-    std::vector<int> numbers;
-};
-
-/// Reads "FOLDER:N[,N...]" (the last ":" separates, so a folder path may hold one); numbers count
-/// from 1 and may repeat only once each. Raises tw::Error saying what is wrong.
-MessageSelection parseSelection(const std::string& text);
 
 /// A folder by its path ("\Personal Folders\Inbox") or by its name anywhere in the stores, without
 /// regard to case; the first in folder order when several share the name. Raises tw::Error naming

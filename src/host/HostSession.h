@@ -9,6 +9,7 @@
 
 #include "addin/AddinLibrary.h"
 #include "addin/Connect.h"
+#include "host/CommandRequests.h"
 #include "host/MailDelivery.h"
 #include "host/Profile.h"
 #include "platform/Platform.h"
@@ -22,17 +23,6 @@
 #include "sim/SimUserInterface.h"
 
 namespace tw::host {
-
-struct RunOptions {
-    /// Virtual time the client stays open before the explorer is closed.
-    int runSeconds = 10;
-    /// Folders searched for the stand-in libraries (the engine).
-    std::vector<std::string> librarySearchFolders;
-    /// Message files, or folders of them, delivered after the profile's incoming folder.
-    std::vector<std::string> deliver;
-    /// The folder (a name or a path) the named messages go to instead of the Inbox; made when missing.
-    std::string deliverTo;
-};
 
 class HostSession {
 public:

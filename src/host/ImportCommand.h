@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "host/CommandRequests.h"
 #include "host/HostSession.h"
 
 namespace tw::host {
-
-struct ImportRequest {
-    /// The books to import, each by its name or by its number in the listing; none: list them.
-    std::vector<std::string> books;
-};
 
 /// Starts the add-in. Without books prints the importable address books, numbered (or the
 /// dialog's message when there are none). With books opens the import dialog, selects them,

@@ -15,27 +15,6 @@ using List = ListsRequest::List;
 using Action = ListsRequest::Action;
 using Entries = senders::Senders::Entries;
 
-Error usage(const std::string& what) { return Error(5, "tarnwick lists", what); }
-
-struct ListName {
-    const char* word;
-    List list;
-    const char* shown;
-};
-constexpr ListName kLists[] = {
-    {"approved", List::approved, "approved senders"},
-    {"blocked", List::blocked, "blocked senders"},
-    {"ignored", List::ignored, "ignored senders"},
-    {"my-addresses", List::myAddresses, "my email addresses"},
-    {"mailing-lists", List::mailingLists, "mailing lists"},
-};
-
-const char* shownName(List list) {
-    for (const auto& l : kLists)
-        if (l.list == list) return l.shown;
-    return "";
-}
-
 Entries entriesOf(senders::Senders& store, List list) {
     switch (list) {
         case List::approved: return store.getApprovedSenders();
@@ -90,7 +69,7 @@ bool edit(senders::Senders& store, List list, const std::string& from, const std
 const char* otherList(List list) { return list == List::approved ? "blocked senders" : "approved senders"; }
 
 int change(senders::Senders& store, const ListsRequest& request, std::ostream& out, std::ostream& err) {
-    const char* name = shownName(request.list);
+    const char* name = shownListName(request.list);
     switch (request.action) {
         case Action::show: {
             const Entries entries = entriesOf(store, request.list);
@@ -144,37 +123,6 @@ int change(senders::Senders& store, const ListsRequest& request, std::ostream& o
     return 0;
 }
 }  // namespace
-
-ListsRequest parseListsRequest(const std::string& action, const std::string& list,
-                               const std::vector<std::string>& values) {
-    ListsRequest request;
-    const std::string word = text::lower(action);
-    if (word == "show") request.action = Action::show;
-    else if (word == "add") request.action = Action::add;
-    else if (word == "remove") request.action = Action::remove;
-    else if (word == "edit") request.action = Action::edit;
-    else throw usage("lists takes show, add, remove or edit, not \"" + action + "\"");
-
-    const std::string listWord = text::lower(list);
-    const auto* found = std::find_if(std::begin(kLists), std::end(kLists),
-                                     [&](const ListName& l) { return listWord == l.word; });
-    if (found == std::end(kLists))
-        throw usage("no list \"" + list + "\"; the lists are approved, blocked, ignored, my-addresses and mailing-lists");
-    request.list = found->list;
-
-    for (const auto& value : values) {
-        const std::string entry = text::trim(value);
-        if (entry.empty() || entry.find_first_of(" \t,;\r\n") != std::string::npos)
-            throw usage("\"" + value + "\" is not an address or domain");
-        request.values.push_back(entry);
-    }
-    const size_t count = request.values.size();
-    if (request.action == Action::show && count != 0) throw usage("lists show takes no entries");
-    if ((request.action == Action::add || request.action == Action::remove) && count == 0)
-        throw usage("lists " + word + " needs at least one entry");
-    if (request.action == Action::edit && count != 2) throw usage("lists edit takes the old entry and the new one");
-    return request;
-}
 
 int runListsCommand(HostSession& session, const ListsRequest& request, std::ostream& out, std::ostream& err) {
     session.startAddin();

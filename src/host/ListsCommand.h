@@ -6,22 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "host/CommandRequests.h"
 #include "host/HostSession.h"
 
 namespace tw::host {
-
-struct ListsRequest {
-    enum class Action { show, add, remove, edit };
-    enum class List { approved, blocked, ignored, myAddresses, mailingLists };
-    Action action = Action::show;
-    List list = List::approved;
-    /// The entries to add or remove; for edit the old entry, then the new one.
-    std::vector<std::string> values;
-};
-
-/// Reads "show|add|remove|edit LIST [VALUE...]"; raises tw::Error saying what is wrong.
-ListsRequest parseListsRequest(const std::string& action, const std::string& list,
-                               const std::vector<std::string>& values);
 
 /// Starts the add-in, shows or changes the list through its Senders store (adding an approved
 /// sender takes it off the blocked list, and the other way round), shuts down and returns the

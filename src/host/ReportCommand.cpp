@@ -43,29 +43,6 @@ std::set<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
 }
 }  // namespace
 
-ReportRequest parseReportRequest(const std::string& kindWord, const std::string& selection) {
-    ReportRequest request;
-    const std::string word = text::lower(kindWord);
-    if (word == "spam") request.kind = net::kReportSpam;
-    else if (word == "legitimate") request.kind = net::kReportLegitimate;
-    else if (word == "fraud") request.kind = net::kReportFraud;
-    else if (word == "virus") request.kind = net::kReportVirus;
-    else throw usage("the report kind is spam, legitimate, fraud or virus, not \"" + kindWord + "\"");
-
-    size_t colon = selection.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == selection.size())
-        throw usage("the messages are given as FOLDER:N[,N...], not \"" + selection + "\"");
-    request.folder = selection.substr(0, colon);
-    for (const std::string& part : text::split(selection.substr(colon + 1), ",")) {
-        std::string number = text::trim(part);
-        if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos || number.size() > 6 ||
-            std::stoi(number) < 1)
-            throw usage("a message position is a number from 1, not \"" + part + "\"");
-        request.positions.push_back(std::stoi(number));
-    }
-    return request;
-}
-
 std::vector<std::filesystem::path> reportMessages(HostSession& session, const ReportRequest& request,
                                                   std::ostream& out) {
     const auto outbox = session.profile().root() / "outbox";

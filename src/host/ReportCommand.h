@@ -7,23 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "host/CommandRequests.h"
 #include "host/HostSession.h"
 
 namespace tw::host {
-
-struct ReportRequest {
-    int32_t kind = 0;
-    /// A folder path ("\Personal Folders\Inbox") or the name of a folder at the top of the store ("Inbox").
-    std::string folder;
-    /// 1-based positions in the folder.
-    std::vector<int> positions;
-    /// Open the one message in a window of its own and use the window's menu instead.
-    bool inWindow = false;
-};
-
-/// Reads "spam", "legitimate", "fraud" or "virus" and "FOLDER:N[,N...]"; raises tw::Error naming
-/// what is wrong.
-ReportRequest parseReportRequest(const std::string& kindWord, const std::string& selection);
 
 /// Starts the add-in, selects the messages in the explorer (or opens the one message in a window of
 /// its own and picks the entry of its menu, with inWindow), runs the report command of the kind

@@ -5,16 +5,10 @@
 #include <ostream>
 #include <string>
 
+#include "host/CommandRequests.h"
 #include "host/HostSession.h"
 
 namespace tw::host {
-
-struct ScanRequest {
-    /// A folder's name or path, as "show folder" takes it.
-    std::string folder;
-    /// Go on with the folder's read messages, as the result window's "Scan Read" does.
-    bool read = false;
-};
 
 /// How the progress is drawn: a bar redrawn in place on a terminal, else plain lines.
 enum class ProgressStyle { bar, lines };

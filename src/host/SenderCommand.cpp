@@ -104,14 +104,6 @@ bool answerDialog(platform::FormView& form, const SenderRequest& request, const 
 
 }  // namespace
 
-std::string controlWordFor(const SenderRequest& request) {
-    if (request.domain && request.report)
-        throw Error(5, "tarnwick", "the add-in has no command that reports a whole domain: give --domain or --report");
-    if (request.domain) return request.block ? "mBlockDomain" : "mApproveDomain";
-    if (request.report) return request.block ? "mBlockSenderReport" : "mApproveSenderReport";
-    return request.block ? "Block Sender" : "Approve Sender";
-}
-
 std::string windowCaptionFor(const SenderRequest& request) {
     controlWordFor(request);
     if (request.domain) return loadString(request.block ? 965 : 964);

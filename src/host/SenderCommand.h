@@ -8,29 +8,14 @@
 #include <string>
 
 #include "host/FolderListing.h"
+#include "host/CommandRequests.h"
 #include "host/HostSession.h"
 
 namespace tw::host {
 
-struct SenderRequest {
-    bool block = false;
-    bool domain = false;
-    bool report = false;
-    MessageSelection selection;
-    /// The sender dialog's answer given beforehand: true OK, false Cancel; none to ask.
-    std::optional<bool> answer;
-    /// Tick "Please don't show this dialog box again." before answering.
-    bool dontAskAgain = false;
-    /// Open the one message in a window of its own and press the window's control instead.
-    bool inWindow = false;
-};
-
 /// Asks the user the sender dialog's question; nothing when no one can be asked.
 using AskUser = std::function<std::optional<bool>()>;
 
-/// The Tag word of the control a request presses: the toolbar's buttons for plain approve and
-/// block, the menu's entries otherwise. Raises tw::Error for a combination the add-in has no command for.
-std::string controlWordFor(const SenderRequest& request);
 /// The caption of the message window's control a request presses: its toolbar's buttons for plain
 /// approve and block, its menu's entries otherwise.
 std::string windowCaptionFor(const SenderRequest& request);

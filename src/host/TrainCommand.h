@@ -5,14 +5,10 @@
 #include <ostream>
 #include <vector>
 
+#include "host/CommandRequests.h"
 #include "host/HostSession.h"
 
 namespace tw::host {
-
-struct TrainRequest {
-    std::vector<std::filesystem::path> spam;
-    std::vector<std::filesystem::path> ham;
-};
 
 struct TrainResult {
     int spamTrained = 0;

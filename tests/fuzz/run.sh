@@ -23,6 +23,7 @@ declare -A seconds=(
   [reg_file_fuzz]=10
   [filter_fuzz]=10
   [list_file_fuzz]=5
+  [command_line_fuzz]=10
   [release_file_fuzz]=5
 )
 targets=("$@")

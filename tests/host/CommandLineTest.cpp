@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host/CommandLine.h"
+#include "host/Profile.h"
 
 namespace tw::test {
 namespace {
