@@ -19,8 +19,9 @@ void ProcessedCache::load(platform::FileSystem& files, const std::string& path) 
         if (end == std::string_view::npos) end = all.size();
         std::string_view line = all.substr(start, end - start);
         start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        std::string id = text::lower(text::trim(line));
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        std::string id = text::lower(line);
         if (!id.empty()) ids_.insert(std::move(id));
     }
 }

@@ -86,7 +86,12 @@ std::string latin1Lines(const std::string& text) {
 
 }  // namespace
 
+bool isPlainAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string decodeListFileBytes(std::string_view bytes) {
+    if (isPlainAscii(bytes)) return std::string(bytes);
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return fromUtf16(bytes.substr(2), false);
     if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') return fromUtf16(bytes.substr(2), true);
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return latin1Lines(std::string(bytes.substr(3)));
@@ -95,14 +100,30 @@ std::string decodeListFileBytes(std::string_view bytes) {
 }
 
 bool isListEntry(std::string_view entry) {
-    if (entry.empty() || std::count(entry.begin(), entry.end(), '@') > 1) return false;
-    for (char c : entry) {
-        auto u = static_cast<unsigned char>(c);
-        if (u <= 0x20 || u == 0x7F) return false;
-        if (std::string_view("<>\"(),;:/\\").find(c) != std::string_view::npos) return false;
+    if (entry.empty()) return false;
+    bool seenAt = false;
+    for (size_t i = 0; i < entry.size(); ++i) {
+        const auto u = static_cast<unsigned char>(entry[i]);
+        switch (u) {
+            case '<': case '>': case '"': case '(': case ')': case ',': case ';': case ':': case '/': case '\\':
+            case 0x7F:
+                return false;
+            case '@':
+                if (seenAt) return false;
+                seenAt = true;
+                break;
+            case 0xEF: {
+                // The replacement character stands for text that could not be decoded; a byte-order
+                // mark is no text.
+                const std::string_view three = entry.substr(i, 3);
+                if (three == "\xEF\xBF\xBD" || three == "\xEF\xBB\xBF") return false;
+                break;
+            }
+            default:
+                if (u <= 0x20) return false;
+        }
     }
-    // The replacement character stands for text that could not be decoded; a byte-order mark is no text.
-    return entry.find("\xEF\xBF\xBD") == std::string_view::npos && entry.find("\xEF\xBB\xBF") == std::string_view::npos;
+    return true;
 }
 
 }  // namespace tw::senders

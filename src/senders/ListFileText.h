@@ -11,6 +11,9 @@ namespace tw::senders {
 /// through the ANSI code page, and a line that still is not UTF-8 is read as Latin-1.
 std::string decodeListFileBytes(std::string_view bytes);
 
+/// Plain ASCII without zero bytes, which every encoding above but UTF-16 reads as it stands.
+bool isPlainAscii(std::string_view bytes);
+
 /// Whether a trimmed, non-empty line can be a sender entry: an address, a domain or a dotted domain.
 /// Blanks, control characters, more than one at sign and the punctuation of names, lists and URLs
 /// (< > " ( ) , ; : / \) cannot be in one.
