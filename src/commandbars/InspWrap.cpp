@@ -28,6 +28,20 @@ void InspWrap::setItem(std::shared_ptr<outlook::Item> item, int itemClass) {
         default:
             break;
     }
+    if (item_ && itemClass_ == outlook::olMail) listenToMail();
+}
+
+void InspWrap::listenToMail() {
+    try {
+        auto& events = item_->Events();
+        onMailRead_ = events.Read().connect([this] { m_objMail_Read(); });
+        onMailOpen_ = events.Open().connect([this] { m_objMail_Open(); });
+        onMailSend_ = events.Send().connect([this] { m_objMail_Send(); });
+        onMailClose_ = events.Close().connect([this] { m_objMail_Close(); });
+    } catch (...) {
+        // An item that cannot be listened to leaves the window's Activate and Close to stand in.
+        addin_.log().logError("InspWrap setItem");
+    }
 }
 
 void InspWrap::m_objInsp_Activate() {
@@ -40,11 +54,8 @@ void InspWrap::m_objInsp_Activate() {
     } catch (...) {
         log.logError("m_objInsp_Activate");
     }
-    // The first time the window comes up is when the client shows its message.
-    if (!read_ && itemClass_ == outlook::olMail) {
-        read_ = true;
-        m_objMail_Read();
-    }
+    // An item that told no Read is shown when its window first comes up.
+    if (!read_ && itemClass_ == outlook::olMail) m_objMail_Read();
 }
 
 bool InspWrap::wantsToolbar(outlook::Folder& folder) {
@@ -64,6 +75,7 @@ bool InspWrap::wantsToolbar(outlook::Folder& folder) {
 
 void InspWrap::m_objMail_Read() {
     auto& log = addin_.log();
+    read_ = true;
     try {
         log.LogErrorMessage("m_objMail_Read()");
         auto message = windowMessage();
@@ -77,7 +89,7 @@ void InspWrap::m_objMail_Read() {
         fromFolderEntry_ = from ? from->EntryID() : std::string();
         log.LogErrorMessage("m_FromFolder.Name = " + fromFolderName_);
         log.LogErrorMessage("m_FromFolder.Entry = " + fromFolderEntry_);
-        if (!from || !wantsToolbar(*from)) return;
+        if (!from || !wantsToolbar(*from) || toolbarShown_) return;
         ShowToolBarMenu();
         toolbarShown_ = toolbar_ != nullptr;
     } catch (...) {
@@ -103,10 +115,30 @@ void InspWrap::saveToolbarInspShow() {
     }
 }
 
+void InspWrap::m_objMail_Open() {
+    try {
+        addin_.log().LogErrorMessage("m_objMail_Open");
+    } catch (...) {
+        addin_.log().logError("m_objMail_Open");
+    }
+}
+
+void InspWrap::m_objMail_Send() {
+    try {
+        addin_.log().LogErrorMessage("m_objMail_Send()");
+    } catch (...) {
+        addin_.log().logError("m_objMail_Send");
+    }
+}
+
 void InspWrap::stopListening() {
     onActivate_.reset();
     onDeactivate_.reset();
     onClose_.reset();
+    onMailRead_.reset();
+    onMailOpen_.reset();
+    onMailSend_.reset();
+    onMailClose_.reset();
 }
 
 void InspWrap::detach() {
@@ -116,30 +148,48 @@ void InspWrap::detach() {
     m_objInsp_.reset();
 }
 
-void InspWrap::m_objInsp_Close() {
-    // Keep the wrapper alive until this handler ends: removing it from the list drops the last owner.
-    auto self = shared_from_this();
+void InspWrap::m_objMail_Close() {
     auto& log = addin_.log();
     try {
+        // Keep the wrapper alive until this handler ends: leaving the list drops the last owner.
+        auto self = shared_from_this();
+        log.LogErrorMessage("m_objMail_Close()");
+        closeWindow();
+        log.LogErrorMessage("End of m_objMail_Close()");
+    } catch (...) {
+        log.logError("m_objMail_Close");
+    }
+}
+
+void InspWrap::m_objInsp_Close() {
+    auto& log = addin_.log();
+    try {
+        // Keep the wrapper alive until this handler ends: leaving the list drops the last owner.
+        auto self = shared_from_this();
         log.LogErrorMessage("m_objInsp_Close");
-        if (toolbarShown_) {
-            saveToolbarInspShow();
-            RemoveMMenu();
-            RemoveMButtons();
-            toolbarShown_ = false;
-        }
-        addin_.KillInsp(key_, *this);
-        stopListening();
-        item_.reset();
-        m_objInsp_.reset();
-        auto application = addin_.application();
-        if (application && application->Inspectors()->Count() < 2 && !application->ActiveExplorer()) {
-            log.LogErrorMessage("Calling UnInitHandler from m_objInsp_Close()");
-            addin_.UnInitHandler();
-        }
+        if (toolbarShown_) saveToolbarInspShow();
+        closeWindow();
         log.LogErrorMessage("End of m_objInsp_Close()");
     } catch (...) {
         log.logError("m_objInsp_Close");
+    }
+}
+
+void InspWrap::closeWindow() {
+    // Whichever close comes first does the work; nothing of this window is heard after it.
+    stopListening();
+    if (toolbarShown_) {
+        RemoveMMenu();
+        RemoveMButtons();
+        toolbarShown_ = false;
+    }
+    addin_.KillInsp(key_, *this);
+    item_.reset();
+    m_objInsp_.reset();
+    auto application = addin_.application();
+    if (application && application->Inspectors()->Count() < 2 && !application->ActiveExplorer()) {
+        addin_.log().LogErrorMessage("Calling UnInitHandler from m_objInsp_Close()");
+        addin_.UnInitHandler();
     }
 }
 

@@ -24,16 +24,23 @@ public:
 
     void setInspector(std::shared_ptr<outlook::Inspector> inspector);
     std::shared_ptr<outlook::Inspector> Inspector() const { return m_objInsp_; }
-    /// The window's item, kept by its class (mail, appointment, task or contact).
+    /// The window's item, kept by its class (mail, appointment, task or contact). A mail item's
+    /// Read, Open, Send and Close are followed; the open and close of the other kinds mean nothing
+    /// to the add-in, so they are not listened to.
     void setItem(std::shared_ptr<outlook::Item> item, int itemClass);
     std::shared_ptr<outlook::Item> item() const { return item_; }
     int itemClass() const { return itemClass_; }
     void setKey(int16_t key) { key_ = key; }
     int16_t Key() const { return key_; }
 
-    /// The message is shown: builds the toolbar unless it came from the default Drafts, Outbox or
-    /// Sent Items. The client shows the message when it first brings the window up.
+    /// The message is shown: builds the toolbar (once) unless it came from the default Drafts,
+    /// Outbox or Sent Items. When the item tells nothing, the window's first Activate stands in.
     void m_objMail_Read();
+    void m_objMail_Open();
+    void m_objMail_Send();
+    /// The message closes: takes the toolbar away, forgets the window and shuts the add-in down
+    /// when no window is left; the window's own Close that follows finds nobody listening.
+    void m_objMail_Close();
     void m_objInsp_Activate();
     void m_objInsp_Deactivate() {}
     void m_objInsp_Close();
@@ -78,6 +85,10 @@ private:
     /// Deletes what this window's toolbar holds without storing anything.
     void dropBars();
     void stopListening();
+    void listenToMail();
+    /// What both closes do: the toolbar goes, the wrapper leaves the list, and the add-in shuts
+    /// down when this was the last window and no explorer is open.
+    void closeWindow();
 
     CommandBarsHost& addin_;
     std::shared_ptr<outlook::Inspector> m_objInsp_;
@@ -92,6 +103,7 @@ private:
     std::vector<std::shared_ptr<office::CommandBarControl>> buttons_, helpEntries_;
     std::vector<Subscription> buttonBindings_, menuBindings_;
     Subscription onActivate_, onDeactivate_, onClose_;
+    Subscription onMailRead_, onMailOpen_, onMailSend_, onMailClose_;
 };
 
 }  // namespace tw::commandbars

@@ -164,11 +164,27 @@ public:
                                             int type = olEmbeddeditem) = 0;
 };
 
+/// What an item tells of itself while the user works with it: Read when it is shown for reading,
+/// Open when its window opens (after Read), Send when it is submitted, Close when its window closes
+/// (before the window's own Close).
+class ItemEvents {
+public:
+    Event<>& Read() { return read_; }
+    Event<>& Open() { return open_; }
+    Event<>& Send() { return send_; }
+    Event<>& Close() { return close_; }
+
+private:
+    Event<> read_, open_, send_, close_;
+};
+
 /// Any item of a folder (mail, contact, appointment ...). Properties an item of its class does not
 /// have raise error 438, as a late-bound call does.
 class Item {
 public:
     virtual ~Item() = default;
+    /// The item's own events; whoever listens keeps this item object for as long as it listens.
+    virtual ItemEvents& Events() = 0;
     virtual int Class() = 0;
     /// "IPM.Note", "IPM.Contact", "IPM.Schedule.Meeting.Request" ...
     virtual std::string MessageClass() = 0;

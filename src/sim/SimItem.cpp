@@ -189,6 +189,7 @@ void SimItem::Send() {
         throw Error(-2147467259, "Microsoft Outlook", "The message could not be sent.");
     if (!local_) throw Error(-2147467259, "Microsoft Outlook", "A received message cannot be sent again; forward it.");
     if (headers_.recipients.empty()) throw Error(-2147467259, "Microsoft Outlook", "There must be at least one name or distribution list in the To, Cc, or Bcc box.");
+    events_.Send().raise();
     client_->submit(*this);
 }
 

@@ -31,6 +31,7 @@ class SimItem : public outlook::Item, public std::enable_shared_from_this<SimIte
 public:
     SimItem(int itemClass, std::string entryId, OleDate created, SimMailClient* client = nullptr);
 
+    outlook::ItemEvents& Events() override { return events_; }
     int Class() override { return class_; }
     std::string MessageClass() override;
     std::string EntryID() override { return entryId_; }
@@ -136,6 +137,7 @@ private:
     VCardContact contact_;
     std::vector<IndexedProperty> properties_;
     std::string storageKey_;
+    outlook::ItemEvents events_;
 };
 
 }  // namespace tw::sim

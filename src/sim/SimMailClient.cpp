@@ -120,7 +120,10 @@ std::shared_ptr<SimInspector> SimMailClient::openInspector(std::shared_ptr<outlo
     inspector->setBars(bars);
     inspectors_->open_.push_back(inspector);
     inspectors_->newInspector_.raise(inspector);
-    // The window comes up in front once the add-ins have seen it, as the client shows it.
+    // The item is shown and opened in the window, then the window comes up in front.
+    auto& events = inspector->CurrentItem()->Events();
+    events.Read().raise();
+    events.Open().raise();
     inspector->Activate().raise();
     return inspector;
 }
@@ -128,6 +131,8 @@ std::shared_ptr<SimInspector> SimMailClient::openInspector(std::shared_ptr<outlo
 void SimMailClient::closeInspector(const std::shared_ptr<SimInspector>& inspector) {
     auto& open = inspectors_->open_;
     if (std::find(open.begin(), open.end(), inspector) == open.end()) return;
+    // The item closes first, while its window still counts among the open ones.
+    inspector->CurrentItem()->Events().Close().raise();
     inspector->Close().raise();
     open.erase(std::remove(open.begin(), open.end(), inspector), open.end());
 }

@@ -54,7 +54,7 @@ public:
     void closeExplorer(const std::shared_ptr<SimExplorer>& explorer);
     std::shared_ptr<SimExplorer> activeExplorer() const;
 
-    /// Opens an item window: NewInspector, then Activate.
+    /// Opens an item window: NewInspector, the item's Read and Open, then the window's Activate.
     std::shared_ptr<SimInspector> openInspector(std::shared_ptr<outlook::Item> item);
 
     /// What every window's command bars share: the click event of each Tag, the clipboard picture.
@@ -65,6 +65,8 @@ public:
     /// store is open; updated when an explorer closes and when the client ends.
     const std::string& keptCommandBars() const { return keptBars_; }
     void setKeptCommandBars(std::string text) { keptBars_ = std::move(text); }
+    /// Raises the item's Close, then the window's Close (it still counts among the open ones while
+    /// both run), then forgets the window.
     void closeInspector(const std::shared_ptr<SimInspector>& inspector);
 
     std::shared_ptr<SimExplorers> explorers() { return explorers_; }

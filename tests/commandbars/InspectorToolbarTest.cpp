@@ -5,6 +5,7 @@
 #include "commandbars/ExplorerBars.h"
 #include "commandbars/InspWrap.h"
 #include "scan/NewMailFixture.h"
+#include "sim/SimCommandBars.h"
 
 namespace tw::test {
 namespace {
@@ -174,6 +175,82 @@ TEST_F(InspectorToolbar, ClosingAMessageKeepsTheAddinWhileTheMainWindowIsOpenAnd
     EXPECT_FALSE(bar(other));
     auto help = other->bars()->bar("Menu Bar")->controls()->byCaption("&Help")->popupControls();
     EXPECT_FALSE(help->byCaption("About Tarnwick..."));
+}
+
+TEST_F(InspectorToolbar, TheMessagesReadBuildsTheToolbarOnceAndTheWindowsActivateStandsInWithoutIt) {
+    auto item = deliver("ann@a.example", "one");
+    auto window = h.client.openInspector(item);
+    ASSERT_TRUE(bar(window));
+    EXPECT_TRUE(h.logHas("m_objMail_Read()"));
+    EXPECT_TRUE(h.logHas("m_objMail_Open"));
+    // The client shows the message again and brings the window to the front again.
+    item->Events().Read().raise();
+    window->Activate().raise();
+    EXPECT_EQ(h.logCount("InspExpl ShowToolBarMenu"), 1) << "the toolbar was built more than once";
+    EXPECT_EQ(bar(window)->controls()->Count(), 4);
+
+    // A window whose item tells nothing of its reading gets its toolbar when it first comes up.
+    auto quietItem = deliver("bob@b.example", "two");
+    auto quiet = std::make_shared<sim::SimInspector>(quietItem);
+    quiet->setBars(std::make_shared<sim::SimCommandBars>(h.client.commandBarHub()));
+    quiet->bars()->addBuiltInBars();
+    auto wrapper = std::make_shared<commandbars::InspWrap>(h.addin());
+    wrapper->setInspector(quiet);
+    wrapper->setItem(quietItem, outlook::olMail);
+    wrapper->setKey(99);
+    quiet->Activate().raise();
+    quiet->Activate().raise();
+    EXPECT_TRUE(bar(quiet));
+    EXPECT_EQ(h.logCount("InspExpl ShowToolBarMenu"), 2);
+    wrapper->detach();
+    EXPECT_FALSE(h.logHas("Error #")) << h.logText();
+}
+
+TEST_F(InspectorToolbar, TheMessagesCloseTakesTheToolbarAwayAndTheWindowsCloseAfterItFindsNobody) {
+    auto item = deliver("ann@a.example", "one");
+    auto window = h.client.openInspector(item);
+    auto other = h.client.openInspector(deliver("bob@b.example", "two"));
+    ASSERT_TRUE(bar(window));
+    bar(window)->setRowIndex(3);
+    bar(window)->setVisible(false);
+
+    // The message closes; its window has not closed yet.
+    item->Events().Close().raise();
+    EXPECT_TRUE(h.logHas("m_objMail_Close()"));
+    EXPECT_TRUE(h.logHas("End of m_objMail_Close()"));
+    EXPECT_FALSE(bar(window)) << "the closed message's toolbar stayed";
+    EXPECT_EQ(stored("toolbarrowindexInsp"), 3);
+    EXPECT_EQ(stored("ToolbarInspShow"), 0);
+    EXPECT_EQ(h.library.colInspWraps.count(), 1u);
+    EXPECT_FALSE(h.logHas("UnInitHandler")) << "an explorer is open: the add-in stays";
+
+    // The window's Close that follows, and a second Close of the message, reach nothing.
+    h.client.closeInspector(window);
+    item->Events().Close().raise();
+    EXPECT_EQ(h.logCount("End of m_objMail_Close()"), 1);
+    EXPECT_FALSE(h.logHas("m_objInsp_Close"));
+    EXPECT_EQ(h.logCount("KillInsp"), 1);
+
+    // A window whose own Close comes first does the work once; the message's Close after it is not heard.
+    auto otherItem = other->CurrentItem();
+    other->Close().raise();
+    otherItem->Events().Close().raise();
+    EXPECT_EQ(h.logCount("End of m_objInsp_Close()"), 1);
+    EXPECT_EQ(h.logCount("End of m_objMail_Close()"), 1);
+    EXPECT_EQ(h.library.colInspWraps.count(), 0u);
+    EXPECT_FALSE(h.logHas("Error #")) << h.logText();
+}
+
+TEST_F(InspectorToolbar, SendingAMessageFromItsWindowIsLogged) {
+    auto draft = h.client.createItem(outlook::olMail, "going out");
+    draft->Recipients()->Add("bob@b.example");
+    auto window = h.client.openInspector(draft);
+    EXPECT_FALSE(bar(window)) << "a message being written got the toolbar";
+    draft->Send();
+    EXPECT_TRUE(h.logHas("m_objMail_Send()"));
+    h.client.closeInspector(window);
+    EXPECT_TRUE(h.logHas("End of m_objMail_Close()"));
+    EXPECT_FALSE(h.logHas("Error #")) << h.logText();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Error.h"
 #include "platform/Outlook.h"
@@ -172,6 +173,54 @@ TEST_P(OutlookContractTest, AClosingExplorerStillCountsWhileItsCloseRuns) {
     EXPECT_EQ(countDuringClose, 1);
     EXPECT_EQ(app->Explorers()->Count(), 0);
     EXPECT_FALSE(app->ActiveExplorer());
+}
+
+TEST_P(OutlookContractTest, AnItemWindowOpensAfterItsItemAndClosesAfterIt) {
+    const std::string id = world->deliver("ann@a.example", "shown");
+    std::vector<std::string> heard;
+    std::shared_ptr<outlook::Inspector> window;
+    std::shared_ptr<outlook::Item> item;
+    std::vector<Subscription> listening;
+    int windowsDuringItemClose = -1;
+    auto inspectors = app->Inspectors();
+    Subscription onNew = inspectors->NewInspector().connect([&](std::shared_ptr<outlook::Inspector> opened) {
+        heard.push_back("NewInspector");
+        window = opened;
+        item = opened->CurrentItem();
+        auto& events = item->Events();
+        listening.push_back(events.Read().connect([&] { heard.push_back("Read"); }));
+        listening.push_back(events.Open().connect([&] { heard.push_back("Open"); }));
+        listening.push_back(events.Close().connect([&] {
+            heard.push_back("item Close");
+            windowsDuringItemClose = app->Inspectors()->Count();
+        }));
+        listening.push_back(opened->Activate().connect([&] { heard.push_back("Activate"); }));
+        listening.push_back(opened->Close().connect([&] { heard.push_back("window Close"); }));
+    });
+
+    world->openInspector(id);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->Subject(), "shown");
+    EXPECT_EQ(heard, (std::vector<std::string>{"NewInspector", "Read", "Open", "Activate"}));
+
+    world->closeLastInspector();
+    EXPECT_EQ(heard, (std::vector<std::string>{"NewInspector", "Read", "Open", "Activate", "item Close", "window Close"}));
+    EXPECT_EQ(windowsDuringItemClose, 1) << "the window must still count while its item closes";
+    EXPECT_EQ(app->Inspectors()->Count(), 0);
+}
+
+TEST_P(OutlookContractTest, SendingAMessageRaisesItsSendOnlyWhenItGoes) {
+    auto draft = app->CreateItem(outlook::olMailItem);
+    draft->setSubject("going");
+    int sends = 0;
+    Subscription onSend = draft->Events().Send().connect([&] { ++sends; });
+    EXPECT_NE(errorOf([&] { draft->Send(); }), 0) << "a message without recipients cannot go";
+    EXPECT_EQ(sends, 0);
+
+    draft->Recipients()->Add("bob@b.example");
+    draft->Send();
+    EXPECT_EQ(sends, 1);
+    EXPECT_EQ(ns->GetDefaultFolder(outlook::olFolderOutbox)->Items()->Count(), 1);
 }
 
 }  // namespace tw::contract

@@ -10,6 +10,7 @@ inline constexpr IID DIID_ExplorersEvents = {0x00063078, 0x0000, 0x0000, {0xC0, 
 inline constexpr IID DIID_InspectorsEvents = {0x00063079, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_ExplorerEvents = {0x0006304F, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_InspectorEvents = {0x0006307D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID DIID_ItemEvents = {0x0006303A, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 /// ItemsEvents.
 enum ItemsEventDispId : DISPID { DISPID_ItemAdd = 0xF001, DISPID_ItemChange = 0xF002, DISPID_ItemRemove = 0xF003 };
@@ -25,6 +26,14 @@ enum ExplorerEventDispId : DISPID {
     DISPID_Deactivate = 0xF006,
     DISPID_SelectionChange = 0xF007,
     DISPID_Close = 0xF008,
+};
+/// ItemEvents of every item; Open, Close and Send carry a Cancel by reference.
+enum ItemEventDispId : DISPID {
+    DISPID_ItemRead = 0xF001,
+    DISPID_ItemWrite = 0xF002,
+    DISPID_ItemOpen = 0xF003,
+    DISPID_ItemClose = 0xF004,
+    DISPID_ItemSend = 0xF005,
 };
 
 }  // namespace tw::win32

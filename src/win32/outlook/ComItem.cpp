@@ -2,6 +2,7 @@
 #include "win32/outlook/ComItem.h"
 
 #include "core/Error.h"
+#include "win32/com/OutlookEvents.h"
 #include "win32/outlook/ComFolder.h"
 
 namespace tw::win32::outlook {
@@ -9,6 +10,24 @@ namespace tw::win32::outlook {
 IDispatch* dispatchOf(const void* adapter, IDispatch* object, const char* what) {
     if (!adapter || !object) throw Error(13, what, "Type mismatch: not an object of the mail client");
     return object;
+}
+
+ol::ItemEvents& ComItem::Events() {
+    if (!events_) {
+        auto events = std::make_shared<ol::ItemEvents>();
+        std::weak_ptr<ol::ItemEvents> weak = events;
+        // The Cancel of Open, Close and Send is left as the client passed it: the add-in never vetoes.
+        connection_ = std::make_unique<EventConnection>(d_.get(), DIID_ItemEvents, [weak](DISPID id, const EventArguments&) {
+            auto e = weak.lock();
+            if (!e) return;
+            if (id == DISPID_ItemRead) e->Read().raise();
+            else if (id == DISPID_ItemOpen) e->Open().raise();
+            else if (id == DISPID_ItemSend) e->Send().raise();
+            else if (id == DISPID_ItemClose) e->Close().raise();
+        });
+        events_ = std::move(events);
+    }
+    return *events_;
 }
 
 ol::PropertyValue ComUserProperty::Value() {

@@ -1,7 +1,10 @@
 // Object-model adapters of an item and its parts: user properties, recipients, attachments.
 #pragma once
 
+#include <memory>
+
 #include "platform/Outlook.h"
+#include "win32/com/EventConnection.h"
 #include "win32/outlook/ComObject.h"
 
 namespace tw::win32::outlook {
@@ -77,6 +80,8 @@ public:
 class ComItem final : public ol::Item, public ComObject {
 public:
     using ComObject::ComObject;
+    /// Listens to the item's events from the first call on, for as long as this adapter lives.
+    ol::ItemEvents& Events() override;
     int Class() override { return d_.get("Class").toInt(); }
     std::string MessageClass() override { return d_.get("MessageClass").toString(); }
     std::string EntryID() override { return d_.get("EntryID").toString(); }
@@ -108,6 +113,10 @@ public:
     std::string Email1Address() override { return d_.get("Email1Address").toString(); }
     std::string Email2Address() override { return d_.get("Email2Address").toString(); }
     std::string Email3Address() override { return d_.get("Email3Address").toString(); }
+
+private:
+    std::shared_ptr<ol::ItemEvents> events_;
+    std::unique_ptr<EventConnection> connection_;
 };
 
 }  // namespace tw::win32::outlook

@@ -37,6 +37,15 @@ void fire(DispObject* source, const IID& events, DISPID id, std::vector<Variant>
     if (auto* point = source->point(events)) point->fire(id, std::move(args));
 }
 
+/// An item event whose only argument is Cancel by reference; a sink's veto is not honoured.
+void fireWithCancel(DispObject* item, DISPID id) {
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    Variant cancelArg;
+    V_VT(cancelArg.get()) = VT_BYREF | VT_BOOL;
+    V_BOOLREF(cancelArg.get()) = &cancel;
+    fire(item, win32::DIID_ItemEvents, id, {cancelArg});
+}
+
 std::wstring trimmed(const std::wstring& text) {
     size_t begin = text.find_first_not_of(L" \t");
     if (begin == std::wstring::npos) return {};
@@ -226,6 +235,7 @@ private:
 class ItemObject : public DispObject {
 public:
     ItemObject(ModelPtr model, std::shared_ptr<ItemData> item) : m_(std::move(model)), item_(std::move(item)) {
+        addPoint(win32::DIID_ItemEvents);
         method(L"Class", [this](Call& c) { c.ret(item_->itemClass); });
         method(L"MessageClass", [this](Call& c) { c.ret(item_->messageClass); });
         method(L"EntryID", [this](Call& c) { c.ret(item_->entryId); });
@@ -284,6 +294,7 @@ public:
             requireClass(olMail);
             if (item_->recipients.empty())
                 raise(E_FAIL, L"There must be at least one name or distribution list in the To, Cc, or Bcc box.");
+            fireWithCancel(this, win32::DISPID_ItemSend);
             item_->unread = false;
             m_->place(item_, m_->defaultFolder(olFolderOutbox), true);
         });
@@ -560,10 +571,11 @@ private:
 class InspectorObject : public DispObject {
 public:
     InspectorObject(ModelPtr model, std::shared_ptr<ItemData> item, std::shared_ptr<BarSet> bars)
-        : m_(std::move(model)), item_(std::move(item)), bars_(std::move(bars)) {
+        : m_(std::move(model)), item_(std::move(item)), bars_(std::move(bars)), itemObject_(makeItem(m_, item_)) {
         addPoint(win32::DIID_InspectorEvents);
         method(L"CommandBars", [this](Call& c) { c.ret(makeCommandBars(m_, bars_).get()); });
-        method(L"CurrentItem", [this](Call& c) { c.ret(makeItem(m_, item_).get()); });
+        // The window keeps one object for its item, so whoever listens to it hears Read, Open and Close.
+        method(L"CurrentItem", [this](Call& c) { c.ret(itemObject_.get()); });
         method(L"Caption", [this](Call& c) { c.ret(item_->subject); });
         method(L"EditorType", [this](Call& c) {
             c.ret(static_cast<long>(item_->htmlBody.empty() ? outlook::olEditorText : outlook::olEditorHTML));
@@ -573,11 +585,20 @@ public:
         });
     }
 
+    const Ref<DispObject>& itemObject() const { return itemObject_; }
+
 private:
     ModelPtr m_;
     std::shared_ptr<ItemData> item_;
     std::shared_ptr<BarSet> bars_;
+    Ref<DispObject> itemObject_;
 };
+
+/// The window's item object, or null for another object.
+DispObject* inspectorItem(DispObject* inspector) {
+    auto* window = dynamic_cast<InspectorObject*>(inspector);
+    return window ? window->itemObject().get() : nullptr;
+}
 
 /// Explorers or Inspectors.
 class WindowsObject : public DispObject {
@@ -867,7 +888,12 @@ int openInspector(Model& model, const std::shared_ptr<ItemData>& item) {
     auto inspector = makeInspector(self, item, bars);
     model.inspectors.push_back({id, inspector, bars});
     model.eventSources.push_back(inspector);
+    Ref<DispObject> shown = inspectorItem(inspector.get());
+    model.eventSources.push_back(shown);
     fire(model.inspectorsObject.get(), win32::DIID_InspectorsEvents, win32::DISPID_NewInspector, {Variant::object(inspector.get())});
+    // The item is shown and opened in the window, then the window comes up in front.
+    fire(shown.get(), win32::DIID_ItemEvents, win32::DISPID_ItemRead);
+    fireWithCancel(shown.get(), win32::DISPID_ItemOpen);
     fire(inspector.get(), win32::DIID_InspectorEvents, win32::DISPID_Activate);
     return id;
 }
@@ -876,6 +902,8 @@ void closeInspector(Model& model, int id) {
     Window* w = model.inspector(id);
     if (!w) return;
     Ref<DispObject> keep = w->object;
+    // The item closes first, while its window is still listed.
+    fireWithCancel(inspectorItem(keep.get()), win32::DISPID_ItemClose);
     fire(keep.get(), win32::DIID_InspectorEvents, win32::DISPID_Close);
     std::erase_if(model.inspectors, [id](const Window& x) { return x.id == id; });
 }

@@ -144,7 +144,8 @@ public:
     int openExplorer(const std::string& path);
     /// Close fires, then the explorer leaves Explorers.
     void closeExplorer(int explorer);
-    /// Opens an inspector on an item: NewInspector, then Activate.
+    /// Opens an inspector on an item: NewInspector, the item's Read and Open, then Activate.
+    /// Closing raises the item's Close, then the window's.
     int openInspector(const std::string& entryId);
     void closeInspector(int inspector);
     /// Sets an explorer's selection: SelectionChange.
