@@ -94,7 +94,11 @@ std::string valueOf(const ContentLine& cl) {
     bool qp = paramValue(cl, "ENCODING") == "QUOTED-PRINTABLE";
     for (const auto& p : cl.params) qp = qp || p == "QUOTED-PRINTABLE";
     if (qp) v = decodeQuotedPrintable(v);
-    return text::trim(toUtf8(unescape(v), paramValue(cl, "CHARSET")));
+    // A carriage return left inside a line is debris, not text: the writer never writes one back,
+    // so the reader drops it too and a card read and written reads back the same.
+    std::string decoded = unescape(v);
+    std::erase(decoded, '\r');
+    return text::trim(toUtf8(decoded, paramValue(cl, "CHARSET")));
 }
 
 }  // namespace
