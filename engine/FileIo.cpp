@@ -9,7 +9,9 @@
 #include <system_error>
 
 #if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -84,16 +86,26 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 
 namespace {
 
-// A rename is on disk only once its folder is. Windows offers no handle on a folder for this through
-// the C library; there the file system journals the rename itself.
-void syncFolder(const fs::path& folder) {
-#if !defined(_WIN32)
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+enum class Replacing { allowed, refused };
+
+// A rename is on disk only once its folder is: elsewhere the folder is forced after the rename, and
+// Windows is asked to return only once the rename has been written through.
+bool renameDurably(const fs::path& from, const fs::path& to, Replacing replacing) {
+#if defined(_WIN32)
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (replacing == Replacing::allowed ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
 #else
-    (void)folder;
+    std::error_code ec;
+    if (replacing == Replacing::refused && (fs::exists(to, ec) || ec)) return false;
+    fs::rename(from, to, ec);
+    if (ec) return false;
+    const fs::path folder = to.parent_path();
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return true;
 #endif
 }
 
@@ -120,15 +132,11 @@ bool replaceFileAtomically(const std::string& path, std::string_view content) {
     }
     ok = ok && flushToDisk(file.get());
     ok = (std::fclose(file.release()) == 0) && ok;
-    std::error_code ec;
     if (ok && stageHook) stageHook(WriteStage::beforeRename, path);
-    if (ok) fs::rename(temporary, target, ec);
-    if (!ok || ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    syncFolder(target.parent_path());
-    return true;
+    if (ok && renameDurably(temporary, target, Replacing::allowed)) return true;
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    return false;
 }
 
 bool appendToFile(const std::string& path, std::string_view content) {
@@ -167,11 +175,7 @@ bool fileExists(const std::string& path) {
 }
 
 bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    fs::path target = toPath(to);
-    if (fs::exists(target, ec) || ec) return false;
-    fs::rename(toPath(from), target, ec);
-    return !ec;
+    return renameDurably(toPath(from), toPath(to), Replacing::refused);
 }
 
 uint32_t crc32(std::string_view bytes) {

@@ -42,5 +42,87 @@ TEST(EngineLibraryWineTest, StandardCallNamesCarryNoDecoration) {
     EXPECT_NE(GetProcAddress(library, "TW_score"), nullptr);
 }
 
+/// The engine library's calls bound by name, over a data folder of the running test's own.
+class EngineInFolder {
+public:
+    EngineInFolder() : folder_("tarnengine.dll") {
+        library_ = loader_.load(folder_.at("tarnengine.dll"));
+        construct_ = bind<TW_constructor_fn>("TW_constructor");
+        setOption_ = bind<TW_setOption_fn>("TW_setOption");
+        initialize_ = bind<TW_initialize_fn>("TW_initialize");
+        destroy_ = bind<TW_destructor_fn>("TW_destructor");
+        addFrom_ = bind<TW_addSpamAddr_fn>("TW_addSpamAddrFrom");
+        getFrom_ = bind<TW_getSpamAddrFrom_fn>("TW_getSpamAddrFrom");
+    }
+
+    int32_t open() {
+        std::string client = "Tarnwick", path = folder_.path(), name = "offsetdir";
+        const int32_t engine = construct_(client.data(), path.data());
+        EXPECT_GT(engine, 0);
+        setOption_(engine, name.data(), path.data());
+        EXPECT_EQ(initialize_(engine), 0);
+        return engine;
+    }
+    void close(int32_t engine) { EXPECT_EQ(destroy_(engine), 0); }
+    void learn(int32_t engine, std::string address) { EXPECT_EQ(addFrom_(engine, address.data(), 1, 1), 0); }
+    int32_t timesSeen(int32_t engine, std::string address) {
+        int32_t seen = -1;
+        EXPECT_EQ(getFrom_(engine, address.data(), &seen), 0);
+        return seen;
+    }
+
+    ProgramFolder folder_;
+
+private:
+    template <typename Fn>
+    Fn bind(const char* name) {
+        return reinterpret_cast<Fn>(loader_.resolve(library_, name));
+    }
+
+    win32::Win32LibraryLoader loader_;
+    void* library_ = nullptr;
+    TW_constructor_fn construct_ = nullptr;
+    TW_setOption_fn setOption_ = nullptr;
+    TW_initialize_fn initialize_ = nullptr;
+    TW_destructor_fn destroy_ = nullptr;
+    TW_addSpamAddr_fn addFrom_ = nullptr;
+    TW_getSpamAddrFrom_fn getFrom_ = nullptr;
+};
+
+TEST(EngineLibraryWineTest, EachSaveReplacesTheStoreBeforeAndLeavesNoTemporaryFile) {
+    EngineInFolder engines;
+    int32_t engine = engines.open();
+    engines.learn(engine, "first@friend.example");
+    engines.close(engine);
+
+    // The second save renames its new copy over the file the first one left.
+    engine = engines.open();
+    EXPECT_EQ(engines.timesSeen(engine, "first@friend.example"), 1);
+    engines.learn(engine, "second@friend.example");
+    engines.close(engine);
+
+    engine = engines.open();
+    EXPECT_EQ(engines.timesSeen(engine, "first@friend.example"), 1);
+    EXPECT_EQ(engines.timesSeen(engine, "second@friend.example"), 1) << "the second save did not replace the first";
+    engines.close(engine);
+    for (const std::string& name : engines.folder_.files.listFiles(engines.folder_.path()))
+        EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
+TEST(EngineLibraryWineTest, ADamagedStoreWithoutBackupIsMovedAsideAndNotSavedOver) {
+    EngineInFolder engines;
+    const std::string store = engines.folder_.at("tarnaddresses.db");
+    engines.folder_.files.replaceContents(store, "not a store");
+    int32_t engine = engines.open();
+    engines.learn(engine, "new@friend.example");
+    engines.close(engine);
+
+    std::string keptAside;
+    for (const std::string& name : engines.folder_.files.listFiles(engines.folder_.path()))
+        if (name.rfind("tarnaddresses.db.damaged-", 0) == 0) keptAside = name;
+    ASSERT_FALSE(keptAside.empty()) << "the damaged store was not kept aside";
+    EXPECT_EQ(engines.folder_.files.readAll(engines.folder_.at(keptAside)), "not a store");
+}
+
 }  // namespace
 }  // namespace tw::winetest
