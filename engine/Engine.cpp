@@ -65,9 +65,14 @@ void Engine::ensureLoaded() {
     words_.clear();
     addresses_ = AddressStore{};
     storeRecovery_.clear();
+    wordsHeld_ = addressesHeld_ = false;
     if (!folder.empty()) {
-        noteStoreLoad("words", wordStorePath(), words_.load(wordStorePath()));
-        noteStoreLoad("addresses", addressStorePath(), addresses_.load(addressStorePath()));
+        const StoreLoad words = words_.load(wordStorePath());
+        const StoreLoad addresses = addresses_.load(addressStorePath());
+        noteStoreLoad("words", wordStorePath(), words);
+        noteStoreLoad("addresses", addressStorePath(), addresses);
+        wordsHeld_ = words.onlyCopyStuckAt(wordStorePath());
+        addressesHeld_ = addresses.onlyCopyStuckAt(addressStorePath());
     }
     loaded_ = true;
     loadedFolder_ = folder;
@@ -113,6 +118,7 @@ void Engine::saveWordsIfDue(bool force) {
         unsavedTrainings_ = 0;
         return;
     }
+    if (wordsHeld_) return;
     ensureDirectory(loadedFolder_);
     if (words_.save(joinPath(loadedFolder_, "tarnwords.db"))) unsavedTrainings_ = 0;
 }
@@ -123,6 +129,7 @@ void Engine::saveAddressesIfDue(bool force) {
         unsavedAddressChanges_ = 0;
         return;
     }
+    if (addressesHeld_) return;
     ensureDirectory(loadedFolder_);
     if (addresses_.save(joinPath(loadedFolder_, "tarnaddresses.db"))) unsavedAddressChanges_ = 0;
 }

@@ -87,6 +87,10 @@ private:
     std::string storeRecovery_;
     int32_t unsavedTrainings_ = 0;
     int32_t unsavedAddressChanges_ = 0;
+    // A damaged store file that could not be moved aside, with no intact backup, is never saved over:
+    // the session learns in memory only, and the file stays for the user to rescue.
+    bool wordsHeld_ = false;
+    bool addressesHeld_ = false;
     MessageFeatures features_;
     std::vector<uint64_t> trainingFeatures_;
 };

@@ -19,6 +19,15 @@ struct StoreLoad {
     /// Each damaged file, and the name it now has; the name is empty when it could not be moved.
     std::vector<std::pair<std::string, std::string>> keptAside;
 
+    /// True when nothing intact was read and the damaged file at `path` could not be moved aside:
+    /// saving over it would lose the only copy of what was learnt.
+    bool onlyCopyStuckAt(const std::string& path) const {
+        if (source != Source::nothing) return false;
+        for (const auto& [file, keptAs] : keptAside)
+            if (file == path && keptAs.empty()) return true;
+        return false;
+    }
+
     /// True when a store was read, from the file or its backup.
     explicit operator bool() const { return source != Source::nothing; }
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -148,6 +149,35 @@ TEST(StoreDamage, TheEngineReportsRecoveredAndKeptFilesThroughAReadOnlyOption) {
     engine.TW_initialize(handle);
     EXPECT_EQ(engine.getLongOption(handle, TW_STORE_RECOVERY_OPTION), "");
     engine.TW_destructor(handle);
+}
+
+TEST(StoreDamage, ADamagedStoreThatCannotBeMovedAsideIsNeverSavedOver) {
+    tw::test::TempFolder folder;
+    const std::string addresses = (folder.path() / "tarnaddresses.db").string();
+    std::ofstream(addresses, std::ios::binary) << "garbage";
+    // Every name the damaged file could be kept under in the next seconds is taken.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t when = now; when < now + 5; ++when) {
+        const std::string base = damagedFileName(addresses, when);
+        std::ofstream(base) << "older";
+        for (int n = 2; n <= 100; ++n) std::ofstream(base + "-" + std::to_string(n)) << "older";
+    }
+
+    tw::sim::SimLibraryLoader loader({TW_ENGINE_DIR});
+    tw::engineapi::EngineLibrary engine(loader);
+    int32_t handle = engine.TW_constructor("Outlook", folder.path().string());
+    engine.TW_setOption(handle, "offsetdir", folder.path().string());
+    ASSERT_EQ(engine.TW_initialize(handle), 0);
+    auto events = tw::engineapi::parseStoreRecovery(engine.getLongOption(handle, TW_STORE_RECOVERY_OPTION));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(events[0].keptAs.empty());
+    // What the session learns stays in memory; the damaged file is left for the user to rescue.
+    EXPECT_EQ(engine.TW_addSpamAddrFrom(handle, "new@friend.example", 1, true), 0);
+    int32_t seen = 0;
+    EXPECT_EQ(engine.TW_getSpamAddrFrom(handle, "new@friend.example", seen), 0);
+    EXPECT_EQ(seen, 1);
+    engine.TW_destructor(handle);
+    EXPECT_EQ(readWholeFile(addresses), "garbage") << "the only copy of the damaged store was saved over";
 }
 
 }  // namespace
