@@ -5,8 +5,9 @@
 # that caused it.
 #
 # By default each target tries a fixed number of inputs from a fixed random seed: a run over the same
-# tree tries the same inputs on any machine, so the check fails only when the code changed, and a
-# finding reproduces anywhere. The table's seconds only cap the run on a slow machine. Looking for new
+# tree tries the same inputs on any machine and in any checkout (the fuzz build names its sources
+# relative to the checkout), so the check fails only when the code changed, and a finding reproduces
+# anywhere. The table's seconds only cap the run on a slow machine. Looking for new
 # faults is a separate, longer job: TW_FUZZ_SECONDS runs by time from a fresh seed each time.
 #
 #   tests/fuzz/run.sh                  every target, its fixed inputs (about a minute and a half)
