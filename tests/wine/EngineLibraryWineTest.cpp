@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engineapi/EngineLibrary.h"
 #include "engineapi/tarnengine_api.h"
 #include "wine/ProgramFolder.h"
 #include "win32/Win32LibraryLoader.h"
@@ -42,51 +43,31 @@ TEST(EngineLibraryWineTest, StandardCallNamesCarryNoDecoration) {
     EXPECT_NE(GetProcAddress(library, "TW_score"), nullptr);
 }
 
-/// The engine library's calls bound by name, over a data folder of the running test's own.
+/// The engine library as the add-in binds it, over a data folder of the running test's own.
 class EngineInFolder {
 public:
-    EngineInFolder() : folder_("tarnengine.dll") {
-        library_ = loader_.load(folder_.at("tarnengine.dll"));
-        construct_ = bind<TW_constructor_fn>("TW_constructor");
-        setOption_ = bind<TW_setOption_fn>("TW_setOption");
-        initialize_ = bind<TW_initialize_fn>("TW_initialize");
-        destroy_ = bind<TW_destructor_fn>("TW_destructor");
-        addFrom_ = bind<TW_addSpamAddr_fn>("TW_addSpamAddrFrom");
-        getFrom_ = bind<TW_getSpamAddrFrom_fn>("TW_getSpamAddrFrom");
-    }
+    EngineInFolder() : folder_("tarnengine.dll"), engine_(loader_, folder_.at("tarnengine.dll")) {}
 
     int32_t open() {
-        std::string client = "Tarnwick", path = folder_.path(), name = "offsetdir";
-        const int32_t engine = construct_(client.data(), path.data());
+        const int32_t engine = engine_.TW_constructor("Tarnwick", folder_.path());
         EXPECT_GT(engine, 0);
-        setOption_(engine, name.data(), path.data());
-        EXPECT_EQ(initialize_(engine), 0);
+        engine_.TW_setOption(engine, "offsetdir", folder_.path());
+        EXPECT_EQ(engine_.TW_initialize(engine), 0);
         return engine;
     }
-    void close(int32_t engine) { EXPECT_EQ(destroy_(engine), 0); }
-    void learn(int32_t engine, std::string address) { EXPECT_EQ(addFrom_(engine, address.data(), 1, 1), 0); }
-    int32_t timesSeen(int32_t engine, std::string address) {
+    void close(int32_t engine) { EXPECT_EQ(engine_.TW_destructor(engine), 0); }
+    void learn(int32_t engine, const std::string& address) { EXPECT_EQ(engine_.TW_addSpamAddrFrom(engine, address, 1, true), 0); }
+    int32_t timesSeen(int32_t engine, const std::string& address) {
         int32_t seen = -1;
-        EXPECT_EQ(getFrom_(engine, address.data(), &seen), 0);
+        EXPECT_EQ(engine_.TW_getSpamAddrFrom(engine, address, seen), 0);
         return seen;
     }
 
     ProgramFolder folder_;
 
 private:
-    template <typename Fn>
-    Fn bind(const char* name) {
-        return reinterpret_cast<Fn>(loader_.resolve(library_, name));
-    }
-
     win32::Win32LibraryLoader loader_;
-    void* library_ = nullptr;
-    TW_constructor_fn construct_ = nullptr;
-    TW_setOption_fn setOption_ = nullptr;
-    TW_initialize_fn initialize_ = nullptr;
-    TW_destructor_fn destroy_ = nullptr;
-    TW_addSpamAddr_fn addFrom_ = nullptr;
-    TW_getSpamAddrFrom_fn getFrom_ = nullptr;
+    engineapi::EngineLibrary engine_;
 };
 
 TEST(EngineLibraryWineTest, EachSaveReplacesTheStoreBeforeAndLeavesNoTemporaryFile) {
