@@ -9,13 +9,12 @@
 #include <system_error>
 
 #if defined(_WIN32)
-#define WIN32_LEAN_AND_MEAN
 #include <io.h>
-#include <windows.h>
 #else
-#include <fcntl.h>
 #include <unistd.h>
 #endif
+
+#include "DurableRename.h"
 
 namespace tarn::engine {
 
@@ -85,29 +84,6 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 namespace {
-
-enum class Replacing { allowed, refused };
-
-// A rename is on disk only once its folder is: elsewhere the folder is forced after the rename, and
-// Windows is asked to return only once the rename has been written through.
-bool renameDurably(const fs::path& from, const fs::path& to, Replacing replacing) {
-#if defined(_WIN32)
-    DWORD flags = MOVEFILE_WRITE_THROUGH | (replacing == Replacing::allowed ? MOVEFILE_REPLACE_EXISTING : 0);
-    return MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
-#else
-    std::error_code ec;
-    if (replacing == Replacing::refused && (fs::exists(to, ec) || ec)) return false;
-    fs::rename(from, to, ec);
-    if (ec) return false;
-    const fs::path folder = to.parent_path();
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-    return true;
-#endif
-}
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
