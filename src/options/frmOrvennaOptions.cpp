@@ -293,6 +293,7 @@ void frmOrvennaOptions::fillSenderList() {
     if (const int kind = genericKindFor(page_); kind >= 0) {
         // The blacklist servers are a check list: ticked while in use.
         const bool servers = kind == kBlacklistServers;
+        controls_["lstEntries"].checkBoxes = servers;
         for (const auto& entry : genericList(host_.settings(), kind))
             controls_.addItem("lstEntries", entry, false, servers && rblInUse_.Exists(entry));
         return;

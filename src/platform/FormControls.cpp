@@ -78,6 +78,7 @@ void FormControls::clearList(const std::string& name) {
     state.items.clear();
     state.selected.clear();
     state.checked.clear();
+    state.checkBoxes = false;
 }
 
 void FormControls::addItem(const std::string& name, const std::string& item, bool isSelected, bool isChecked) {
@@ -85,6 +86,7 @@ void FormControls::addItem(const std::string& name, const std::string& item, boo
     state.items.push_back(item);
     state.selected.push_back(isSelected);
     state.checked.push_back(isChecked);
+    state.checkBoxes = state.checkBoxes || isChecked;
 }
 
 std::vector<std::string> FormControls::checkedItems(const std::string& name) const {

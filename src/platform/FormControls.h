@@ -73,6 +73,8 @@ struct ControlState {
     std::vector<bool> selected;
     /// Check-style list boxes: the entries' ticks, apart from which entries are selected.
     std::vector<bool> checked;
+    /// List boxes: each entry shows a tick box, ticked or not, so the user can tick the first one.
+    bool checkBoxes = false;
     int number = 0;
     int listIndex = -1;
     std::vector<TreeNode> nodes;

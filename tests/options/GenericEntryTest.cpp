@@ -44,6 +44,19 @@ TEST_F(GenericEntry, RenamingAServerInUseKeepsItInUseAndStoresBothLists) {
     EXPECT_EQ(stored("rbl_list").text(), "b2.rbl.example") << "OK keeps the renamed server in use";
 }
 
+TEST_F(GenericEntry, TheServersShowTickBoxesEvenWhenNoneIsInUseAndOtherListsShowNone) {
+    settings().allblacklists = KeyedSet();
+    settings().allblacklists.Add("a.rbl.example");
+    settings().rbl_list = KeyedSet();
+    open();
+    form->tvwOptions_MouseDown(false);
+    form->tvwOptions_NodeClick("RBLs");
+    EXPECT_TRUE(ctl("lstEntries").checkBoxes) << "with nothing ticked the user could not tick the first server";
+    EXPECT_EQ(ctl("lstEntries").checked, std::vector<bool>{false});
+    form->tvwOptions_NodeClick("BlockedIP");
+    EXPECT_FALSE(ctl("lstEntries").checkBoxes);
+}
+
 TEST_F(GenericEntry, TheServersInUseAreTickedAndOkStoresTheTicksAsTheyWereLeft) {
     settings().allblacklists = KeyedSet();
     for (const char* server : {"a.rbl.example", "b.rbl.example", "c.rbl.example"}) settings().allblacklists.Add(server);
@@ -54,6 +67,7 @@ TEST_F(GenericEntry, TheServersInUseAreTickedAndOkStoresTheTicksAsTheyWereLeft) 
     form->tvwOptions_MouseDown(false);
     form->tvwOptions_NodeClick("RBLs");
     EXPECT_EQ(ctl("lstEntries").checked, (std::vector<bool>{true, false, true}));
+    EXPECT_TRUE(ctl("lstEntries").checkBoxes);
 
     // Tick b, untick a, rename the ticked c: the ticks survive the list being drawn again.
     ctl("lstEntries").checked = {false, true, true};

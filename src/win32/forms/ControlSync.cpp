@@ -77,7 +77,7 @@ std::wstring windowText(HWND window) {
 int twipsToPixels(int twips, int dotsPerInch) { return MulDiv(twips, dotsPerInch, kTwipsPerInch); }
 
 bool showsTicks(const ControlState& state) {
-    return std::find(state.checked.begin(), state.checked.end(), true) != state.checked.end();
+    return state.checkBoxes || std::find(state.checked.begin(), state.checked.end(), true) != state.checked.end();
 }
 
 std::wstring listRow(const ControlState& state, size_t index, bool ticks) {
