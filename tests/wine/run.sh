@@ -8,26 +8,8 @@ cd "$(dirname "$0")/../.."
 say() { printf 'wine-tests: %s\n' "$*"; }
 fail() { say "FAILED: $*"; exit 1; }
 
-if [[ $# -gt 0 ]] || bash scripts/can-run-i386.sh; then
-  width=32 preset=mingw arch=win32 wine=/usr/lib/wine/wine
-  build=${1:-build/mingw}
-  what="32-bit Wine, the 32-bit Windows programs"
-else
-  width=64 preset=mingw64 arch=win64 wine=/usr/lib/wine/wine64
-  build=build/mingw64
-  what="64-bit Wine, the same programs built for 64-bit Windows (this machine cannot start 32-bit programs)"
-fi
-[[ -x $wine ]] || fail "$wine is missing (scripts/setup.sh installs the Wine this machine can run)"
-say "the tests run under $what"
-
-if [[ ! -f $build/CMakeCache.txt ]]; then
-  [[ $width == 64 ]] || fail "no MinGW build in $build (configure it with: cmake --preset mingw)"
-  say "configuring $build"
-  cmake --preset "$preset" >/dev/null
-fi
-
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-wine.XXXXXX")
-export WINEPREFIX=$work/prefix WINEARCH=$arch WINELOADER=$wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Without a display a message box returns at once instead of waiting for a click.
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
@@ -36,14 +18,33 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The 64-bit path needs its own Wine and compiler, which setup installs only where it is the first choice.
+install_wine64() {
+  bash scripts/setup.sh --wine64 >"$work/setup.log" 2>&1 || { cat "$work/setup.log"; return 1; }
+}
+source tests/wine/choose-wine.sh
+# The choice makes the prefix (in a 32-bit one it starts a 32-bit program), so it comes before any output.
+if ! choose_wine "$work/prefix" "${1:-}"; then
+  [[ -f $work/prefix.log ]] && cat "$work/prefix.log"
+  fail "no Wine can run the tests: $why"
+fi
+if [[ $width == 32 ]]; then
+  say "the tests run under 32-bit Wine, the 32-bit Windows programs"
+else
+  say "the tests run under 64-bit Wine, the same programs built for 64-bit Windows: $why"
+fi
+
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  [[ $width == 64 ]] || fail "no MinGW build in $build (configure it with: cmake --preset mingw)"
+  say "configuring $build"
+  cmake --preset "$preset" >/dev/null
+fi
+
 say "building the test programs in $build"
 if ! cmake --build "$build" --target tarnwick_wine_tests -j2 >"$work/build.log" 2>&1; then
   cat "$work/build.log"
   fail "the test programs did not build"
 fi
-
-say "making a fresh $arch Wine prefix"
-timeout 300 "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot could not make the prefix"; }
 
 mkdir "$work/app"
 cp -r "$build/tests/wine/bin/." "$work/app/"
