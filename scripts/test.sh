@@ -8,6 +8,8 @@ section() { printf '\n==== %s ====\n' "$*"; }
 
 section "Packages"
 bash scripts/setup.sh
+# The compiler cache's counts from here on, shown at the end.
+ccache --zero-stats >/dev/null 2>&1 || true
 
 section "Build and test: default (Debug)"
 cmake --preset default
@@ -33,3 +35,6 @@ fi
 
 section "Layout"
 bash scripts/check-layout.sh
+
+section "Compiler cache"
+ccache --show-stats 2>/dev/null | sed -n '1,6p' || true

@@ -7,6 +7,7 @@
 #include "core/AnsiText.h"
 #include "core/Error.h"
 #include "sim/SimLibraryLoader.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -27,7 +28,7 @@ std::vector<std::string> callsOf(sim::SimLibraryLoader& loader) {
 }
 
 TEST(EngineLibrary, BindsAtTheFirstCallAndPassesTexts) {
-    sim::SimLibraryLoader loader({TW_TEST_ENGINE_DIR});
+    sim::SimLibraryLoader loader({stubLibraryDir()});
     engineapi::EngineLibrary engine(loader);
     EXPECT_EQ(loader.loadCount(), 0);
 
@@ -52,7 +53,7 @@ TEST(EngineLibrary, BindsAtTheFirstCallAndPassesTexts) {
 TEST(EngineLibrary, TextsCrossInTheSystemCodePage) {
     ansi::installConverters([](std::string_view t) { return "<" + std::string(t) + ">"; },
                             [](std::string_view t) { return "[" + std::string(t) + "]"; });
-    sim::SimLibraryLoader loader({TW_TEST_ENGINE_DIR});
+    sim::SimLibraryLoader loader({stubLibraryDir()});
     engineapi::EngineLibrary engine(loader);
     int32_t handle = engine.TW_constructor("Outlook", "C:\\Caf\xc3\xa9");
     const std::string option = engine.TW_getOption(handle, "min_training");
@@ -74,7 +75,7 @@ TEST(EngineLibrary, AMissingLibraryMakesEveryCallFail) {
 }
 
 TEST(EngineLibrary, AFunctionTheLibraryLacksFailsAlone) {
-    sim::SimLibraryLoader loader({TW_TEST_ENGINE_DIR});
+    sim::SimLibraryLoader loader({stubLibraryDir()});
     engineapi::EngineLibrary engine(loader, "tarnengine.dll");
     // The recording engine exports every function, so the missing one is asked for by name.
     try {

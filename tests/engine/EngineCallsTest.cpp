@@ -8,6 +8,7 @@
 #include "engineapi/tarnengine_api.h"
 #include "sim/SimLibraryLoader.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -33,7 +34,7 @@ Mail spamMail(int n) {
 
 class EngineCalls : public ::testing::Test {
 protected:
-    EngineCalls() : loader_({TW_ENGINE_DIR}), engine_(loader_) {}
+    EngineCalls() : loader_({engineDir()}), engine_(loader_) {}
     ~EngineCalls() override {
         for (int32_t handle : handles_) engine_.TW_destructor(handle);
     }

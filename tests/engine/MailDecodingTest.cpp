@@ -7,12 +7,13 @@
 #include "HtmlText.h"
 #include "MimeMessage.h"
 #include "TransferDecoding.h"
+#include "support/TestPaths.h"
 
 namespace tarn::engine {
 namespace {
 
 std::string corpusFile(const std::string& name) {
-    std::ifstream in(std::string(TW_SOURCE_DIR) + "/tests/engine/data/" + name, std::ios::binary);
+    std::ifstream in(tw::test::sourceDir() + "/tests/engine/data/" + name, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();

@@ -14,6 +14,7 @@
 #include "engineapi/StoreReport.h"
 #include "sim/SimLibraryLoader.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tarn::engine {
 namespace {
@@ -123,7 +124,7 @@ TEST(StoreDamage, TheEngineReportsRecoveredAndKeptFilesThroughAReadOnlyOption) {
     cutShort(words);
     std::ofstream(addresses, std::ios::binary) << "garbage";
 
-    tw::sim::SimLibraryLoader loader({TW_ENGINE_DIR});
+    tw::sim::SimLibraryLoader loader({tw::test::engineDir()});
     tw::engineapi::EngineLibrary engine(loader);
     int32_t handle = engine.TW_constructor("Outlook", folder.path().string());
     engine.TW_setOption(handle, "offsetdir", folder.path().string());
@@ -163,7 +164,7 @@ TEST(StoreDamage, ADamagedStoreThatCannotBeMovedAsideIsNeverSavedOver) {
         for (int n = 2; n <= 100; ++n) std::ofstream(base + "-" + std::to_string(n)) << "older";
     }
 
-    tw::sim::SimLibraryLoader loader({TW_ENGINE_DIR});
+    tw::sim::SimLibraryLoader loader({tw::test::engineDir()});
     tw::engineapi::EngineLibrary engine(loader);
     int32_t handle = engine.TW_constructor("Outlook", folder.path().string());
     engine.TW_setOption(handle, "offsetdir", folder.path().string());

@@ -8,22 +8,23 @@
 #include "host/FolderListing.h"
 #include "host/HostSession.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
 
-const std::string kIncoming = TW_SOURCE_DIR "/demo/profile/incoming/";
+const std::string kIncoming = sourceDir() + "/demo/profile/incoming/";
 
 class AutoScanCommand : public ::testing::Test {
 protected:
     AutoScanCommand() : profile(temp.path() / "profile") {
-        profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+        profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
         std::filesystem::remove_all(profile.root() / "incoming");
     }
 
     host::RunOptions options() {
         host::RunOptions o;
-        o.librarySearchFolders = {TW_ENGINE_DIR, TW_FETCH_DIR};
+        o.librarySearchFolders = {engineDir(), fetchDir()};
         return o;
     }
     /// One run that delivers the files into the folder; the deliveries it reports.

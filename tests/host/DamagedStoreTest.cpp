@@ -6,6 +6,7 @@
 
 #include "host/HostSession.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -15,8 +16,8 @@ namespace fs = std::filesystem;
 class DamagedStore : public ::testing::Test {
 protected:
     DamagedStore() : profile(temp.path() / "profile") {
-        profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
-        options.librarySearchFolders = {TW_ENGINE_DIR, TW_FETCH_DIR};
+        profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
+        options.librarySearchFolders = {engineDir(), fetchDir()};
     }
 
     fs::path dataFolder() const {

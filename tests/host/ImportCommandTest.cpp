@@ -9,6 +9,7 @@
 #include "host/HostSession.h"
 #include "host/ImportCommand.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -16,7 +17,7 @@ namespace {
 class ImportCommand : public ::testing::Test {
 protected:
     ImportCommand() : profile(temp.path() / "profile") {
-        profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+        profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
         std::filesystem::remove_all(profile.root() / "incoming");
     }
 
@@ -24,7 +25,7 @@ protected:
         out.str("");
         err.str("");
         host::RunOptions o;
-        o.librarySearchFolders = {TW_ENGINE_DIR, TW_FETCH_DIR};
+        o.librarySearchFolders = {engineDir(), fetchDir()};
         host::HostSession session(profile, o);
         return host::runImportCommand(session, host::ImportRequest{books}, out, err);
     }

@@ -9,6 +9,7 @@
 #include "host/ReportCommand.h"
 #include "host/SenderCommand.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -32,7 +33,7 @@ protected:
     }
     std::unique_ptr<host::HostSession> session() {
         host::RunOptions options;
-        options.librarySearchFolders = {TW_ENGINE_DIR};
+        options.librarySearchFolders = {engineDir()};
         return std::make_unique<host::HostSession>(profile, options);
     }
     host::SenderRequest request(bool block, const std::string& selection) {

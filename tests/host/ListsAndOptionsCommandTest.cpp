@@ -8,6 +8,7 @@
 #include "host/ListsCommand.h"
 #include "host/OptionsCommand.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -15,12 +16,12 @@ namespace {
 class ListsAndOptionsCommand : public ::testing::Test {
 protected:
     ListsAndOptionsCommand() : profile(temp.path() / "profile") {
-        profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+        profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
         std::filesystem::remove_all(profile.root() / "incoming");
     }
     host::RunOptions options() {
         host::RunOptions o;
-        o.librarySearchFolders = {TW_ENGINE_DIR, TW_FETCH_DIR};
+        o.librarySearchFolders = {engineDir(), fetchDir()};
         return o;
     }
     int lists(const std::string& action, const std::string& list, const std::vector<std::string>& values = {}) {

@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "host/ScanCommand.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -29,7 +30,7 @@ protected:
     }
     std::unique_ptr<host::HostSession> session() {
         host::RunOptions options;
-        options.librarySearchFolders = {TW_ENGINE_DIR};
+        options.librarySearchFolders = {engineDir()};
         return std::make_unique<host::HostSession>(profile, options);
     }
     int run(const std::string& folder, bool read = false) {

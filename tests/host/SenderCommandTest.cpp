@@ -11,6 +11,7 @@
 #include "host/SenderCommand.h"
 #include "scan/MsgQueue.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -36,7 +37,7 @@ protected:
     }
     std::unique_ptr<host::HostSession> session() {
         host::RunOptions options;
-        options.librarySearchFolders = {TW_ENGINE_DIR};
+        options.librarySearchFolders = {engineDir()};
         return std::make_unique<host::HostSession>(profile, options);
     }
     host::SenderRequest request(bool block, const std::string& selection, std::optional<bool> answer) {

@@ -7,6 +7,7 @@
 #include "host/HostSession.h"
 #include "host/SettingsCommands.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -84,7 +85,7 @@ TEST(SettingsCommands, ShowListsTheSettingsInForceAndMarksTheDefaults) {
 TEST(SettingsCommands, ARunRepairsBadSettingsAndLogsAtTheRepairedLevel) {
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
-    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
     writeRegistry(profile, "\"threshold\"=\"-5\"\r\n\"reportspam\"=dword:00000003\r\n\"debugginglevel\"=dword:00000005\r\n");
     {
         host::HostSession session(profile);

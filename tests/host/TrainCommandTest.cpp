@@ -8,6 +8,7 @@
 #include "host/SettingsCommands.h"
 #include "host/TrainCommand.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 TEST(TrainCommand, TrainsTheProfilesStoreFromFilesAndMaildirs) {
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
-    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
     const fs::path store =
         profile.root() / "drive_c/Documents and Settings/demo/Application Data/Microsoft/Outlook/tarnwords.db";
     // Without its backup too, or the engine would take the store back from it.
@@ -27,12 +28,12 @@ TEST(TrainCommand, TrainsTheProfilesStoreFromFilesAndMaildirs) {
     // A Maildir of spam and a plain folder of ham.
     fs::create_directories(temp.path() / "spam/cur");
     fs::create_directories(temp.path() / "ham");
-    fs::copy(TW_SOURCE_DIR "/tests/engine/data/spam-base64.eml", temp.path() / "spam/cur/1:2,S");
-    fs::copy(TW_SOURCE_DIR "/tests/engine/data/spam-html-qp.eml", temp.path() / "spam/cur/2:2,S");
-    fs::copy(TW_SOURCE_DIR "/tests/engine/data/ham-list.eml", temp.path() / "ham/one.eml");
+    fs::copy(sourceDir() + "/tests/engine/data/spam-base64.eml", temp.path() / "spam/cur/1:2,S");
+    fs::copy(sourceDir() + "/tests/engine/data/spam-html-qp.eml", temp.path() / "spam/cur/2:2,S");
+    fs::copy(sourceDir() + "/tests/engine/data/ham-list.eml", temp.path() / "ham/one.eml");
 
     host::RunOptions options;
-    options.librarySearchFolders = {TW_ENGINE_DIR};
+    options.librarySearchFolders = {engineDir()};
     std::ostringstream progress;
     {
         host::HostSession session(profile, options);
@@ -54,7 +55,7 @@ TEST(TrainCommand, TrainsTheProfilesStoreFromFilesAndMaildirs) {
     ASSERT_EQ(host::setSettings(profile, {"min_training=2"}, out, err), 0) << err.str();
     std::ostringstream again;
     host::HostSession session(profile, options);
-    auto result = host::trainEngine(session, {{}, {TW_SOURCE_DIR "/tests/engine/data/ham-list.eml"}}, again);
+    auto result = host::trainEngine(session, {{}, {sourceDir() + "/tests/engine/data/ham-list.eml"}}, again);
     EXPECT_EQ(result.hamInStore, 2);
     EXPECT_TRUE(result.minimumReached());
     EXPECT_NE(again.str().find("minimum training (2 of each) is reached"), std::string::npos) << again.str();
@@ -63,9 +64,9 @@ TEST(TrainCommand, TrainsTheProfilesStoreFromFilesAndMaildirs) {
 TEST(TrainCommand, AMissingSourceIsRefusedBeforeAnythingIsTrained) {
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
-    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
     host::RunOptions options;
-    options.librarySearchFolders = {TW_ENGINE_DIR};
+    options.librarySearchFolders = {engineDir()};
     host::HostSession session(profile, options);
     std::ostringstream progress;
     EXPECT_THROW(host::trainEngine(session, {{temp.path() / "nowhere"}, {}}, progress), Error);
@@ -75,10 +76,10 @@ TEST(TrainCommand, AMissingSourceIsRefusedBeforeAnythingIsTrained) {
 TEST(TrainCommand, WithoutAnEngineTheUserIsToldSo) {
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
-    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
     host::HostSession session(profile, {});
     std::ostringstream progress;
-    EXPECT_THROW(host::trainEngine(session, {{}, {TW_SOURCE_DIR "/tests/engine/data/ham-list.eml"}}, progress), Error);
+    EXPECT_THROW(host::trainEngine(session, {{}, {sourceDir() + "/tests/engine/data/ham-list.eml"}}, progress), Error);
 }
 
 }  // namespace

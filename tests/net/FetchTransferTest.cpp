@@ -9,6 +9,7 @@
 #include "net/CurlRequest.h"
 #include "net/LoopbackHttpServer.h"
 #include "support/AddinHarness.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -45,7 +46,7 @@ protected:
     }
 
     AddinHarness h;
-    sim::SimLibraryLoader loader{{TW_FETCH_DIR}};
+    sim::SimLibraryLoader loader{{fetchDir()}};
     net::FetchLibrary fetch{loader};
     settings::Settings settings;
     LoopbackHttpServer server{site()};

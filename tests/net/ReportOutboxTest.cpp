@@ -13,6 +13,7 @@
 #include "settings/ServiceAddresses.h"
 #include "support/EngineRecording.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -33,7 +34,7 @@ TEST(ReportOutbox, ASpamReportOfTwoMessagesLeavesOneFileWithBothAttachedAndTheir
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
     host::RunOptions options;
-    options.librarySearchFolders = {TW_TEST_ENGINE_DIR};
+    options.librarySearchFolders = {stubLibraryDir()};
     host::HostSession session(profile, options);
     session.startAddin();
     ASSERT_TRUE(session.addin());
@@ -78,7 +79,7 @@ TEST(ReportOutbox, TheHostCommandReportsTheNamedMessagesAndSaysWhereTheMailWent)
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
     host::RunOptions options;
-    options.librarySearchFolders = {TW_TEST_ENGINE_DIR};
+    options.librarySearchFolders = {stubLibraryDir()};
     host::HostSession session(profile, options);
     for (const char* subject : {"first", "second", "third"})
         session.client().deliverMessage(raw("someone@there.example", subject));

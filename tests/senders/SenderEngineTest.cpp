@@ -7,6 +7,7 @@
 
 #include "core/Text.h"
 #include "senders/SendersFixture.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -133,7 +134,7 @@ TEST_F(SenderEngine, CorrespondentsGoToTheAddressStore) {
 }
 
 TEST_F(SenderEngine, TheAddressStoreOfTheRealEngineRemembersFromAddresses) {
-    sim::SimLibraryLoader loader({TW_ENGINE_DIR});
+    sim::SimLibraryLoader loader({engineDir()});
     engineapi::EngineLibrary real(loader);
     std::string folder = (h.temp.path() / "engine").string();
     std::filesystem::create_directories(folder);

@@ -6,6 +6,7 @@
 #include "core/Error.h"
 #include "sim/MaildirStore.h"
 #include "support/MailStoreFixture.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -256,7 +257,7 @@ TEST(MailStore, DeletingAContactFromACrLfFileRemovesThatCardOnly) {
 
 TEST(MailStore, TheDemoProfileMailLoadsWithoutAWord) {
     MailStoreFixture f;
-    fs::copy(std::string(TW_SOURCE_DIR) + "/demo/profile/mail", f.mail(), fs::copy_options::recursive);
+    fs::copy(sourceDir() + "/demo/profile/mail", f.mail(), fs::copy_options::recursive);
     auto& client = f.open();
     EXPECT_TRUE(f.log.empty()) << f.log.front();
     auto inbox = client.inbox()->Items();

@@ -6,12 +6,13 @@
 #include <sstream>
 
 #include "sim/MimeMessage.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
 
 std::string dataFile(const std::string& name) {
-    std::ifstream in(std::string(TW_SOURCE_DIR) + "/tests/sim/data/" + name, std::ios::binary);
+    std::ifstream in(sourceDir() + "/tests/sim/data/" + name, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();

@@ -19,6 +19,7 @@
 #include "sim/SimShell.h"
 #include "sim/SimUserInterface.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 
@@ -29,7 +30,7 @@ public:
 
     explicit AddinHarness(std::string clientVersion = "10.0.0.4712")
         : files(temp.path()), shell("demo", kLibraryFolder), loop(OleDate::fromCivil({2026, 12, 8, 9, 0, 0})),
-          ui(loop), libraries({TW_TEST_ENGINE_DIR}), platform{registry, files, shell, ui, loop, libraries, safeMail},
+          ui(loop), libraries({stubLibraryDir()}), platform{registry, files, shell, ui, loop, libraries, safeMail},
           client(loop, std::move(clientVersion)), library(platform), connect(library) {
         safeMail.setClient(&client);
         client.commandBarHub().clipboardPicture = [this] { return ui.clipboardPicture; };

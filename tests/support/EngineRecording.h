@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "sim/SimLibraryLoader.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 
 /// The recording engine keeps one call log per process; make this first in a test to start it empty.
 class EngineRecording {
 public:
-    EngineRecording() : loader_({TW_TEST_ENGINE_DIR}), library_(loader_.load("tarnengine.dll")) { reset(); }
+    EngineRecording() : loader_({stubLibraryDir()}), library_(loader_.load("tarnengine.dll")) { reset(); }
 
     void reset() { fn<void (*)()>("TWSTUB_reset")(); }
     void setNextHandle(int32_t handle) { fn<void (*)(int32_t)>("TWSTUB_setNextHandle")(handle); }

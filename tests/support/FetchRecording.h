@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/SimLibraryLoader.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 
@@ -13,7 +14,7 @@ namespace tw::test {
 /// every request succeeds with an empty answer until the test says otherwise.
 class FetchRecording {
 public:
-    FetchRecording() : loader_({TW_TEST_ENGINE_DIR}), library_(loader_.load("tarnfetch.dll")) { reset(); }
+    FetchRecording() : loader_({stubLibraryDir()}), library_(loader_.load("tarnfetch.dll")) { reset(); }
 
     void reset() { fn<void (*)()>("TFSTUB_reset")(); }
     /// What every request returns from now on (0 success, anything else a failure).

@@ -13,11 +13,12 @@
 #include "sim/SimMailClient.h"
 #include "sim/SimMailStore.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 
 inline std::string simDataFile(const std::string& name) {
-    std::ifstream in(std::string(TW_SOURCE_DIR) + "/tests/sim/data/" + name, std::ios::binary);
+    std::ifstream in(sourceDir() + "/tests/sim/data/" + name, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
