@@ -1,6 +1,7 @@
 // Wires the simulated platform to the add-in and runs one session of the mail client.
 #include "host/HostSession.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -84,6 +85,7 @@ HostSession::~HostSession() = default;
 
 void HostSession::run() {
     startAddin();
+    countersAtStart_ = {library_->settings.processed, library_->settings.caught};
     deliverMail();
     loop_->advance(static_cast<int64_t>(options_.runSeconds) * 1000);
     recordVerdicts();
@@ -171,6 +173,18 @@ void HostSession::printNetwork(std::ostream& out) const {
     }
 }
 
+void HostSession::printCounters(std::ostream& out) const {
+    const int64_t checked = int64_t{library_->settings.processed} - countersAtStart_.processed;
+    const int64_t caught = int64_t{library_->settings.caught} - countersAtStart_.caught;
+    int64_t deliveredChecked = 0;
+    for (const auto& d : deliveries_) deliveredChecked += d.verdict == "spam" || d.verdict == "legitimate";
+    const int64_t waiting = std::max<int64_t>(0, checked - deliveredChecked);
+    out << "Checked in this run: " << checked << " (" << checked - waiting << " delivered now, " << waiting
+        << " already waiting unchecked), " << caught << " caught as spam\n";
+    out << "Counters since the statistics were last reset: processed " << library_->settings.processed
+        << ", caught " << library_->settings.caught << "\n";
+}
+
 std::string HostSession::logFileHostPath() const {
     return files_->hostPath(std::string(Profile::kLibraryFolder) + "\\report.txt").string();
 }
@@ -182,8 +196,7 @@ void HostSession::printSummary(std::ostream& out) const {
     out << "Message boxes shown: " << ui_->boxes.size() << "\n";
     if (!deliveries_.empty()) {
         printDeliveries(out, deliveries_);
-        out << "Counters: processed " << library_->settings.processed << ", caught " << library_->settings.caught
-            << "\n";
+        printCounters(out);
     }
     printNetwork(out);
     std::ifstream log(logFileHostPath(), std::ios::binary);

@@ -58,6 +58,8 @@ public:
 private:
     /// Whether the connectivity check reached the service, and the setting that names it.
     void printNetwork(std::ostream& out) const;
+    /// What the add-in checked in this run (delivered now or already waiting) and its running counters.
+    void printCounters(std::ostream& out) const;
     /// Delivers the incoming and named messages one by one, then lets the queue finish.
     void deliverMail();
     /// Where each delivered message ended and whether it was checked, at the end of the run.
@@ -79,6 +81,10 @@ private:
     std::unique_ptr<addin::AddinLibrary> library_;
     std::unique_ptr<addin::Connect> connect_;
     std::vector<DeliveryRecord> deliveries_;
+    /// The statistics counters when the add-in had started, before it checked anything.
+    struct Counters {
+        int32_t processed = 0, caught = 0;
+    } countersAtStart_;
     std::vector<std::shared_ptr<sim::SimItem>> deliveredItems_;
     std::shared_ptr<sim::SimExplorer> explorer_;
     bool ran_ = false;

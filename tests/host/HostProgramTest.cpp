@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "host/HostSession.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -14,15 +15,19 @@ namespace {
 TEST(HostProgram, ARunOverTheDemoProfileLeavesTheLogOfAWholeSession) {
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
-    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
     {
         host::RunOptions options;
-        options.librarySearchFolders = {TW_ENGINE_DIR, TW_FETCH_DIR};
+        options.librarySearchFolders = {engineDir(), fetchDir()};
         host::HostSession session(profile, options);
         session.run();
         std::ostringstream summary;
         session.printSummary(summary);
         EXPECT_NE(summary.str().find("report.txt"), std::string::npos);
+        // The messages already waiting in the demo Inbox are checked too, and the summary says which is which.
+        EXPECT_NE(summary.str().find("Checked in this run: 10 (6 delivered now, 4 already waiting unchecked)"),
+                  std::string::npos)
+            << summary.str();
         // The demo's trained engine sorts the demo's incoming mail.
         for (const auto& delivery : session.deliveries()) {
             bool spam = delivery.source.rfind("spam-", 0) == 0;
@@ -49,7 +54,7 @@ TEST(HostProgram, AnExistingProfileIsNotOverwrittenByTheDemo) {
     TempFolder temp;
     host::Profile profile(temp.path());
     std::ofstream(temp.path() / "registry.reg") << "Windows Registry Editor Version 5.00\r\n";
-    profile.createFromDemoIfEmpty(TW_SOURCE_DIR "/demo/profile");
+    profile.createFromDemoIfEmpty(sourceDir() + "/demo/profile");
     EXPECT_FALSE(std::filesystem::exists(temp.path() / "drive_c"));
 }
 

@@ -8,6 +8,7 @@
 #include "host/HostSession.h"
 #include "support/EngineRecording.h"
 #include "support/TempFolder.h"
+#include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
@@ -29,7 +30,7 @@ TEST(HostMailDelivery, DeliversIncomingThenNamedMessagesAndReportsWhereEachEnded
     std::ofstream(temp.path() / "named" / "empty.eml").close();
 
     host::RunOptions options;
-    options.librarySearchFolders = {TW_TEST_ENGINE_DIR};
+    options.librarySearchFolders = {stubLibraryDir()};
     options.deliver = {(temp.path() / "named").string(), (temp.path() / "c.eml").string()};
     host::HostSession session(profile, options);
     session.run();
@@ -52,7 +53,10 @@ TEST(HostMailDelivery, DeliversIncomingThenNamedMessagesAndReportsWhereEachEnded
     session.printSummary(summary);
     EXPECT_NE(summary.str().find("a.eml: spam -> \\Personal Folders\\Tarnwick  \"Prize for you\""), std::string::npos)
         << summary.str();
-    EXPECT_NE(summary.str().find("Counters: processed 3, caught 2"), std::string::npos) << summary.str();
+    EXPECT_NE(summary.str().find("Checked in this run: 3 (3 delivered now, 0 already waiting unchecked), 2 caught"),
+              std::string::npos)
+        << summary.str();
+    EXPECT_NE(summary.str().find("last reset: processed 3, caught 2"), std::string::npos) << summary.str();
 }
 
 TEST(HostMailDelivery, ANamedMessageThatDoesNotExistIsRefused) {
