@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-section() { printf '\n==== %s ====\n' "$*"; }
+section() { printf '\n==== %s (at %d s) ====\n' "$*" "$SECONDS"; }
 
 section "Packages"
 bash scripts/setup.sh
@@ -38,3 +38,4 @@ bash scripts/check-layout.sh
 
 section "Compiler cache"
 ccache --show-stats 2>/dev/null | sed -n '1,6p' || true
+printf "\ntest.sh: all checks passed in %d s\n" "$SECONDS"
