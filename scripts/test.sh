@@ -14,12 +14,12 @@ ccache --zero-stats >/dev/null 2>&1 || true
 section "Build and test: default (Debug)"
 cmake --preset default
 cmake --build --preset default -j2
-ctest --preset default
+ctest --preset default -j2
 
 section "Build and test: asan (AddressSanitizer + UBSan)"
 cmake --preset asan
 cmake --build --preset asan -j2
-ctest --preset asan
+ctest --preset asan -j2
 
 section "Fuzz targets (Clang, libFuzzer + AddressSanitizer + UBSan, a few seconds each)"
 bash tests/fuzz/run.sh
