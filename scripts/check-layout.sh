@@ -51,7 +51,8 @@ for from in "${layered[@]}"; do
   from_layer=$(layer_of "$from")
   while IFS= read -r hit; do
     [[ -z "$hit" ]] && continue
-    target=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"$hit")
+    [[ $hit =~ include[[:space:]]*\"([^/\"]+)/ ]] || continue
+    target=${BASH_REMATCH[1]}
     [[ "$target" == "$from" ]] && continue
     to_layer=$(layer_of "$target")
     if [[ -z "$to_layer" || $to_layer -gt $from_layer || ( $to_layer -eq $from_layer && "$target" != "$from" && $from_layer -ne 3 ) ]]; then
