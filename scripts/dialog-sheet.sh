@@ -105,25 +105,38 @@ while IFS=$'\t' read -r kind file text; do
     tiles+=(-label "$text" "$out/$file")
   elif [[ $kind == nowindow ]]; then
     card="$out/nowindow-${text%%:*}.png"
-    montage "${font[@]}" -pointsize 16 -background '#f3dede' -fill '#802020' -geometry 320x120+0+0 \
-      "label:${text%%:*}\nno window\n(${text#*: })" "$card"
+    montage "${font[@]}" -pointsize 15 -background '#f3dede' -fill '#802020' -gravity center -geometry +14+10 \
+      -label '' "label: ${text%%:*} \n no window \n (${text#*: }) " "$card"
     tiles+=(-label "${text%%:*}: no window" "$card")
   fi
 done <"$out/sheet.txt"
 if [[ ${#tiles[@]} -gt 0 ]]; then
-  montage "${tiles[@]}" "${font[@]}" -pointsize 13 -tile 4x -geometry +10+10 -background '#c8ccd0' \
+  # Tiles of the largest window's size; smaller windows are not enlarged.
+  tile=$(identify -format '%w %h\n' "$out"/[0-9]*.png 2>/dev/null | awk '$1 > w { w = $1 } $2 > h { h = $2 } END { if (w) print w "x" h }' || true)
+  tile=${tile:-320x120}
+  montage "${tiles[@]}" "${font[@]}" -pointsize 13 -tile 4x -geometry "${tile}>+10+10" -background '#c8ccd0' -depth 8 \
     "$out/contact-sheet.png"
 fi
 
 pictures=$(grep -c '^picture' "$out/sheet.txt" || true)
 say "$pictures windows photographed"
-while IFS=$'\t' read -r kind file text; do
-  case $kind in
-    nowindow) say "${text%%:*}: no window (${text#*: })" ;;
-    fault) say "fault in $file: $text" ;;
-    problem) say "problem: $text" ;;
-  esac
-done <"$out/sheet.txt"
+# A fault seen in many pictures (the options dialog's tree on every page) is told once, with where.
+awk -F'\t' '
+  $1 == "nowindow" { split($3, part, ": "); printf "dialog-sheet: %s: no window (%s)\n", part[1], substr($3, length(part[1]) + 3) }
+  $1 == "problem" { printf "dialog-sheet: problem: %s\n", $3 }
+  $1 == "fault" {
+    split($2, number, "-")
+    if (!($3 in count)) { order[++n] = $3; first[$3] = number[1] }
+    last[$3] = number[1]
+    count[$3]++
+  }
+  END {
+    for (i = 1; i <= n; i++) {
+      text = order[i]
+      where = count[text] == 1 ? "picture " first[text] : count[text] " pictures, " first[text] " to " last[text]
+      printf "dialog-sheet: fault: %s (%s)\n", text, where
+    }
+  }' "$out/sheet.txt"
 [[ -f $out/contact-sheet.png ]] && say "contact sheet: $out/contact-sheet.png"
 say "pictures and list (sheet.txt) in $out"
 [[ $status -eq 0 ]] || fail "the sheet program ended with status $status (its output is above)"

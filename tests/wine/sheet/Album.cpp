@@ -42,19 +42,19 @@ void Album::photograph(HWND window, const std::string& stem, const std::string& 
         return;
     }
     ++pictures_;
+    lastFile_ = file;
     line("picture", file, label);
     printf("sheet: %s -> %s\n", label.c_str(), file.c_str());
     fflush(stdout);
-    if (!picture.problem.empty()) {
-        line("fault", file, picture.problem);
-        printf("sheet:   fault: %s\n", picture.problem.c_str());
-    }
+    if (!picture.problem.empty()) fault(picture.problem);
     if (!nameOf) return;
-    for (const std::string& fault : checkWindow(window, nameOf)) {
-        line("fault", file, fault);
-        printf("sheet:   fault: %s\n", fault.c_str());
-        fflush(stdout);
-    }
+    for (const std::string& seen : checkWindow(window, nameOf)) fault(seen);
+}
+
+void Album::fault(const std::string& text) {
+    line("fault", lastFile_, text);
+    printf("sheet:   fault: %s\n", text.c_str());
+    fflush(stdout);
 }
 
 void Album::noWindow(const std::string& form, const std::string& why) {

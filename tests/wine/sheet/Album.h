@@ -24,6 +24,8 @@ public:
     bool ready() const { return list_ != nullptr; }
     /// Photographs the window as "NN-stem.bmp" and, given the names of its controls, looks it over for faults.
     void photograph(HWND window, const std::string& stem, const std::string& label, const ControlNamer& nameOf);
+    /// A fault seen in the picture taken last.
+    void fault(const std::string& text);
     /// A form with no window, and why: it declares no controls, or none appeared.
     void noWindow(const std::string& form, const std::string& why);
     /// Something that went wrong while taking the pictures.
@@ -37,6 +39,7 @@ private:
 
     std::wstring folder_;
     FILE* list_ = nullptr;
+    std::string lastFile_;
     int taken_ = 0, pictures_ = 0, problems_ = 0;
 };
 

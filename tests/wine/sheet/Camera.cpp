@@ -109,6 +109,33 @@ Step closeIt() {
     return [](Stage& stage) { stage.close(); };
 }
 
+namespace {
+
+/// Tree nodes whose tick box does not show what the form's node says: its image 2 (ticked), 3
+/// (cleared) or none.
+void checkTicks(platform::FormView& form, HWND window, Album& album) {
+    auto& controls = *form.controls();
+    const auto& declared = controls.declaration().controls;
+    for (size_t index = 0; index < declared.size(); ++index) {
+        if (declared[index].kind != platform::ControlKind::TreeView) continue;
+        HWND tree = GetDlgItem(window, kFirstControlId + static_cast<int>(index));
+        if (tree == nullptr || (GetWindowLongW(tree, GWL_STYLE) & TVS_CHECKBOXES) == 0) continue;
+        const auto& nodes = controls[declared[index].name].nodes;
+        std::string wrong;
+        for (size_t node = 0; node < nodes.size(); ++node) {
+            HTREEITEM item = findTreeItem(tree, TreeView_GetRoot(tree), static_cast<LPARAM>(node));
+            if (item == nullptr) continue;
+            const UINT shown = (TreeView_GetItemState(tree, item, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) >> 12;
+            const int image = nodes[node].image;
+            const UINT wanted = image == 2 ? 2 : image == 3 ? 1 : 0;
+            if (shown != wanted) wrong += (wrong.empty() ? "" : ", ") + nodes[node].key;
+        }
+        if (!wrong.empty()) album.fault(declared[index].name + ": tick boxes that differ from the form's nodes: " + wrong);
+    }
+}
+
+}  // namespace
+
 void Stage::photo(const std::string& stem, const std::string& label) {
     // A message box is the system's own dialog: only the add-in's forms are looked over.
     if (form_ == nullptr) return camera_.album().photograph(window_, stem, label, nullptr);
@@ -120,6 +147,7 @@ void Stage::photo(const std::string& stem, const std::string& label) {
             return {};
         return controls->declaration().controls[static_cast<size_t>(index)].name;
     });
+    checkTicks(*form_, window_, camera_.album());
 }
 
 HWND Stage::child(const std::string& name) {
@@ -137,6 +165,8 @@ void Stage::press(const std::string& name) {
         camera_.album().problem(form_->formName() + ": " + name + " cannot be pressed (hidden or disabled)");
         return;
     }
+    // A click gives the button the focus before it presses it.
+    SetFocus(button);
     SendMessageW(button, BM_CLICK, 0, 0);
 }
 
@@ -173,7 +203,8 @@ void Stage::selectNode(const std::string& key) {
             HWND tree = child(declared.name);
             HTREEITEM item = tree ? findTreeItem(tree, TreeView_GetRoot(tree), static_cast<LPARAM>(i)) : nullptr;
             if (item == nullptr) break;
-            TreeView_EnsureVisible(tree, item);
+            // A click on a node gives the tree the focus, so the node shows selected as the user sees it.
+            SetFocus(tree);
             TreeView_SelectItem(tree, item);
             return;
         }

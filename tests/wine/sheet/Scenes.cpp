@@ -79,8 +79,10 @@ void optionsDialog(Camera& camera, addin::OrvennaOutAddIn& addin) {
 
 void senderDialogs(Camera& camera, addin::OrvennaOutAddIn& addin) {
     {
-        camera.script("frmSenderDialog", {photo("frmSenderDialog-block", "frmSenderDialog: block two senders"), press("cmdOptions"),
-                                          photo("frmSenderDialog-block-countries", "frmSenderDialog: block two senders, with the countries"),
+        // It opens with its countries shown or hidden as the user last left them; the button turns them round.
+        camera.script("frmSenderDialog", {photo("frmSenderDialog-block", "frmSenderDialog: block two senders, as it opens"),
+                                          press("cmdOptions"),
+                                          photo("frmSenderDialog-block-options", "frmSenderDialog: block two senders, after its Options button"),
                                           closeIt()});
         senders::frmSenderDialog dialog(addin.commands());
         KeyedSet addresses, countries;

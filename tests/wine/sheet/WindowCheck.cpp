@@ -1,7 +1,10 @@
 // Looks over a drawn form window for faults a user would see.
 #include "sheet/WindowCheck.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cstring>
 
 namespace tw::sheet {
 namespace {
@@ -41,8 +44,69 @@ SIZE neededFor(HWND control, const std::wstring& text, int width, bool wrap) {
     return {box.right - box.left, box.bottom - box.top};
 }
 
-/// A caption or label that does not fit the control it is drawn in.
+/// The text of a list box entry, a tree node or a text box, for measuring.
+std::wstring listEntry(HWND list, int index) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+/// Tree nodes whose captions run past the tree's right edge, when it is scrolled fully left.
+std::string cutNodes(HWND tree) {
+    RECT inside{};
+    GetClientRect(tree, &inside);
+    const int scrolled = GetScrollPos(tree, SB_HORZ);
+    int cut = 0, all = 0, widest = 0;
+    std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        for (; item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+            ++all;
+            RECT text{};
+            // The message takes the item in the rectangle it fills.
+            std::memcpy(&text, &item, sizeof item);
+            if (SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text))) {
+                const int right = text.right + scrolled;
+                widest = std::max(widest, right);
+                if (right > inside.right) ++cut;
+            }
+            if (HTREEITEM child = TreeView_GetChild(tree, item)) pending.push_back(child);
+        }
+    }
+    if (cut == 0) return {};
+    return std::to_string(cut) + " of its " + std::to_string(all) + " node captions run past its right edge (the widest needs " +
+           std::to_string(widest) + " pixels, it shows " + std::to_string(inside.right) + ")";
+}
+
+/// List box entries, or a text box's text, wider than the box shows.
+std::string cutEntries(HWND control, bool list) {
+    RECT inside{};
+    GetClientRect(control, &inside);
+    const int room = inside.right - (list ? 2 : 4);
+    int cut = 0, all = 0, widest = 0;
+    const int count = list ? static_cast<int>(SendMessageW(control, LB_GETCOUNT, 0, 0)) : 1;
+    for (int i = 0; i < count; ++i) {
+        const std::wstring text = list ? listEntry(control, i) : textOf(control);
+        if (text.empty()) continue;
+        ++all;
+        const int width = static_cast<int>(neededFor(control, text, 0, false).cx);
+        widest = std::max(widest, width);
+        if (width > room) ++cut;
+    }
+    if (cut == 0) return {};
+    if (!list) return "its text is wider than the box (" + std::to_string(widest) + " pixels, it shows " + std::to_string(room) + ")";
+    return std::to_string(cut) + " of its " + std::to_string(all) + " entries are wider than the list (the widest needs " +
+           std::to_string(widest) + " pixels, it shows " + std::to_string(room) + ")";
+}
+
+/// A caption, label, list entry or tree node that does not fit the control it is drawn in.
 std::string cutText(const Child& child) {
+    if (child.className == L"systreeview32") return cutNodes(child.window);
+    if (child.className == L"listbox") return cutEntries(child.window, true);
+    if (child.className == L"edit") return cutEntries(child.window, false);
     const std::wstring text = textOf(child.window);
     if (text.empty()) return {};
     const int width = child.box.right - child.box.left, height = child.box.bottom - child.box.top;
