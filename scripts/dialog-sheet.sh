@@ -94,7 +94,7 @@ set -e
 shopt -s nullglob
 bitmaps=("$work"/pictures/*.bmp)
 [[ ${#bitmaps[@]} -gt 0 ]] && mogrify -format png -path "$out" "${bitmaps[@]}"
-sed 's/\.bmp\t/.png\t/' "$work/pictures/sheet.txt" >"$out/sheet.txt"
+tr -d '\r' <"$work/pictures/sheet.txt" | sed 's/\.bmp\t/.png\t/' >"$out/sheet.txt"
 
 # The contact sheet: every picture labelled with its form and page, then a card for each form without a window.
 font=()

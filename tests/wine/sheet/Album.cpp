@@ -21,7 +21,8 @@ std::string twoDigits(int number) { return (number < 10 ? "0" : "") + std::to_st
 
 }  // namespace
 
-Album::Album(const std::wstring& folder) : folder_(folder) { list_ = _wfopen((folder + L"\\sheet.txt").c_str(), L"w"); }
+// Binary: the list is read on Linux, one line to a "\n".
+Album::Album(const std::wstring& folder) : folder_(folder) { list_ = _wfopen((folder + L"\\sheet.txt").c_str(), L"wb"); }
 
 Album::~Album() {
     if (list_ != nullptr) fclose(list_);
