@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the Windows cross build need; quick when all are there.
+# Usage: scripts/setup.sh [--wine64] [--sheet]
+#   --wine64  the 64-bit Wine tests' packages even where 32-bit Wine could run (tests/wine/run.sh asks for them)
+#   --sheet   also what scripts/dialog-sheet.sh needs: a virtual X display, ImageMagick, X utilities and fonts
 #
 # A package index that cannot be downloaded (a mirror in the middle of a sync) is only a warning: the
 # packages are installed from the indexes that could be read, and setup fails only when a package it
@@ -21,6 +24,21 @@ required=(
 )
 wine32=(wine32:i386)
 wine64=(wine64 g++-mingw-w64-x86-64)
+# The dialog sheet: Wine draws on Xvfb in its own fonts; montage labels the tiles in DejaVu.
+sheet=(xvfb x11-utils imagemagick fonts-wine fonts-liberation fonts-dejavu-core)
+
+want_wine64=0
+extra=()
+for arg; do
+  case $arg in
+    --wine64) want_wine64=1 ;;
+    --sheet) extra=("${sheet[@]}") ;;
+    *)
+      echo "usage: scripts/setup.sh [--wine64] [--sheet]" >&2
+      exit 2
+      ;;
+  esac
+done
 
 say() { printf 'setup: %s\n' "$*"; }
 
@@ -65,11 +83,11 @@ install_packages() {
 # can be installed; otherwise the same programs are built for 64-bit Windows and run under 64-bit Wine.
 # --wine64 asks for the 64-bit set even so (tests/wine/run.sh, when 32-bit Wine starts no program).
 wine_packages=("${wine64[@]}")
-if [[ ${1:-} != --wine64 ]] && bash "$here/can-run-i386.sh"; then wine_packages=("${wine32[@]}"); fi
+if [[ $want_wine64 -eq 0 ]] && bash "$here/can-run-i386.sh"; then wine_packages=("${wine32[@]}"); fi
 
-mapfile -t missing < <(not_installed "${required[@]}" "${wine_packages[@]}")
+mapfile -t missing < <(not_installed "${required[@]}" "${extra[@]}" "${wine_packages[@]}")
 if [[ ${#missing[@]} -eq 0 ]]; then
-  say "all $((${#required[@]} + ${#wine_packages[@]})) packages are installed"
+  say "all $((${#required[@]} + ${#extra[@]} + ${#wine_packages[@]})) packages are installed"
   exit 0
 fi
 say "installing ${missing[*]}"
@@ -79,7 +97,7 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 
-mapfile -t missing_required < <(not_installed "${required[@]}")
+mapfile -t missing_required < <(not_installed "${required[@]}" "${extra[@]}")
 install_packages "${missing_required[@]}"
 failed=("${not_had[@]}")
 

@@ -54,6 +54,38 @@ check "...unless asked for the 64-bit set" run_setup --wine64
 check "...which then installs it" installed g++-mingw-w64-x86-64
 rm -rf "$machine"
 
+# The dialog sheet's packages come only when asked for, with either Wine.
+make_machine
+install_all_but xvfb imagemagick fonts-wine
+check "without --sheet the sheet's packages are not wanted" run_setup
+check "...and not installed" not_installed xvfb
+check "--sheet installs them" run_setup --sheet
+check "...the virtual display" installed xvfb
+check "...ImageMagick" installed imagemagick
+check "...and Wine's fonts" installed fonts-wine
+check "...and ends done" said "setup: done"
+check "a second --sheet asks apt nothing more" run_setup --sheet
+check "...saying all are there" said "packages are installed"
+rm -rf "$machine"
+
+make_machine
+install_all_but xvfb wine64 g++-mingw-w64-x86-64
+touch "$machine/state/runs-i386"
+check "--wine64 --sheet installs both sets" run_setup --wine64 --sheet
+check "...64-bit Wine" installed wine64
+check "...and the virtual display" installed xvfb
+check "...without asking for the i386 architecture" fails called "dpkg --add-architecture i386"
+rm -rf "$machine"
+
+make_machine
+install_all_but xvfb
+echo xvfb >"$machine/state/unavailable"
+check "a sheet package that cannot be had fails --sheet" fails run_setup --sheet
+check "...naming it" said "could not be installed: xvfb"
+check "an unknown option is refused" fails run_setup --sheets
+check "...with the usage" said "usage: scripts/setup.sh"
+rm -rf "$machine"
+
 # A package the project needs cannot be had: setup fails and names it, after installing the rest.
 make_machine
 install_all_but cmake clang ccache wine64

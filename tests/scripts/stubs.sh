@@ -61,7 +61,7 @@ EOF
 # Marks every package of setup.sh's lists installed but those given.
 install_all_but() {
   local package
-  sed -n '/^required=(/,/^)/p; /^wine32=/p; /^wine64=/p' "$tw_repo/scripts/setup.sh" |
+  sed -n '/^required=(/,/^)/p; /^wine32=/p; /^wine64=/p; /^sheet=/p' "$tw_repo/scripts/setup.sh" |
     sed 's/#.*//; s/^[a-z0-9]*=(//; s/)//' | tr ' ' '\n' | grep -v '^$' |
     while read -r package; do
       [[ " $* " == *" $package "* ]] || echo "$package"
