@@ -1,5 +1,5 @@
 // The About window's texts and buttons. The logo is a picture box of the declaration: every view
-// loads it from the add-in's resources in memory, never through a file.
+// loads it from the add-in's resources in memory (the bitmap ABOUTLOGO), never through a file.
 #include "commandbars/frmAboutOrvenna.h"
 
 #include "core/StringTable.h"
@@ -8,7 +8,9 @@ namespace tw::commandbars {
 
 namespace {
 using platform::ControlKind;
+using platform::ControlLook;
 using platform::control;
+using platform::withLook;
 constexpr const char* kMsInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kToolsLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 }  // namespace
@@ -18,7 +20,7 @@ const platform::FormDecl& frmAboutOrvenna::declaration() {
         "frmAboutOrvenna", 940, 5730, 3660,
         {
             control(ControlKind::PictureBox, "imgLogo", 0, 120, 120, 1440, 1440, -1, false, false, false, "ABOUTLOGO"),
-            control(ControlKind::Label, "lblTitle", 134, 1680, 120, 3885, 480),
+            withLook(control(ControlKind::Label, "lblTitle", 134, 1680, 120, 3885, 480), ControlLook::title),
             control(ControlKind::Label, "lblVersion", 350, 1680, 660, 3885, 225),
             control(ControlKind::Label, "lblNotice1", 351, 1680, 1020, 3885, 450),
             control(ControlKind::Label, "lblNotice2", 352, 120, 1680, 5445, 825),

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "diag/CErrorHandler.h"
+#include "platform/FormControls.h"
 #include "platform/UserInterface.h"
 #include "settings/Settings.h"
 
@@ -18,7 +19,9 @@ public:
     frmStats(platform::UserInterface& ui, settings::Settings& settings, StoreCounters storeCounters,
              CErrorHandler& log);
 
+    static const platform::FormDecl& declaration();
     std::string formName() const override { return "frmStats"; }
+    platform::FormControls* controls() override { return &controls_; }
 
     /// Fills the labels and shows the window without blocking.
     void show();
@@ -27,9 +30,9 @@ public:
     void cmdReset_Click();
     void cmdClose_Click();
 
-    // What the view draws.
-    const std::string& processedLabel() const { return processedLabel_; }
-    const std::string& caughtLabel() const { return caughtLabel_; }
+    // What the window shows.
+    const std::string& processedLabel() const { return controls_["lblProcessed"].caption; }
+    const std::string& caughtLabel() const { return controls_["lblCaught"].caption; }
     std::string caption() const;
     std::string resetCaption() const;
     std::string closeCaption() const;
@@ -42,8 +45,7 @@ private:
     settings::Settings& settings_;
     StoreCounters storeCounters_;
     CErrorHandler& log_;
-    std::string processedLabel_;
-    std::string caughtLabel_;
+    platform::FormControls controls_;
 };
 
 }  // namespace tw::diag

@@ -5,9 +5,30 @@
 
 namespace tw::diag {
 
+namespace {
+using platform::ControlKind;
+using platform::ControlLook;
+using platform::control;
+using platform::withLook;
+}  // namespace
+
+const platform::FormDecl& frmViewLog::declaration() {
+    static const platform::FormDecl decl{
+        "frmViewLog", 340, 9600, 6600,
+        {
+            withLook(control(ControlKind::TextBox, "txtLog", 0, 120, 120, 9360, 5700, 0), ControlLook::readOnlyLines),
+            control(ControlKind::CommandButton, "cmdClear", 342, 6840, 6045, 1215, 375, 1),
+            control(ControlKind::CommandButton, "cmdClose", 334, 8265, 6045, 1215, 375, 2, true, true),
+        }};
+    return decl;
+}
+
 frmViewLog::frmViewLog(platform::FileSystem& files, platform::Shell& shell, platform::UserInterface& ui,
                        CErrorHandler& log)
-    : files_(files), shell_(shell), ui_(ui), log_(log) {}
+    : files_(files), shell_(shell), ui_(ui), log_(log), controls_(declaration()) {
+    controls_.onClick("cmdClear", [this] { cmdClear_Click(); });
+    controls_.onClick("cmdClose", [this] { cmdClose_Click(); });
+}
 
 std::string frmViewLog::caption() const { return loadString(340); }
 std::string frmViewLog::clearCaption() const { return loadString(342); }
@@ -23,10 +44,11 @@ void frmViewLog::show() {
 }
 
 void frmViewLog::Form_Load() {
-    text_.clear();
+    auto& text = controls_["txtLog"].text;
+    text.clear();
     try {
         const std::string path = shell_.libraryFolder() + "\\report.txt";
-        if (files_.fileExists(path)) text_ = files_.readAll(path);
+        if (files_.fileExists(path)) text = files_.readAll(path);
     } catch (...) {
         log_.logError("frmViewLog Form_Load");
     }

@@ -5,6 +5,7 @@
 
 #include "diag/CErrorHandler.h"
 #include "platform/FileSystem.h"
+#include "platform/FormControls.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
 
@@ -14,7 +15,9 @@ class frmViewLog : public platform::FormView {
 public:
     frmViewLog(platform::FileSystem& files, platform::Shell& shell, platform::UserInterface& ui, CErrorHandler& log);
 
+    static const platform::FormDecl& declaration();
     std::string formName() const override { return "frmViewLog"; }
+    platform::FormControls* controls() override { return &controls_; }
 
     /// Loads the log and shows the window without blocking.
     void show();
@@ -25,8 +28,8 @@ public:
     void cmdClear_Click();
     void cmdClose_Click();
 
-    // What the view draws.
-    const std::string& text() const { return text_; }
+    // What the window shows.
+    const std::string& text() const { return controls_["txtLog"].text; }
     std::string caption() const;
     std::string clearCaption() const;
     std::string closeCaption() const;
@@ -36,7 +39,7 @@ private:
     platform::Shell& shell_;
     platform::UserInterface& ui_;
     CErrorHandler& log_;
-    std::string text_;
+    platform::FormControls controls_;
 };
 
 }  // namespace tw::diag

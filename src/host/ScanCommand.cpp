@@ -62,6 +62,8 @@ public:
             out_ << controls["Label1"].caption << "\n";
         }
         count_ = countIn(controls["StatusLabel"].caption);
+        const auto& bar = controls["prgScan"];
+        percent_ = bar.visible ? bar.number : -1;
         auto now = Clock::now();
         if (now - lastDrawn_ >= (style_ == ProgressStyle::bar ? std::chrono::milliseconds(100) : std::chrono::seconds(1))) {
             lastDrawn_ = now;
@@ -71,7 +73,11 @@ public:
     /// The last figures, once the window has gone.
     void finish() {
         // The window has gone; its last count is still on it.
-        if (form_) count_ = countIn((*form_->controls())["StatusLabel"].caption);
+        if (form_) {
+            const auto& controls = *form_->controls();
+            count_ = countIn(controls["StatusLabel"].caption);
+            percent_ = controls["prgScan"].visible ? controls["prgScan"].number : -1;
+        }
         if (started_ && (style_ == ProgressStyle::bar || count_ != drawnCount_)) draw(true);
         started_ = false;
     }
@@ -88,7 +94,10 @@ private:
         std::ostringstream line;
         if (style_ == ProgressStyle::bar) {
             constexpr int kWidth = 30;
-            int filled = total_ > 0 ? std::min(kWidth, count_ * kWidth / total_) : kWidth;
+            // The window's own bar where it shows one; else the count of the messages listed.
+            int filled = percent_ >= 0 ? std::min(kWidth, percent_ * kWidth / 100)
+                         : total_ > 0  ? std::min(kWidth, count_ * kWidth / total_)
+                                       : kWidth;
             line << "\r[" << std::string(static_cast<size_t>(filled), '#') << std::string(static_cast<size_t>(kWidth - filled), '.')
                  << "] ";
         }
@@ -104,7 +113,7 @@ private:
     std::ostream& out_;
     platform::FormView* form_ = nullptr;
     bool started_ = false, cancelled_ = false;
-    int count_ = 0, drawnCount_ = -1;
+    int count_ = 0, drawnCount_ = -1, percent_ = -1;
     Clock::time_point start_{}, lastDrawn_{};
 };
 

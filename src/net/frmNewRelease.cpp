@@ -8,6 +8,8 @@
 namespace tw::net {
 
 namespace {
+using platform::ControlKind;
+using platform::control;
 constexpr int kCaptionId = 290;
 constexpr int kIgnoreId = 291;
 constexpr int kOfferId = 292;
@@ -15,18 +17,40 @@ constexpr int kYesId = 279;
 constexpr int kNoId = 280;
 }  // namespace
 
-frmNewRelease::frmNewRelease(NetContext& context, std::string offeredVersion, std::string downloadPage)
-    : context_(context), offered_(std::move(offeredVersion)), downloadPage_(std::move(downloadPage)) {}
-
-void frmNewRelease::Form_Load() {
-    caption_ = loadString(kCaptionId);
-    ignoreCaption_ = loadString(kIgnoreId);
-    okCaption_ = loadString(kYesId);
-    noCaption_ = loadString(kNoId);
-    label_ = text::fillPlaceholder(loadString(kOfferId), downloadPage_);
+const platform::FormDecl& frmNewRelease::declaration() {
+    static const platform::FormDecl decl{
+        "frmNewRelease", kCaptionId, 5400, 2400,
+        {
+            control(ControlKind::Label, "Label1", 0, 240, 240, 4920, 900),
+            control(ControlKind::CheckBox, "chkIgnore", kIgnoreId, 240, 1260, 4920, 300, 0),
+            control(ControlKind::CommandButton, "cmdOK", kYesId, 1320, 1800, 1215, 375, 1, true),
+            control(ControlKind::CommandButton, "cmdIgnore", kNoId, 2865, 1800, 1215, 375, 2, false, true),
+        }};
+    return decl;
 }
 
-void frmNewRelease::chkIgnore_Click(bool ticked) { chkIgnore_ = ticked; }
+frmNewRelease::frmNewRelease(NetContext& context, std::string offeredVersion, std::string downloadPage)
+    : context_(context), offered_(std::move(offeredVersion)), downloadPage_(std::move(downloadPage)),
+      controls_(declaration()) {
+    controls_.onClick("chkIgnore", [this] { chkIgnore_Click(controls_["chkIgnore"].value); });
+    controls_.onClick("cmdOK", [this] { cmdOK_Click(); });
+    controls_.onClick("cmdIgnore", [this] { cmdIgnore_Click(); });
+}
+
+void frmNewRelease::Form_Load() {
+    controls_.caption = loadString(kCaptionId);
+    controls_["chkIgnore"].caption = loadString(kIgnoreId);
+    controls_["cmdOK"].caption = loadString(kYesId);
+    controls_["cmdIgnore"].caption = loadString(kNoId);
+    controls_["Label1"].caption = text::fillPlaceholder(loadString(kOfferId), downloadPage_);
+}
+
+void frmNewRelease::chkIgnore_Click(bool ticked) {
+    controls_["chkIgnore"].value = ticked;
+    controls_["cmdOK"].enabled = !ticked;
+    controls_["cmdOK"].isDefault = !ticked;
+    controls_["cmdIgnore"].isDefault = ticked;
+}
 
 void frmNewRelease::cmdOK_Click() {
     try {
@@ -39,7 +63,7 @@ void frmNewRelease::cmdOK_Click() {
 
 void frmNewRelease::cmdIgnore_Click() {
     try {
-        if (chkIgnore_) {
+        if (chkIgnore()) {
             context_.settings.lastUpgradeNotification = offered_;
             settings::SettingsWriters(context_.key, context_.settings).writeLastUpgradeNotification(offered_);
         }

@@ -11,6 +11,8 @@ using platform::ControlKind;
 using platform::control;
 constexpr int kOkId = 204, kCancelId = 205, kTitleId = 1120, kNoServerId = 1184, kNoAddressId = 1185,
               kAddressPromptId = 1186, kServerPromptId = 1187;
+/// Each list's dialog names what is entered, by kind: blocked, ignored and approved IPs, servers.
+constexpr int kKindTitleIds[] = {944, 945, 946, 947};
 }  // namespace
 
 int genericKindFor(const std::string& nodeKey) {
@@ -62,6 +64,7 @@ frmGenericEntry::frmGenericEntry(OptionsHost& host, int kind, std::string edited
     controls_.onClick("cmdOK", [this] { cmdOK_Click(); });
     controls_.onClick("cmdCancel", [this] { cmdCancel_Click(); });
     const bool servers = kind_ % kEditKinds == kBlacklistServers;
+    if (kind_ >= 0) controls_.caption = loadString(kKindTitleIds[kind_ % kEditKinds]);
     controls_["lblPrompt"].caption = loadString(servers ? kServerPromptId : kAddressPromptId);
     if (kind_ >= kEditKinds) controls_["txtEntry"].text = edited_;
 }

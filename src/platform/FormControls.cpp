@@ -16,6 +16,7 @@ FormControls::FormControls(const FormDecl& decl) : height(decl.height), decl_(de
         state.top = c.top;
         state.width = c.width;
         state.height = c.height;
+        state.isDefault = c.isDefault;
         states_.emplace(c.name, std::move(state));
     }
 }
@@ -65,7 +66,7 @@ void FormControls::type(const std::string& name, const std::string& text) {
 
 void FormControls::pressEnter() {
     for (const auto& c : decl_.controls)
-        if (c.isDefault) return click(c.name);
+        if (states_.at(c.name).isDefault) return click(c.name);
 }
 
 void FormControls::pressEscape() {

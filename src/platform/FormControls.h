@@ -16,6 +16,15 @@ enum class ControlKind {
     UpDown,        // raises "UpClick" and "DownClick"
     ComboBox,      // a drop-down list: `items`, and `listIndex` the entry shown
     TreeView,      // `nodes`; a node click sets `text` to the node's key and raises "NodeClick"
+    ProgressBar,   // `number` is how far along, from 0 to 100
+};
+
+/// How a label or text box is drawn, where its kind alone does not say.
+enum class ControlLook {
+    usual,
+    title,          // labels: a larger bold font, the heading of a window
+    pathEllipsis,   // labels: one line; a text too long loses the middle of its path to "..."
+    readOnlyLines,  // text boxes: many lines that scroll, for reading only
 };
 
 /// One node of a tree view: its key, its caption, its parent's key (empty at the top) and the
@@ -42,6 +51,7 @@ struct ControlDecl {
     bool multiSelect = false;
     /// Picture boxes: the name of the image resource shown, loaded from memory.
     std::string picture;
+    ControlLook look = ControlLook::usual;
 };
 
 /// A declaration line: the geometry in twips, then what differs from the usual.
@@ -49,7 +59,13 @@ inline ControlDecl control(ControlKind kind, std::string name, int captionId, in
                            int tabIndex = -1, bool isDefault = false, bool isCancel = false, bool multiSelect = false,
                            std::string picture = {}) {
     ControlDecl decl{kind, std::move(name), captionId, left, top, width, height, tabIndex, isDefault, isCancel,
-                     multiSelect, std::move(picture)};
+                     multiSelect, std::move(picture), ControlLook::usual};
+    return decl;
+}
+
+/// A declaration line drawn with a look of its own.
+inline ControlDecl withLook(ControlDecl decl, ControlLook look) {
+    decl.look = look;
     return decl;
 }
 
@@ -80,6 +96,8 @@ struct ControlState {
     std::vector<TreeNode> nodes;
     /// List boxes: the width in twips their entries scroll across; 0 for no horizontal scrolling.
     int horizontalExtent = 0;
+    /// Command buttons: Enter presses this one. Starts as declared; a form may hand it on.
+    bool isDefault = false;
 };
 
 /// The controls of one shown form, made from its declaration. Views draw them and report the
@@ -91,6 +109,9 @@ public:
     const FormDecl& declaration() const { return decl_; }
     std::string caption;
     int height = 0;
+    /// Where the window stands on the screen, in twips from the top left corner; -1 centres it.
+    /// A view moves these when the user moves the window.
+    int left = -1, top = -1;
 
     /// Raises Error when the form has no control of that name.
     ControlState& operator[](const std::string& name);
@@ -111,7 +132,7 @@ public:
     void raise(const std::string& name, const std::string& event);
     /// Sets a control's text as typing does, raising "Change" when the text differs.
     void type(const std::string& name, const std::string& text);
-    /// The Enter key: the default button's click. Escape: the cancel button's.
+    /// The Enter key: the click of the button that is the default now. Escape: the cancel button's.
     void pressEnter();
     void pressEscape();
 

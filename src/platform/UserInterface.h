@@ -28,6 +28,12 @@ public:
 
 using TimerId = int;
 
+/// The error of a modal show that would have no window.
+inline constexpr long kNoWindowToWaitOn = 400;
+
+/// Raises that error for the form.
+[[noreturn]] void refuseModalWithoutWindow(const FormView& form, const std::string& source);
+
 /// Thread rule: the user-interface thread only; timer callbacks run on it too.
 class UserInterface {
 public:
@@ -35,7 +41,9 @@ public:
 
     virtual int MsgBox(const std::string& prompt, int style, const std::string& title) = 0;
 
-    /// Shows a form; a modal show returns when the form is hidden again.
+    /// Shows a form; a modal show returns when the form is hidden again. A modal show of a form
+    /// that declares no controls raises Error (number kNoWindowToWaitOn) at once: nobody could see
+    /// it, let alone close it, and the wait would never end.
     virtual void showForm(FormView& form, bool modal) = 0;
     virtual void hideForm(FormView& form) = 0;
     virtual bool isFormVisible(const FormView& form) const = 0;

@@ -21,11 +21,13 @@ public:
         : queue_(queue), window_(window), ui_(ui) {
         queue_.setUpdateScanStatusWindow(true);
         queue_.setScanProgress(std::move(progress));
+        queue_.setScanTotal([&window](int32_t total) { window.setTotal(total); });
     }
     ~ProgressBinding() {
         try {
             queue_.setUpdateScanStatusWindow(false);
             queue_.setScanProgress(nullptr);
+            queue_.setScanTotal(nullptr);
             window_.bind(nullptr);
             if (ui_.isFormVisible(window_)) ui_.hideForm(window_);
         } catch (...) {
@@ -78,6 +80,7 @@ void ManualScan::scanFolderUI(const std::shared_ptr<outlook::Folder>& folder, in
             if (auto q = stopQueue.lock()) q->setDoScanFolder(false);
         });
         progress_.setSubset(subset);
+        progress_.setTotal(0);
         progress_.setProcessed(0);
         progress_.centreOn(platform.ui.screenWidth(), platform.ui.screenHeight());
         platform.ui.showForm(progress_, false);

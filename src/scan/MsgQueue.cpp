@@ -459,6 +459,13 @@ bool MsgQueue::scanFolderTable(const std::shared_ptr<outlook::Items>& msgs, int3
         restriction.ulPropTag = safemail::PR_MESSAGE_FLAGS;
         restriction.ulMask = safemail::MSGFLAG_READ;
         table->setColumns({safemail::PR_SUBJECT, safemail::PR_ENTRYID, safemail::PR_LONGTERM_ENTRYID_FROM_TABLE});
+        if (scanTotal_) {
+            try {
+                scanTotal_(table->RowCount());
+            } catch (...) {
+                // Without a count the progress shows no bar, and the scan goes on.
+            }
+        }
 
         // From here one unreadable row or message must not end the scan.
         std::vector<std::string> moveList;

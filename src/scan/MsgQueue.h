@@ -94,6 +94,8 @@ public:
     void setUpdateScanStatusWindow(bool update) { updateScanStatusWindow_ = update; }
     /// Told the number of messages checked so far during a table scan (the scan windows).
     void setScanProgress(std::function<void(int32_t checked)> progress) { scanProgress_ = std::move(progress); }
+    /// Told, at the start of a table scan, how many messages it is to walk (a progress bar's whole).
+    void setScanTotal(std::function<void(int32_t total)> total) { scanTotal_ = std::move(total); }
 
     // Used inside the add-in.
     /// Checks one new message at once.
@@ -162,6 +164,7 @@ private:
     bool useUserProperties_ = false;
     bool updateScanStatusWindow_ = false;
     std::function<void(int32_t)> scanProgress_;
+    std::function<void(int32_t)> scanTotal_;
 };
 
 }  // namespace tw::scan

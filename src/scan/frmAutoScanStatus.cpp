@@ -1,6 +1,8 @@
 // The status window's texts, its placement on the screen, its Cancel button and what it keeps when unloaded.
 #include "scan/frmAutoScanStatus.h"
 
+#include <algorithm>
+
 #include "core/StringTable.h"
 #include "core/Text.h"
 #include "scan/AutoScan.h"
@@ -10,20 +12,25 @@ namespace tw::scan {
 
 namespace {
 using platform::ControlKind;
+using platform::ControlLook;
 using platform::control;
+using platform::withLook;
 constexpr int kCaptionId = 139;
 constexpr int kCancelId = 205;
 constexpr int kProcessedId = 310;
 
 /// A saved coordinate beyond the screen or negative (a display that changed since) centres the window.
 int placed(int saved, int screen, int window) { return saved >= screen || saved < 0 ? (screen - window) / 2 : saved; }
+/// Where the user left the window, brought back so all of it is on the screen.
+int onScreen(int at, int screen, int window) { return std::clamp(at, 0, std::max(0, screen - window)); }
 }  // namespace
 
 const platform::FormDecl& frmAutoScanStatus::declaration() {
     static const platform::FormDecl decl{
         "frmAutoScanStatus", kCaptionId, 4800, 1560,
         {
-            control(ControlKind::TextBox, "txtFolder", 0, 120, 120, 4455, 315),
+            // A long folder path keeps its start and its last folder, losing the middle to "...".
+            withLook(control(ControlKind::Label, "lblFolder", 0, 120, 180, 4455, 255), ControlLook::pathEllipsis),
             control(ControlKind::Label, "lblCounter", 0, 120, 540, 2895, 255),
             control(ControlKind::CommandButton, "cmdCancel", kCancelId, 3360, 960, 1215, 375, 0, false, true),
         }};
@@ -36,13 +43,14 @@ frmAutoScanStatus::frmAutoScanStatus(ScanHost& addin) : addin_(addin), controls_
 
 void frmAutoScanStatus::Form_Load() {
     loaded_ = true;
-    controls_.caption = loadString(kCaptionId);
+    // The caption's string ends in a blank that has no place in a title bar.
+    controls_.caption = text::trim(loadString(kCaptionId));
     controls_["cmdCancel"].caption = loadString(kCancelId);
     controls_["lblCounter"].caption = text::fillPlaceholder(loadString(kProcessedId), "0");
     const auto& s = addin_.settings();
     const auto& ui = addin_.platform().ui;
-    left_ = placed(s.autoscan_status_left, ui.screenWidth(), declaration().width);
-    top_ = placed(s.autoscan_status_top, ui.screenHeight(), declaration().height);
+    controls_.left = placed(s.autoscan_status_left, ui.screenWidth(), declaration().width);
+    controls_.top = placed(s.autoscan_status_top, ui.screenHeight(), declaration().height);
 }
 
 void frmAutoScanStatus::ensureLoaded() {
@@ -56,12 +64,15 @@ void frmAutoScanStatus::Form_Unload() {
     log.LogErrorMessage("unloading frmAutoscanstatus");
     try {
         if (owner_ && controls_["cmdCancel"].visible) owner_->cancelAutoScan();
+        const auto& ui = addin_.platform().ui;
+        const int left = onScreen(controls_.left, ui.screenWidth(), declaration().width);
+        const int top = onScreen(controls_.top, ui.screenHeight(), declaration().height);
         auto& s = addin_.settings();
-        s.autoscan_status_left = left_;
-        s.autoscan_status_top = top_;
+        s.autoscan_status_left = left;
+        s.autoscan_status_top = top;
         auto key = addin_.settingsKey();
-        key.writeNumber("autoscan_status_left", left_);
-        key.writeNumber("autoscan_status_top", top_);
+        key.writeNumber("autoscan_status_left", left);
+        key.writeNumber("autoscan_status_top", top);
     } catch (...) {
         log.logError("frmAutoScanStatus Form_Unload");
     }
@@ -78,7 +89,7 @@ void frmAutoScanStatus::bind(AutoScan& owner) {
 
 void frmAutoScanStatus::setFolderText(const std::string& text) {
     ensureLoaded();
-    controls_["txtFolder"].text = text;
+    controls_["lblFolder"].caption = text;
 }
 
 void frmAutoScanStatus::showCount(int32_t count) {
@@ -100,8 +111,8 @@ void frmAutoScanStatus::cmdCancel_Click() {
 }
 
 void frmAutoScanStatus::move(int left, int top) {
-    left_ = left;
-    top_ = top;
+    controls_.left = left;
+    controls_.top = top;
 }
 
 }  // namespace tw::scan

@@ -13,7 +13,9 @@ class AutoScan;
 class ScanHost;
 
 /// Positions are in twips, the unit of the form declarations, and so are autoscan_status_left/top.
-/// Loaded at its first use, as a form is; unloaded by the auto-scan's end.
+/// Loaded at its first use, as a form is; unloaded by the auto-scan's end. It opens where it was
+/// left, and a view moves it where the user drags it; shown beside the user's work, it never takes
+/// the keys from the window in front.
 class frmAutoScanStatus : public platform::FormView {
 public:
     explicit frmAutoScanStatus(ScanHost& addin);
@@ -24,7 +26,8 @@ public:
 
     /// Captions, count 0, and the saved position (centred where it lies off the screen).
     void Form_Load();
-    /// Logs, cancels a pass it was still bound to, stores the position, releases the binding.
+    /// Logs, cancels a pass it was still bound to, stores the position (brought onto the screen),
+    /// releases the binding.
     void Form_Unload();
     bool loaded() const { return loaded_; }
 
@@ -36,8 +39,8 @@ public:
     void hide();
     void cmdCancel_Click();
 
-    int left() const { return left_; }
-    int top() const { return top_; }
+    int left() const { return controls_.left; }
+    int top() const { return controls_.top; }
     /// Where the user dragged the window.
     void move(int left, int top);
 
@@ -48,8 +51,6 @@ private:
     platform::FormControls controls_;
     AutoScan* owner_ = nullptr;
     bool loaded_ = false;
-    int left_ = 0;
-    int top_ = 0;
 };
 
 }  // namespace tw::scan

@@ -16,11 +16,12 @@ const char* const kLineEnd = "\r\n";
 
 const platform::FormDecl& frmScanResults::declaration() {
     static const platform::FormDecl decl{
-        "frmScanResults", kCaptionId, 4320, 2640,
+        "frmScanResults", kCaptionId, 4320, 1800,
         {
-            control(ControlKind::Label, "Label1", 0, 240, 240, 3840, 1095),
-            control(ControlKind::CommandButton, "cmdScanRead", kScanReadId, 360, 1560, 1575, 375, 1),
-            control(ControlKind::CommandButton, "cmdOK", kOKId, 2280, 1560, 1575, 375, 0, true, true),
+            // Three lines of figures, with the buttons right below them.
+            control(ControlKind::Label, "Label1", 0, 240, 240, 3840, 660),
+            control(ControlKind::CommandButton, "cmdScanRead", kScanReadId, 360, 1140, 1575, 375, 1),
+            control(ControlKind::CommandButton, "cmdOK", kOKId, 2280, 1140, 1575, 375, 0, true, true),
         }};
     return decl;
 }
@@ -32,10 +33,11 @@ frmScanResults::frmScanResults(platform::UserInterface& ui, ScanAgain scanAgain)
 }
 
 void frmScanResults::fill(const ScanFigures& figures, std::shared_ptr<outlook::Folder> folder, int32_t subset) {
+    // No line end after the last line: it would only leave an empty line above the buttons.
     controls_["Label1"].caption =
         text::fillPlaceholder(loadString(kProcessedId), std::to_string(figures.processed)) + kLineEnd +
         text::fillPlaceholder(loadString(kCaughtId), std::to_string(figures.caught)) + kLineEnd +
-        text::fillPlaceholder(loadString(kTimeId), std::to_string(figures.seconds)) + kLineEnd;
+        text::fillPlaceholder(loadString(kTimeId), std::to_string(figures.seconds));
     controls_["cmdScanRead"].enabled = (subset & scanReadOnly) == 0;
     folder_ = std::move(folder);
     subset_ = subset;

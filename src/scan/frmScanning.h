@@ -27,12 +27,14 @@ public:
     void bind(StopScan stop) { stop_ = std::move(stop); }
     /// Sets the heading for the messages of the subset.
     void setSubset(int32_t subset);
-    /// "Processed: N".
+    /// How many messages the scan is to check: the whole of the progress bar; 0 when not known.
+    void setTotal(int32_t total);
+    /// "Processed: N", and the bar as far along as N is of the whole.
     void setProcessed(int32_t count);
     /// Places the window in the middle of a screen of that size (twips).
     void centreOn(int screenWidth, int screenHeight);
-    int left() const { return left_; }
-    int top() const { return top_; }
+    int left() const { return controls_.left; }
+    int top() const { return controls_.top; }
 
     void CancelScanCmd_Click();
     /// The user closes the window: the scan stops as with Cancel.
@@ -41,7 +43,7 @@ public:
 private:
     platform::FormControls controls_;
     StopScan stop_;
-    int left_ = 0, top_ = 0;
+    int32_t total_ = 0;
 };
 
 }  // namespace tw::scan

@@ -1,6 +1,7 @@
 // Adding or editing one approved, blocked or ignored sender.
 #include "senders/frmEnterEmailDomain.h"
 
+#include "core/StringTable.h"
 #include "senders/Senders.h"
 
 namespace tw::senders {
@@ -10,13 +11,14 @@ using platform::ControlKind;
 using platform::control;
 constexpr int kApprovedKind = 0;
 constexpr int kIgnoredKind = 4;
+constexpr int kAddPromptId = 924, kEditPromptId = 943;
 }  // namespace
 
 const platform::FormDecl& frmEnterEmailDomain::declaration() {
     static const platform::FormDecl decl{
         "frmEnterEmailDomain", 923, 4800, 2010,
         {
-            control(ControlKind::Label, "lblPrompt", 924, 120, 120, 4440, 495),
+            control(ControlKind::Label, "lblPrompt", kAddPromptId, 120, 120, 4440, 495),
             control(ControlKind::TextBox, "txtEntry", 0, 120, 720, 4440, 315, 0),
             control(ControlKind::CommandButton, "cmdOK", 204, 1320, 1200, 1095, 375, 1, true),
             control(ControlKind::CommandButton, "cmdCancel", 205, 2520, 1200, 1095, 375, 2, false, true),
@@ -26,6 +28,10 @@ const platform::FormDecl& frmEnterEmailDomain::declaration() {
 
 frmEnterEmailDomain::frmEnterEmailDomain(Senders& lists, platform::UserInterface& ui, diag::CErrorHandler& log)
     : EntryDialog(declaration(), lists, ui, log) {}
+
+void frmEnterEmailDomain::applyKind() {
+    controls_["lblPrompt"].caption = loadString(mode_ == entryEdit ? kEditPromptId : kAddPromptId);
+}
 
 void frmEnterEmailDomain::apply(const std::string& entry) {
     bool removed = false;

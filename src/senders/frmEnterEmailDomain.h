@@ -14,7 +14,8 @@ public:
 
 protected:
     void apply(const std::string& entry) override;
-    void applyKind() override {}
+    /// The prompt speaks of a sender to be added only when one is.
+    void applyKind() override;
 };
 
 }  // namespace tw::senders

@@ -30,9 +30,10 @@ const platform::FormDecl& frmSenderDialog::declaration() {
             control(ControlKind::Label, "lblDescription", 0, 120, 120, 5100, 1215),
             control(ControlKind::ListBox, "lstSenders", 0, 120, 1440, 5100, 1620, 2),
             control(ControlKind::CheckBox, "chkDontShow", kDontShowId, 120, 3120, 5100, 300, 3),
-            control(ControlKind::CommandButton, "cmdYes", kOkId, 1200, 3540, 1575, 375, 0, true),
-            control(ControlKind::CommandButton, "cmdNo", kCancelId, 3240, 3540, 1575, 375, 1, false, true),
-            control(ControlKind::CommandButton, "cmdOptions", kShowOptionsId, 3840, 3540, 1575, 375, 4),
+            // With the options button shown the three share the row, ending where the lists end.
+            control(ControlKind::CommandButton, "cmdYes", kOkId, 1200, 3540, 1455, 375, 0, true),
+            control(ControlKind::CommandButton, "cmdNo", kCancelId, 3240, 3540, 1455, 375, 1, false, true),
+            control(ControlKind::CommandButton, "cmdOptions", kShowOptionsId, 3840, 3540, 1380, 375, 4),
             control(ControlKind::Label, "lblCountries", 0, 120, 4200, 5100, 735),
             control(ControlKind::ListBox, "ListCountries", 0, 120, 5040, 5100, 1620, 5, false, false, true),
         }};
@@ -66,7 +67,9 @@ void frmSenderDialog::senderloadparameters(int32_t domainFlag, int32_t dialogAct
     controls_.caption = loadString(captions[block][domain]);
     int question = plural ? (block ? kQ4 : kQ3) : (block ? kQ2 : kQ1);
     int closing = noReporting ? kT1 : (plural ? kF2 : kF1);
-    controls_["lblDescription"].caption = loadString(question) + "\r\n" + loadString(closing);
+    // The question's second sentence goes on in the closing words ("... will be blocked, and the
+    // ..."): a line break between them would cut that sentence in two.
+    controls_["lblDescription"].caption = loadString(question) + loadString(closing);
 
     // The checks are those of the selection action the Yes button runs.
     bool report = false;

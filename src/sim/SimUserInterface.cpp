@@ -47,6 +47,8 @@ int SimUserInterface::MsgBox(const std::string& prompt, int style, const std::st
 void SimUserInterface::showForm(FormView& form, bool modal) {
     const std::string name = form.formName();
     if (faults_.trips("showForm", {name})) throw Error(kUnspecifiedFailure, "SimUserInterface", "Cannot show " + name);
+    // No kinder than Windows: a form without controls has no window there, and waiting on it hangs.
+    if (modal && form.controls() == nullptr) platform::refuseModalWithoutWindow(form, "SimUserInterface");
     visible_[&form] = name;
     formShows.push_back({name, modal, false});
     if (!modal) return;

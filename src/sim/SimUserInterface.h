@@ -53,7 +53,8 @@ public:
 
     int MsgBox(const std::string& prompt, int style, const std::string& title) override;
     /// A modal show runs the form's script, then the events queued for the loop while the form
-    /// stays visible; a form still visible after that is closed, as a user closing it would.
+    /// stays visible; a form still visible after that is closed, as a user closing it would. A
+    /// modal show of a form that declares no controls raises Error, as on Windows.
     void showForm(platform::FormView& form, bool modal) override;
     void hideForm(platform::FormView& form) override;
     bool isFormVisible(const platform::FormView& form) const override;

@@ -70,7 +70,10 @@ Win32UserInterface::~Win32UserInterface() {
 }
 
 int Win32UserInterface::MsgBox(const std::string& prompt, int style, const std::string& title) {
-    const int result = MessageBoxW(nullptr, toWide(prompt).c_str(), toWide(title).c_str(), static_cast<UINT>(style));
+    // Owned by the window in front (a dialog of ours, or the mail client's), which it blocks until
+    // answered, as a dialog's message box does; without an owner the dialog beneath stays usable.
+    const HWND owner = GetActiveWindow();
+    const int result = MessageBoxW(owner, toWide(prompt).c_str(), toWide(title).c_str(), static_cast<UINT>(style));
     if (result == 0) raiseLastError(kSource, "Cannot show a message box");
     return result;
 }

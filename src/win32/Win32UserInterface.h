@@ -24,6 +24,7 @@ public:
     Win32UserInterface(const Win32UserInterface&) = delete;
     Win32UserInterface& operator=(const Win32UserInterface&) = delete;
 
+    /// Owned by the thread's active window, which it disables while it is open.
     int MsgBox(const std::string& prompt, int style, const std::string& title) override;
 
     /// A modal show pumps messages until the form is hidden (by a handler or a timer) or the

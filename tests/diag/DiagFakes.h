@@ -107,7 +107,10 @@ public:
     std::set<std::string> visible;
 
     int MsgBox(const std::string&, int, const std::string&) override { return platform::vbOK; }
-    void showForm(platform::FormView& form, bool) override { visible.insert(form.formName()); }
+    void showForm(platform::FormView& form, bool modal) override {
+        if (modal && form.controls() == nullptr) platform::refuseModalWithoutWindow(form, "RecordingUi");
+        visible.insert(form.formName());
+    }
     void hideForm(platform::FormView& form) override { visible.erase(form.formName()); }
     bool isFormVisible(const platform::FormView& form) const override { return visible.count(form.formName()); }
     platform::TimerId setTimer(int, std::function<void()>) override { return 1; }

@@ -49,15 +49,15 @@ TEST_F(ScanCommand, PrintsTheResultWindowsFiguresAndGoesOnWithTheReadMessages) {
     std::string text = out.str();
     EXPECT_TRUE(has(text, "Scanning \\Personal Folders\\Inbox\nChecking unread messages. Please wait.\n")) << text;
     EXPECT_TRUE(has(text, "3 of 3 checked")) << text;
-    EXPECT_TRUE(has(text, "Scan Results:\n  processed: 3\n  caught as spam: 0\n  time: 0 seconds\n")) << text;
+    EXPECT_TRUE(has(text, "Scan Results:\n  Processed: 3\n  Caught as spam: 0\n  Time: 0 seconds\n")) << text;
     EXPECT_FALSE(has(text, "Scan Read")) << text;
 
     ASSERT_EQ(run("\\Personal Folders\\Inbox", true), 0) << err.str();
     text = out.str();
-    EXPECT_TRUE(has(text, "processed: 3\n")) << text;
+    EXPECT_TRUE(has(text, "Processed: 3\n")) << text;
     EXPECT_TRUE(has(text, "Pressed \"Scan Read\"\nChecking read messages. Please wait.\n")) << text;
     EXPECT_TRUE(has(text, "2 of 2 checked")) << text;
-    EXPECT_TRUE(has(text, "Scan Results:\n  processed: 2\n")) << text;
+    EXPECT_TRUE(has(text, "Scan Results:\n  Processed: 2\n")) << text;
 }
 
 TEST_F(ScanCommand, TheJunkFolderAndUnknownFoldersAreRefused) {
@@ -71,12 +71,12 @@ TEST_F(ScanCommand, CtrlCCancelsLikeTheProgressWindowAndTheNextScanStillChecksEv
     host::requestScanCancel();
     ASSERT_EQ(run("Inbox", true), 0) << err.str();
     std::string text = out.str();
-    EXPECT_TRUE(has(text, "Scan Results (cancelled):\n  processed: 0\n")) << text;
+    EXPECT_TRUE(has(text, "Scan Results (cancelled):\n  Processed: 0\n")) << text;
     EXPECT_TRUE(has(text, "Cancelled;")) << text;
     EXPECT_FALSE(has(text, "Scan Read")) << "a cancelled scan does not go on";
 
     ASSERT_EQ(run("Inbox"), 0) << err.str();
-    EXPECT_TRUE(has(out.str(), "processed: 3\n")) << out.str();
+    EXPECT_TRUE(has(out.str(), "Processed: 3\n")) << out.str();
     EXPECT_FALSE(has(out.str(), "cancelled")) << "Ctrl-C counts for the scan it came in only";
 }
 

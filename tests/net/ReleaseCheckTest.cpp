@@ -59,6 +59,22 @@ TEST_F(ReleaseCheck, ANewerReleaseIsOfferedUntilTheUserIgnoresIt) {
     EXPECT_EQ(updaterStarts(), 0u);
 }
 
+TEST_F(ReleaseCheck, TickingDoNotRemindDisablesYesAndMakesNoTheButtonEnterPresses) {
+    std::vector<std::string> seen;
+    h.ui.onModal("frmNewRelease", [&](platform::FormView& form) {
+        auto& c = *form.controls();
+        seen = {c.caption, c["cmdOK"].caption, c["cmdIgnore"].caption, c["chkIgnore"].caption};
+        c["chkIgnore"].value = true;
+        c.click("chkIgnore");  // as the window reports a tick
+        EXPECT_FALSE(c["cmdOK"].enabled);
+        c.pressEnter();
+    });
+    startWith("version=4.0.1\r\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"New Tarnwick Release", "&Yes", "&No", "Do not remind me about this release."}));
+    EXPECT_EQ(settingsKey().read("lastUpgradeNotification").toText(), "4.0.1") << "Enter pressed No with the box ticked";
+    EXPECT_TRUE(h.shell.opened.empty()) << "the download page was not opened";
+}
+
 TEST_F(ReleaseCheck, AReleaseNewerThanTheIgnoredOneIsOfferedWhenItsPartsCompareAsNumbers) {
     settingsKey().writeString("lastUpgradeNotification", "4.9.0");
     startWith("version=4.10.0");

@@ -167,9 +167,11 @@ TEST_F(AutoScanTest, OneTimerDrivesEveryFolderAndTheStatusWindowShowsThePass) {
     EXPECT_TRUE(std::any_of(h.ui.formShows.begin(), h.ui.formShows.end(),
                             [](const auto& show) { return show.formName == "frmAutoScanStatus" && !show.modal; }));
     EXPECT_FALSE(h.ui.isFormVisible("frmAutoScanStatus")) << "hidden again at the end of the pass";
-    EXPECT_EQ(status.controls()->caption, "Tarnwick ");
+    EXPECT_EQ(status.controls()->caption, "Tarnwick") << "no trailing blank in the title bar";
     EXPECT_EQ((*status.controls())["cmdCancel"].caption, "Cancel");
-    EXPECT_EQ((*status.controls())["txtFolder"].text, "Checking folder \\Personal Folders\\Lists");
+    EXPECT_EQ((*status.controls())["lblFolder"].caption, "Checking folder \\Personal Folders\\Lists");
+    EXPECT_EQ((*status.controls())["lblFolder"].decl.look, platform::ControlLook::pathEllipsis)
+        << "a label that shortens a long path in its middle, not a box to type in";
     EXPECT_EQ((*status.controls())["lblCounter"].caption, "Processed: 3");
 
     runToNextPass();
@@ -251,6 +253,14 @@ TEST_F(AutoScanTest, AStatusPositionOffTheScreenOpensCentredAndTheUnloadKeepsThe
     h.connectAddin();
     autoScan().statusWindow().Form_Load();
     EXPECT_EQ(autoScan().statusWindow().left(), 600) << "a position on the screen is kept";
+    EXPECT_EQ(autoScan().statusWindow().controls()->left, 600) << "the window opens there";
+    EXPECT_EQ(autoScan().statusWindow().controls()->top, 900);
+
+    // Dragged partly off the screen, it is kept where all of it shows.
+    autoScan().statusWindow().move(h.ui.screenWidthTwips - 1000, -300);
+    h.disconnectAddin();
+    EXPECT_EQ(settings().autoscan_status_left, h.ui.screenWidthTwips - decl.width);
+    EXPECT_EQ(settings().autoscan_status_top, 0);
 }
 
 // Mended: a missing key was read "until no more subkeys" with errors ignored, which never ended.

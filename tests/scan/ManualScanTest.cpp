@@ -1,5 +1,7 @@
 // The manual folder scan: the command with its folder picker, the progress and result windows,
 // Scan Read, cancelling, a second scan asked for meanwhile, and the start-up scan of the Inbox.
+#include <algorithm>
+
 #include "commandbars/ExplorerBars.h"
 #include "core/Error.h"
 #include "scan/ManualScan.h"
@@ -33,8 +35,8 @@ protected:
     }
     std::string results() { return window("frmScanResults")["Label1"].caption; }
     static std::string figures(int processed, int caught, int seconds) {
-        return "processed: " + std::to_string(processed) + "\r\ncaught as spam: " + std::to_string(caught) +
-               "\r\ntime: " + std::to_string(seconds) + " seconds\r\n";
+        return "Processed: " + std::to_string(processed) + "\r\nCaught as spam: " + std::to_string(caught) +
+               "\r\nTime: " + std::to_string(seconds) + " seconds";
     }
     int shows(const std::string& name) {
         int n = 0;
@@ -83,7 +85,12 @@ TEST_F(ManualScanTest, UnreadMailIsCheckedCountedTimedAndTheSpamMoved) {
     engine.setScoreFor("Spam", 99);
     // The add-in's clock moves a whole second at each yield, starting on a whole second.
     h.loop.advance(1000 - h.loop.elapsedMs() % 1000);
-    h.ui.onYield = [&] { h.loop.advance(1000); };
+    std::vector<int> bar;  // the progress bar as each yield found it
+    h.ui.onYield = [&] {
+        h.loop.advance(1000);
+        if (auto* shown = h.ui.visibleForm("frmScanning"); shown && (*shown->controls())["prgScan"].visible)
+            bar.push_back((*shown->controls())["prgScan"].number);
+    };
     const int processedBefore = settings().processed;
     const int64_t startMs = h.loop.elapsedMs();
     pressScanFolder(h.client.inbox());
@@ -101,6 +108,9 @@ TEST_F(ManualScanTest, UnreadMailIsCheckedCountedTimedAndTheSpamMoved) {
     EXPECT_FALSE(h.ui.isFormVisible("frmScanning"));
     EXPECT_EQ(scans().progressWindow().controls()->operator[]("Label1").caption, "Checking unread messages. Please wait.");
     EXPECT_EQ(scans().progressWindow().controls()->operator[]("StatusLabel").caption, "Processed: 5");
+    ASSERT_FALSE(bar.empty()) << "the progress window shows a bar of the unread messages";
+    EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end())) << ::testing::PrintToString(bar);
+    EXPECT_EQ(scans().progressWindow().controls()->operator[]("prgScan").number, 100) << "all five were checked";
     // Centred on the sim's 15,360 x 11,520-twip screen.
     EXPECT_EQ(scans().progressWindow().left(), (15360 - scan::frmScanning::declaration().width) / 2);
     EXPECT_EQ(scans().progressWindow().top(), (11520 - scan::frmScanning::declaration().height) / 2);

@@ -82,8 +82,10 @@ TEST_F(ApproveBlock, TheDialogUsesSingularTextsForTwoMessagesOfOneSenderAndYesAc
     });
     click("Block Sender");
     EXPECT_EQ(caption, "Block Message");
-    EXPECT_EQ(description.rfind("Do you want to block this message?", 0), 0u);
-    EXPECT_NE(description.find("\r\nand the Wordloom training database will be updated."), std::string::npos);
+    EXPECT_EQ(description,
+              "Do you want to block this message? All future messages from this sender will be blocked, "
+              "and the Wordloom training database will be updated.")
+        << "one sentence, unbroken";
     EXPECT_EQ(listed, std::vector<std::string>{"x@bad.example"});
     EXPECT_TRUE(senders().blockedSenders().entries.Exists("x@bad.example"));
     EXPECT_EQ(a->parentFolder(), h.client.defaultFolder(outlook::olFolderDeletedItems));
@@ -152,6 +154,17 @@ TEST_F(ApproveBlock, TheEntryDialogLowerCasesAndEditsOnlyTheEntryShown) {
     edit.cmdOK_Click();
     EXPECT_TRUE(senders().isApprovedSender("dave@x.com"));
     EXPECT_FALSE(senders().isApprovedSender("carol@x.com"));
+
+    // Shown, each mode says what the text is for.
+    std::string prompt;
+    h.ui.onModal("frmEnterEmailDomain", [&](platform::FormView& form) {
+        prompt = (*form.controls())["lblPrompt"].caption;
+        form.controls()->pressEscape();
+    });
+    edit.show();
+    EXPECT_EQ(prompt, "Enter the new email address or domain of the sender.");
+    add.show();
+    EXPECT_EQ(prompt, "Enter the email address or domain of the sender to be added.");
 }
 
 TEST_F(ApproveBlock, BlockedFromTheToolbarTheNextMessageOfThatSenderGoesToJunk) {

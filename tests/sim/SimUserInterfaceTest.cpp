@@ -1,6 +1,7 @@
 // The scripted user interface: answered message boxes and modal forms driven by scripts or queued events.
 #include <gtest/gtest.h>
 
+#include "core/Error.h"
 #include "sim/SimUserInterface.h"
 
 namespace tw::sim {
@@ -8,11 +9,26 @@ namespace {
 
 using namespace platform;
 
+/// A form with a window: one OK button.
 struct TestForm : FormView {
-    explicit TestForm(std::string n) : name(std::move(n)) {}
+    explicit TestForm(std::string n) : name(std::move(n)), controls_(declaration()) {}
+    static const FormDecl& declaration() {
+        static const FormDecl decl{
+            "frmTest", 0, 2400, 1200, {control(ControlKind::CommandButton, "cmdOK", 204, 600, 600, 1215, 375, 0, true, true)}};
+        return decl;
+    }
     std::string formName() const override { return name; }
+    FormControls* controls() override { return &controls_; }
     std::string name;
     bool okClicked = false;
+
+private:
+    FormControls controls_;
+};
+
+/// A form that declares no controls: on Windows it has no window.
+struct BareForm : FormView {
+    std::string formName() const override { return "frmBare"; }
 };
 
 class SimUserInterfaceTest : public ::testing::Test {
@@ -70,6 +86,27 @@ TEST_F(SimUserInterfaceTest, QueuedEventsDriveAModalFormAndAnUndrivenOneIsClosed
     ui.showForm(about, true);
     EXPECT_FALSE(ui.isFormVisible(about));
     EXPECT_TRUE(ui.formShows.back().closedBySim);
+}
+
+TEST_F(SimUserInterfaceTest, AModalShowOfAFormWithoutControlsIsRefusedAtOnceAsOnWindows) {
+    BareForm bare;
+    bool scriptRan = false;
+    ui.onModal("frmBare", [&](FormView& form) {
+        scriptRan = true;
+        ui.hideForm(form);
+    });
+    try {
+        ui.showForm(bare, true);
+        ADD_FAILURE() << "a form nobody could see was shown modally";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), kNoWindowToWaitOn);
+        EXPECT_NE(error.description().find("frmBare"), std::string::npos) << error.description();
+    }
+    EXPECT_FALSE(scriptRan) << "no script may answer a form that cannot appear";
+    EXPECT_FALSE(ui.isFormVisible(bare));
+
+    ui.showForm(bare, false);  // a window-less form that does not block (a timer's) is only tracked
+    EXPECT_TRUE(ui.isFormVisible(bare));
 }
 
 }  // namespace

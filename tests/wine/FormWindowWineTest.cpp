@@ -22,6 +22,7 @@
 #include "win32/Win32Shell.h"
 #include "win32/Win32UserInterface.h"
 #include "win32/forms/Win32FormWindow.h"
+#include "wine/FormWindowScript.h"
 
 namespace tw::test {
 namespace {
@@ -30,24 +31,6 @@ using platform::ControlKind;
 using platform::control;
 using win32::forms::kFirstControlId;
 using win32::forms::kFormWindowClass;
-
-/// Wine draws windows only with a display driver; run.sh runs these tests a second time with
-/// Wine's null driver, which has one. Without it no top-level window can be made at all.
-bool canCreateWindows() {
-    static const bool can = [] {
-        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        if (probe == nullptr) return false;
-        DestroyWindow(probe);
-        return true;
-    }();
-    return can;
-}
-
-std::wstring textOf(HWND window) {
-    wchar_t buffer[256] = {};
-    GetWindowTextW(window, buffer, 256);
-    return buffer;
-}
 
 /// A small form with one control of each kind the user types into, ticks, selects and presses.
 class TestForm : public platform::FormView {
@@ -108,62 +91,6 @@ private:
     platform::UserInterface& ui_;
     platform::FormControls controls_;
 };
-
-/// Acts as the user while a modal show pumps messages: one step per tick of a timer set before
-/// the show, each given the form's window. A form still open long after the last step is hidden,
-/// and a message box the add-in shows is closed and counted, so a fault cannot hang the run.
-class ScriptedUser {
-public:
-    using Step = std::function<void(HWND form)>;
-    ScriptedUser(win32::Win32UserInterface& ui, platform::FormView& form, std::vector<Step> steps)
-        : ui_(ui), form_(form), steps_(std::move(steps)) {
-        timer_ = ui_.setTimer(30, [this] { tick(); });
-    }
-    ~ScriptedUser() { ui_.killTimer(timer_); }
-    ScriptedUser(const ScriptedUser&) = delete;
-    ScriptedUser& operator=(const ScriptedUser&) = delete;
-
-    size_t stepsTaken() const { return next_; }
-    bool gaveUp = false;
-    int messageBoxes = 0;
-
-private:
-    static constexpr int kGiveUpTicks = 200;
-
-    void tick() {
-        if (HWND box = FindWindowW(L"#32770", nullptr)) {
-            ++messageBoxes;
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-            return;
-        }
-        HWND form = FindWindowW(kFormWindowClass, nullptr);
-        if (form != nullptr && next_ < steps_.size()) {
-            steps_[next_++](form);
-            return;
-        }
-        if (++idleTicks_ > kGiveUpTicks && ui_.isFormVisible(form_)) {
-            gaveUp = true;
-            ui_.hideForm(form_);
-        }
-    }
-
-    win32::Win32UserInterface& ui_;
-    platform::FormView& form_;
-    std::vector<Step> steps_;
-    platform::TimerId timer_ = 0;
-    size_t next_ = 0;
-    int idleTicks_ = 0;
-};
-
-HWND controlOf(HWND form, int index) { return GetDlgItem(form, kFirstControlId + index); }
-
-void typeInto(HWND form, int index, const wchar_t* text) { SetWindowTextW(controlOf(form, index), text); }
-
-void pressKey(HWND form, WPARAM key) {
-    HWND focus = GetFocus();
-    PostMessageW(focus != nullptr ? focus : form, WM_KEYDOWN, key, 0);
-}
 
 class FormWindow : public ::testing::Test {
 protected:
@@ -300,7 +227,11 @@ TEST_F(FormWindow, TheWindowHasTheDeclaredSizePlaceAndFocusOrder) {
     EXPECT_EQ(box.top, MulDiv(480, dpiY, 1440));
     EXPECT_EQ(box.right - box.left, MulDiv(3000, dpiX, 1440));
 
-    // The focus starts at tab index 0 and moves in tab order; the label takes none.
+    // Shown without blocking it leaves the focus alone; once the user comes to it, the focus starts
+    // at tab index 0 and moves in tab order; the label takes none.
+    EXPECT_NE(GetFocus(), text);
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
     EXPECT_EQ(GetFocus(), text);
     HWND next = text;
     for (int expected : {TestForm::chkKeep, TestForm::lstColours, TestForm::cmdOK, TestForm::cmdCancel, TestForm::txtName}) {
@@ -415,6 +346,12 @@ TEST_F(FormWindow, SliderDropDownUpDownTreeAndOptionsReachTheFormInTheirOwnTerms
          [](HWND window) { SendMessageW(controlOf(window, WidgetsForm::optSecond), BM_CLICK, 0, 0); },
          [&](HWND window) {
              EXPECT_EQ(SendMessageW(controlOf(window, WidgetsForm::optFirst), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+             // The group of options is one stop of the Tab key, on the option chosen.
+             const auto tabStop = [&](int index) {
+                 return (GetWindowLongW(controlOf(window, index), GWL_STYLE) & WS_TABSTOP) != 0;
+             };
+             EXPECT_TRUE(tabStop(WidgetsForm::optSecond));
+             EXPECT_FALSE(tabStop(WidgetsForm::optFirst));
              ui.hideForm(widgets);
          }});
     ui.showForm(widgets, true);

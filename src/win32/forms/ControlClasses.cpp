@@ -11,8 +11,14 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
     const DWORD focusable = decl.tabIndex >= 0 ? WS_TABSTOP : 0;
     switch (decl.kind) {
         case ControlKind::Label:
+            // "&" in a path or an address is a character, not a mnemonic.
+            if (decl.look == platform::ControlLook::pathEllipsis)
+                return {L"STATIC", SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS | SS_NOPREFIX | SS_NOTIFY, 0};
             return {L"STATIC", SS_LEFT | SS_NOTIFY, 0};
         case ControlKind::TextBox:
+            if (decl.look == platform::ControlLook::readOnlyLines)
+                return {L"EDIT", focusable | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
+                        WS_EX_CLIENTEDGE};
             return {L"EDIT", focusable | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::CommandButton:
             return {L"BUTTON", focusable | (decl.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};
@@ -26,7 +32,8 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
                     focusable | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (decl.multiSelect ? LBS_EXTENDEDSEL : 0),
                     WS_EX_CLIENTEDGE};
         case ControlKind::PictureBox:
-            return {L"STATIC", SS_ETCHEDFRAME | SS_NOTIFY, 0};
+            // The picture keeps its own size in the middle of the declared box.
+            return {L"STATIC", SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY, 0};
         case ControlKind::Slider:
             return {TRACKBAR_CLASSW, focusable | TBS_HORZ | TBS_NOTICKS, 0};
         case ControlKind::UpDown:
@@ -37,6 +44,8 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
             return {WC_TREEVIEWW,
                     focusable | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | TVS_CHECKBOXES,
                     WS_EX_CLIENTEDGE};
+        case ControlKind::ProgressBar:
+            return {PROGRESS_CLASSW, PBS_SMOOTH, 0};
     }
     return {L"STATIC", 0, 0};
 }
@@ -45,7 +54,7 @@ void initCommonControls() {
     static const bool loaded = [] {
         INITCOMMONCONTROLSEX wanted{};
         wanted.dwSize = sizeof wanted;
-        wanted.dwICC = ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS;
+        wanted.dwICC = ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS;
         return InitCommonControlsEx(&wanted) != FALSE;
     }();
     (void)loaded;

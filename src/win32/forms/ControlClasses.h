@@ -16,7 +16,7 @@ struct ControlClass {
 /// The child window a declared control becomes; the caller adds WS_CHILD and visibility.
 ControlClass controlClassFor(const platform::ControlDecl& decl);
 
-/// Loads the common controls the table uses (tree view, trackbar, up-down); once per process.
+/// Loads the common controls the table uses (tree view, trackbar, up-down, progress bar); once per process.
 void initCommonControls();
 
 }  // namespace tw::win32::forms

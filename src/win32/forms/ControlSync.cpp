@@ -187,6 +187,16 @@ void syncTree(HWND child, const ControlState& state, ShownContents& shown) {
     if (chosen != nullptr && TreeView_GetSelection(child) != chosen) TreeView_SelectItem(child, chosen);
 }
 
+void syncProgress(HWND child, const ControlState& state) {
+    const int wanted = std::clamp(state.number, 0, 100);
+    if (SendMessageW(child, PBM_GETRANGE, FALSE, 0) != 100) SendMessageW(child, PBM_SETRANGE32, 0, 100);
+    if (SendMessageW(child, PBM_GETPOS, 0, 0) != wanted) SendMessageW(child, PBM_SETPOS, static_cast<WPARAM>(wanted), 0);
+}
+
+void setDefaultLook(HWND button, bool isDefault) {
+    SendMessageW(button, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
 std::string treeItemKey(HWND tree, HTREEITEM item, const ControlState& state) {
     TVITEMW data{};
     data.mask = TVIF_PARAM | TVIF_HANDLE;

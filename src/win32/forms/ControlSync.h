@@ -39,6 +39,10 @@ void syncHorizontalExtent(HWND child, const platform::ControlState& state, int d
 void syncComboBox(HWND child, const platform::ControlState& state, ShownContents& shown);
 void syncSlider(HWND child, const platform::ControlState& state);
 void syncTree(HWND child, const platform::ControlState& state, ShownContents& shown);
+/// A progress bar from 0 to 100 at the state's number.
+void syncProgress(HWND child, const platform::ControlState& state);
+/// Draws a command button as the default one or as a plain one.
+void setDefaultLook(HWND button, bool isDefault);
 
 /// The key of a tree item, from the node index the item carries.
 std::string treeItemKey(HWND tree, HTREEITEM item, const platform::ControlState& state);

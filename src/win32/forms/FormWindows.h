@@ -22,13 +22,17 @@ public:
 
     /// Opens the window of a form that declares its controls, owned by the thread's active window;
     /// a modal show disables that owner while the window is open. Nothing for a form without
-    /// declared controls. Raises Error when the window cannot be made.
+    /// declared controls shown without blocking; a modal show of one raises Error, since nobody
+    /// could end it. Raises Error when the window cannot be made.
     void open(platform::FormView& form, bool modal);
     /// Destroys the form's window, if it has one.
     void close(const platform::FormView& form);
     /// The form's window; null when it has none.
     HWND windowOf(const platform::FormView& form) const;
     /// Tab, Enter and Escape for a message meant for one of the windows; true when handled.
+    /// While a window is open this also runs for the keys the mail client's own message loop
+    /// takes, through a hook on the thread's messages, so a window that does not block answers its
+    /// keys between the add-in's passes too.
     bool translate(MSG& message);
     /// Draws every open window's controls again, after the add-in changed them outside a handler
     /// (a timer, a long pass that yields).
@@ -36,6 +40,8 @@ public:
 
 private:
     HWND ownerFor(bool modal) const;
+    /// The hook is set while this object has a window open, and taken away with the last one.
+    void watchKeys();
     bool isFormWindow(HWND window) const;
 
     platform::UserInterface& ui_;

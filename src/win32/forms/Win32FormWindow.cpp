@@ -71,6 +71,16 @@ SIZE frameSize(int width, int height) {
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
+/// The dialog font, half as large again and bold, for a window's heading.
+HFONT makeTitleFont() {
+    LOGFONTW font{};
+    if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == 0) return nullptr;
+    font.lfHeight = font.lfHeight != 0 ? font.lfHeight * 3 / 2 : -16;
+    font.lfWidth = 0;
+    font.lfWeight = FW_BOLD;
+    return CreateFontIndirectW(&font);
+}
+
 /// Declaration indices in the order the child windows are made, which is the focus order: the
 /// controls that take the focus by their tab index, then the others as declared.
 std::vector<size_t> creationOrder(const platform::FormDecl& decl) {
@@ -101,27 +111,39 @@ void Win32FormWindow::open(HWND owner, bool modal) {
         ReleaseDC(nullptr, screen);
     }
     const SIZE size = frameSize(twipsToPixels(controls_.declaration().width, dpiX_), twipsToPixels(controls_.height, dpiY_));
-    const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - static_cast<int>(size.cx)) / 2);
-    const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - static_cast<int>(size.cy)) / 2);
+    // Where the form keeps a place of its own it opens there; otherwise in the middle of the screen.
+    const int left = controls_.left >= 0 ? twipsToPixels(controls_.left, dpiX_)
+                                         : std::max(0, (GetSystemMetrics(SM_CXSCREEN) - static_cast<int>(size.cx)) / 2);
+    const int top = controls_.top >= 0 ? twipsToPixels(controls_.top, dpiY_)
+                                       : std::max(0, (GetSystemMetrics(SM_CYSCREEN) - static_cast<int>(size.cy)) / 2);
     // The window procedure knows the handle from the window's first messages on; a window that
     // failed while being made has none.
     window_ = CreateWindowExW(kFormExStyle, kFormWindowClass, toWide(controls_.caption).c_str(), kFormStyle, left, top,
                               size.cx, size.cy, owner, nullptr, moduleOfThisCode(), this);
     if (window_ == nullptr) raiseLastError(kSource, "Cannot create the window of " + form_.formName());
     createChildren();
+    dressChildren();
     pushState();
     if (modal && owner != nullptr && IsWindowEnabled(owner)) {
         EnableWindow(owner, FALSE);
         disabledOwner_ = owner;
     }
-    ShowWindow(window_, SW_SHOW);
-    if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+    if (modal) {
+        ShowWindow(window_, SW_SHOW);
+        if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+    } else {
+        // A window that does not block appears beside what the user is doing and leaves the keys
+        // there: someone typing must not press its buttons by chance.
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
+    }
+    tracking_ = true;
 }
 
 void Win32FormWindow::createChildren() {
     const auto& decl = controls_.declaration();
     children_.assign(decl.controls.size(), nullptr);
     shown_.assign(decl.controls.size(), ShownContents{});
+    optionGroup_.clear();
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     bool afterOption = false;
     for (const size_t index : creationOrder(decl)) {
@@ -130,6 +152,7 @@ void Win32FormWindow::createChildren() {
         const bool isOption = control.kind == ControlKind::OptionButton;
         // Option buttons made one after another form one group: choosing one clears the others.
         const DWORD group = isOption && afterOption ? 0 : WS_GROUP;
+        if (isOption) optionGroup_.push_back(afterOption ? optionGroup_.back() : index);
         afterOption = isOption;
         HWND child = CreateWindowExW(kind.exStyle, kind.className, L"", WS_CHILD | WS_CLIPSIBLINGS | group | kind.style, 0,
                                      0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
@@ -142,6 +165,45 @@ void Win32FormWindow::createChildren() {
         }
         children_[index] = child;
     }
+    // optionGroup_ was filled in creation order; by declaration index from here on.
+    std::vector<size_t> groupOf(decl.controls.size(), kNoGroup);
+    size_t optionIndex = 0;
+    for (const size_t index : creationOrder(decl))
+        if (decl.controls[index].kind == ControlKind::OptionButton) groupOf[index] = optionGroup_[optionIndex++];
+    optionGroup_ = std::move(groupOf);
+    shownDefault_.assign(decl.controls.size(), false);
+    for (size_t index = 0; index < decl.controls.size(); ++index)
+        shownDefault_[index] = decl.controls[index].kind == ControlKind::CommandButton && decl.controls[index].isDefault;
+}
+
+void Win32FormWindow::dressChildren() {
+    const auto& decl = controls_.declaration();
+    for (size_t index = 0; index < decl.controls.size(); ++index) {
+        const auto& control = decl.controls[index];
+        if (control.look == platform::ControlLook::title) {
+            if (titleFont_ == nullptr) titleFont_ = makeTitleFont();
+            if (titleFont_ != nullptr) SendMessageW(children_[index], WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+        }
+        if (control.look == platform::ControlLook::readOnlyLines)
+            SendMessageW(children_[index], EM_SETLIMITTEXT, 0, 0);  // a log is longer than the usual limit
+        if (control.kind != ControlKind::PictureBox || control.picture.empty()) continue;
+        // Pictures are bitmaps among the module's own resources.
+        auto* picture = static_cast<HBITMAP>(
+            LoadImageW(moduleOfThisCode(), toWide(control.picture).c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        if (picture == nullptr) {
+            reportFailure(("no picture resource " + control.picture).c_str());
+            continue;
+        }
+        pictures_.push_back(picture);
+        SendMessageW(children_[index], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    }
+}
+
+void Win32FormWindow::releaseDressing() {
+    for (HBITMAP picture : pictures_) DeleteObject(picture);
+    pictures_.clear();
+    if (titleFont_ != nullptr) DeleteObject(titleFont_);
+    titleFont_ = nullptr;
 }
 
 void Win32FormWindow::close() {
@@ -159,6 +221,9 @@ void Win32FormWindow::close() {
     DestroyWindow(closing);
     children_.clear();
     shown_.clear();
+    lastFocus_ = nullptr;
+    tracking_ = false;
+    releaseDressing();
 }
 
 void Win32FormWindow::raise() {
@@ -223,11 +288,36 @@ void Win32FormWindow::pushState() {
             case ControlKind::TreeView:
                 syncTree(child, state, shown_[index]);
                 break;
+            case ControlKind::ProgressBar:
+                syncProgress(child, state);
+                break;
             case ControlKind::PictureBox:
             case ControlKind::UpDown:
                 break;
         }
+        if (state.decl.kind == ControlKind::CommandButton && state.isDefault != shownDefault_[index]) {
+            setDefaultLook(child, state.isDefault);
+            shownDefault_[index] = state.isDefault;
+        }
         syncVisibility(child, state);
+    }
+    placeOptionTabStops();
+}
+
+void Win32FormWindow::placeOptionTabStops() {
+    // A group of options is one stop of the Tab key, on its chosen option (the first when none
+    // is); the arrow keys move within the group.
+    for (size_t index = 0; index < children_.size(); ++index) {
+        if (optionGroup_[index] == kNoGroup || stateAt(index).decl.tabIndex < 0) continue;
+        bool stop = stateAt(index).value;
+        if (!stop && index == optionGroup_[index]) {
+            stop = true;
+            for (size_t other = 0; other < children_.size(); ++other)
+                if (optionGroup_[other] == index && stateAt(other).value) stop = false;
+        }
+        const auto style = static_cast<DWORD>(GetWindowLongW(children_[index], GWL_STYLE));
+        const DWORD wanted = stop ? (style | WS_TABSTOP) : (style & ~static_cast<DWORD>(WS_TABSTOP));
+        if (wanted != style) SetWindowLongW(children_[index], GWL_STYLE, static_cast<LONG>(wanted));
     }
 }
 
@@ -239,7 +329,7 @@ bool Win32FormWindow::translate(MSG& message) {
 int Win32FormWindow::defaultButtonId() const {
     const auto& controls = controls_.declaration().controls;
     for (size_t index = 0; index < controls.size(); ++index)
-        if (controls[index].isDefault && controls[index].kind == ControlKind::CommandButton)
+        if (controls[index].kind == ControlKind::CommandButton && controls_[controls[index].name].isDefault)
             return kFirstControlId + static_cast<int>(index);
     return 0;
 }
@@ -272,6 +362,22 @@ LRESULT Win32FormWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
         case kPushStateLater:
             pushState();
             return 0;
+        case WM_NEXTDLGCTL: {
+            // A many-line text box hands Tab and Enter on this way, as in a dialog.
+            HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                              : GetNextDlgTabItem(window, GetFocus(), wParam != 0 ? TRUE : FALSE);
+            if (target != nullptr && IsChild(window, target)) SetFocus(target);
+            return 0;
+        }
+        case WM_MOVE:
+            if (window == window_ && tracking_ && !pushing_) onMoved();
+            break;
+        case WM_ACTIVATE:
+            if (window == window_ && HIWORD(wParam) == 0) {
+                onActivate(LOWORD(wParam) != WA_INACTIVE);
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             onUserClose();
             return 0;
@@ -283,6 +389,9 @@ LRESULT Win32FormWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
                 disabledOwner_ = nullptr;
                 children_.clear();
                 shown_.clear();
+                lastFocus_ = nullptr;
+                tracking_ = false;
+                releaseDressing();
                 ui_.hideForm(form_);
             }
             break;
@@ -359,9 +468,33 @@ bool Win32FormWindow::reactTo(size_t index, int code) {
         case ControlKind::Slider:
         case ControlKind::UpDown:
         case ControlKind::TreeView:
+        case ControlKind::ProgressBar:
             return false;
     }
     return false;
+}
+
+void Win32FormWindow::onMoved() {
+    RECT frame{};
+    if (!GetWindowRect(window_, &frame)) return;
+    constexpr int kTwipsPerInch = 1440;
+    controls_.left = MulDiv(frame.left, kTwipsPerInch, dpiX_);
+    controls_.top = MulDiv(frame.top, kTwipsPerInch, dpiY_);
+}
+
+void Win32FormWindow::onActivate(bool active) {
+    HWND focus = GetFocus();
+    if (!active) {
+        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+        return;
+    }
+    // A window the user comes back to gives the focus to the control that had it, else the first.
+    if (focus != nullptr && IsChild(window_, focus)) return;
+    HWND target = lastFocus_ != nullptr && IsChild(window_, lastFocus_) && IsWindowVisible(lastFocus_) &&
+                          IsWindowEnabled(lastFocus_)
+                      ? lastFocus_
+                      : GetNextDlgTabItem(window_, nullptr, FALSE);
+    if (target != nullptr) SetFocus(target);
 }
 
 void Win32FormWindow::onListSelection(size_t index) {

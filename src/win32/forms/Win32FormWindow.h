@@ -51,7 +51,14 @@ public:
 
 private:
     void createChildren();
+    /// The pictures and fonts the declaration asks for, made for this window.
+    void dressChildren();
+    void releaseDressing();
     void resizeToForm();
+    /// The window's place on the screen goes back into the form, after the user moved it.
+    void onMoved();
+    void onActivate(bool active);
+    void placeOptionTabStops();
     void onCommand(int id, int code);
     /// A control's notification: true when it was the user's doing and went to the form.
     bool reactTo(size_t index, int code);
@@ -71,9 +78,21 @@ private:
     int dpiX_ = 96, dpiY_ = 96;
     /// Set while the state is drawn: the notifications that drawing causes are not the user's.
     bool pushing_ = false;
+    /// Set once the window is shown: moves from then on are the user's.
+    bool tracking_ = false;
+    /// The control that had the focus when the window was last left, to get it back on return.
+    HWND lastFocus_ = nullptr;
+    HFONT titleFont_ = nullptr;
+    std::vector<HBITMAP> pictures_;
     /// By declaration index.
     std::vector<HWND> children_;
     std::vector<ShownContents> shown_;
+    /// Whether each button is drawn as the default one.
+    std::vector<bool> shownDefault_;
+    /// For each option button, the declaration index of the first option of its group; kNoGroup
+    /// for the other controls.
+    static constexpr size_t kNoGroup = static_cast<size_t>(-1);
+    std::vector<size_t> optionGroup_;
 };
 
 }  // namespace tw::win32::forms
