@@ -122,7 +122,8 @@ void reportQuestions(Camera& camera, addin::OrvennaOutAddIn& addin) {
 void scanWindows(Camera& camera, addin::OrvennaOutAddIn& addin) {
     auto& progress = addin.manualScan().progressWindow();
     progress.setSubset(scan::ManualScan::kUnreadSubset);
-    progress.setProcessed(37);
+    progress.setTotal(412);
+    progress.setProcessed(137);
     progress.centreOn(camera.screenWidth(), camera.screenHeight());
     camera.showForm(progress, false);
     camera.photographOpen(progress, "frmScanning", "frmScanning: a folder scan under way");
