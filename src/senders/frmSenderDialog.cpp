@@ -25,17 +25,17 @@ bool blockAction(int32_t dialogAction) { return dialogAction == dialogBlock || d
 
 const platform::FormDecl& frmSenderDialog::declaration() {
     static const platform::FormDecl decl{
-        "frmSenderDialog", 0, 5460, kCollapsedHeight,
+        "frmSenderDialog", 0, 5700, kCollapsedHeight,
         {
-            control(ControlKind::Label, "lblDescription", 0, 120, 120, 5100, 1215),
-            control(ControlKind::ListBox, "lstSenders", 0, 120, 1440, 5100, 1620, 2),
-            control(ControlKind::CheckBox, "chkDontShow", kDontShowId, 120, 3120, 5100, 300, 3),
+            control(ControlKind::Label, "lblDescription", 0, 120, 120, 5460, 1215),
+            control(ControlKind::ListBox, "lstSenders", 0, 120, 1440, 5460, 1620, 2),
+            control(ControlKind::CheckBox, "chkDontShow", kDontShowId, 120, 3120, 5460, 300, 3),
             // With the options button shown the three share the row, ending where the lists end.
             control(ControlKind::CommandButton, "cmdYes", kOkId, 1200, 3540, 1455, 375, 0, true),
             control(ControlKind::CommandButton, "cmdNo", kCancelId, 3240, 3540, 1455, 375, 1, false, true),
-            control(ControlKind::CommandButton, "cmdOptions", kShowOptionsId, 3840, 3540, 1380, 375, 4),
-            control(ControlKind::Label, "lblCountries", 0, 120, 4200, 5100, 735),
-            control(ControlKind::ListBox, "ListCountries", 0, 120, 5040, 5100, 1620, 5, false, false, true),
+            control(ControlKind::CommandButton, "cmdOptions", kShowOptionsId, 3960, 3540, 1620, 375, 4),
+            control(ControlKind::Label, "lblCountries", 0, 120, 4200, 5460, 735),
+            control(ControlKind::ListBox, "ListCountries", 0, 120, 5040, 5460, 1620, 5, false, false, true),
         }};
     return decl;
 }
@@ -92,8 +92,8 @@ void frmSenderDialog::senderloadparameters(int32_t domainFlag, int32_t dialogAct
     }
     countriesListed_ = !controls_["ListCountries"].items.empty();
     controls_["cmdOptions"].visible = countriesListed_;
-    controls_["cmdYes"].left = countriesListed_ ? 480 : 1200;
-    controls_["cmdNo"].left = countriesListed_ ? 2160 : 3240;
+    controls_["cmdYes"].left = countriesListed_ ? 480 : 1320;
+    controls_["cmdNo"].left = countriesListed_ ? 2160 : 3360;
     applyOptions();
     ok = true;
 }
