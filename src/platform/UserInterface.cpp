@@ -1,5 +1,7 @@
-// The user-interface port's measuring for platforms without a screen of their own.
+// The user-interface port's text measuring: per character without a screen, and the widest of several texts.
 #include "platform/UserInterface.h"
+
+#include <algorithm>
 
 namespace tw::platform {
 
@@ -10,6 +12,12 @@ int UserInterface::textWidth(const std::string& text) const {
     for (const unsigned char c : text)
         if ((c & 0xC0) != 0x80) ++characters;
     return characters * kCharacterTwips;
+}
+
+int UserInterface::widestText(const std::vector<std::string>& texts) const {
+    int widest = 0;
+    for (const auto& text : texts) widest = std::max(widest, textWidth(text));
+    return widest;
 }
 
 }  // namespace tw::platform

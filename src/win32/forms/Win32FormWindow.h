@@ -41,7 +41,7 @@ public:
     const platform::FormView& form() const { return form_; }
 
     /// Draws the controls' state (captions, texts, ticks, lists, nodes, visibility ...) into the
-    /// child windows, touching only what differs.
+    /// child windows, touching only what differs; a focused control it hides hands the focus on.
     void pushState();
     /// Tab, Enter and Escape for a message meant for this window or one of its children.
     bool translate(MSG& message);
@@ -58,6 +58,13 @@ private:
     bool onNotify(const NMHDR& header, LRESULT& result);
     void onSliderMoved(size_t index);
     void onTreeClick(size_t index, bool onCheckBox, HTREEITEM item);
+    /// A tick list's entry ticked, cleared, selected or no longer selected.
+    void onCheckListChange(size_t index, const NMLISTVIEW& change);
+    /// The declaration indices of the option buttons of the group an option belongs to, in order;
+    /// empty for a control that is no option.
+    std::vector<size_t> optionGroupOf(size_t index) const;
+    void syncOptionTabStops();
+    void keepFocusOnAShownControl();
     void onUserClose();
     void onListSelection(size_t index);
     int defaultButtonId() const;
@@ -71,6 +78,8 @@ private:
     int dpiX_ = 96, dpiY_ = 96;
     /// Set while the state is drawn: the notifications that drawing causes are not the user's.
     bool pushing_ = false;
+    /// Declaration indices in the order the children were made, which is the focus order.
+    std::vector<size_t> order_;
     /// By declaration index.
     std::vector<HWND> children_;
     std::vector<ShownContents> shown_;
