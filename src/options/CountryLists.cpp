@@ -1,7 +1,5 @@
-// Filling and reading the country check lists.
+// Filling and reading the country tick lists.
 #include "options/CountryLists.h"
-
-#include <algorithm>
 
 #include "core/Text.h"
 
@@ -11,22 +9,22 @@ void fillCountryList(platform::FormControls& controls, const std::string& list, 
                      const KeyedSet& chosen) {
     controls.clearList(list);
     for (const auto& name : table.getAllNames())
-        controls.addItem(list, name, chosen.Exists(text::lower(table.GetCodeFromName(name))));
+        controls.addItem(list, name, false, chosen.Exists(text::lower(table.GetCodeFromName(name))));
 }
 
 KeyedSet chosenCountries(const platform::FormControls& controls, const std::string& list,
                          const settings::Countries& table) {
     KeyedSet codes;
-    for (const auto& name : controls.selectedItems(list)) {
+    for (const auto& name : controls.checkedItems(list)) {
         const std::string code = text::lower(table.GetCodeFromName(name));
         if (!code.empty()) codes.insert(code);
     }
     return codes;
 }
 
-void selectAllCountries(platform::FormControls& controls, const std::string& list, bool selected) {
+void tickAllCountries(platform::FormControls& controls, const std::string& list, bool ticked) {
     auto& state = controls[list];
-    std::fill(state.selected.begin(), state.selected.end(), selected);
+    state.checked.assign(state.items.size(), ticked);
 }
 
 }  // namespace tw::options

@@ -1,4 +1,4 @@
-// The options dialog's two country check lists: every country by name, ticked when its code is listed.
+// The options dialog's two country tick lists: every country by name, ticked when its code is listed.
 #pragma once
 
 #include <string>
@@ -9,13 +9,13 @@
 
 namespace tw::options {
 
-/// Fills the list with every country name, selecting those whose codes `chosen` holds.
+/// Fills the list with every country name, ticking those whose codes `chosen` holds.
 void fillCountryList(platform::FormControls& controls, const std::string& list, const settings::Countries& table,
                      const KeyedSet& chosen);
-/// The codes of the selected names, in list order.
+/// The codes of the ticked names, in list order.
 KeyedSet chosenCountries(const platform::FormControls& controls, const std::string& list,
                          const settings::Countries& table);
-/// Selects every entry, or none.
-void selectAllCountries(platform::FormControls& controls, const std::string& list, bool selected);
+/// Ticks every entry, or none.
+void tickAllCountries(platform::FormControls& controls, const std::string& list, bool ticked);
 
 }  // namespace tw::options

@@ -9,8 +9,8 @@ namespace tw::options {
 namespace {
 using Controls = std::vector<std::string>;
 
-Controls listPage(Controls extra = {}) {
-    Controls page{"lstEntries", "cmdAdd", "cmdEdit", "cmdDelete"};
+Controls listPage(Controls extra = {}, const std::string& list = "lstEntries") {
+    Controls page{list, "cmdAdd", "cmdEdit", "cmdDelete"};
     page.insert(page.end(), extra.begin(), extra.end());
     return page;
 }
@@ -37,7 +37,7 @@ const std::map<std::string, Controls>& pages() {
         {"BlockedSenders", listPage()},
         {"CountryBlocking", countryPage("lstBlockedCountries", {"chkCountryTld"})},
         {"BlockedIP", listPage()},
-        {"RBLs", listPage()},
+        {"RBLs", listPage({}, "lstServers")},
         {"IgnoredSenders", listPage()},
         {"IgnoredCountries", countryPage("lstHomeCountries")},
         {"IgnoreIPs", listPage()},

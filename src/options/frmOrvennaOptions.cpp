@@ -27,7 +27,12 @@ constexpr int kHelpId = 1233, kProxyServerId = 1234, kProxyPortId = 1235, kMinTr
               kMaxWordEntriesId = 1237, kTrainingWeightId = 1238, kRblTimeoutId = 1239, kRblMaxIpsId = 1240,
               kRblMultiHitId = 1241, kAutoTrainingId = 1242, kNetcheckId = 1243, kRblId = 1244;
 
-/// The country check list a page shows; empty for the other pages.
+/// The list of sender or address entries a page shows: the servers' tick list or the plain list.
+std::string entryListOf(const std::string& page) {
+    return genericKindFor(page) == kBlacklistServers ? "lstServers" : "lstEntries";
+}
+
+/// The country tick list a page shows; empty for the other pages.
 std::string countryListOf(const std::string& page) {
     if (page == "CountryBlocking") return "lstBlockedCountries";
     if (page == "IgnoredCountries") return "lstHomeCountries";
@@ -39,75 +44,82 @@ std::string optionName(int option) { return "optStrength" + std::to_string(optio
 }  // namespace
 
 const platform::FormDecl& frmOrvennaOptions::declaration() {
-    // The right side holds every page's controls; only the page shown and the common ones are visible.
+    // The tree on the left is wide enough for its longest caption; the right side holds every
+    // page's controls, of which only the page shown and the common ones are visible. The focus runs
+    // from the tree through the page shown, top left first, to OK, Cancel and Help.
+    constexpr int L = 5400;       // the left of the pages
+    constexpr int B = L + 4680;   // the left of a list page's buttons
+    constexpr int F = L + 3000;   // the left of the expert fields
     static const platform::FormDecl decl{
-        "frmOrvennaOptions", kFormCaptionId, 9000, 6600,
+        "frmOrvennaOptions", kFormCaptionId, 11520, 7200,
         {
-            control(ControlKind::TreeView, "tvwOptions", 0, 120, 120, 3000, 5700, 0),
-            control(ControlKind::Label, "lblPageTitle", 0, 3240, 120, 5640, 300),
-            control(ControlKind::Label, "lblPageText", 0, 3240, 480, 5640, 600),
+            control(ControlKind::TreeView, "tvwOptions", 0, 120, 120, 5100, 6960, 0),
+            control(ControlKind::Label, "lblPageTitle", 0, L, 120, 6000, 300),
+            control(ControlKind::Label, "lblPageText", 0, L, 480, 6000, 720),
             // The spam filter strength.
-            control(ControlKind::OptionButton, "optStrength1", 1150, 3240, 1200, 1300, 300, 1),
-            control(ControlKind::OptionButton, "optStrength2", 1151, 4640, 1200, 1300, 300, 2),
-            control(ControlKind::OptionButton, "optStrength3", 1152, 6040, 1200, 1300, 300, 3),
-            control(ControlKind::OptionButton, "optStrength4", 1153, 7440, 1200, 1300, 300, 4),
-            control(ControlKind::TextBox, "txtThreshold", 0, 3240, 1620, 600, 300, 5),
-            control(ControlKind::UpDown, "updThreshold", 0, 3840, 1620, 240, 300),
-            control(ControlKind::Slider, "sldThreshold", 0, 4200, 1620, 4680, 400, 6),
-            control(ControlKind::Label, "lblStrengthDesc", 0, 3240, 2100, 5640, 1200),
-            // The junk destination and the approved page's import.
-            control(ControlKind::Label, "lblJunkFolder", kJunkLabelId, 3240, 1200, 1400, 300),
-            control(ControlKind::ComboBox, "cboJunkFolder", 0, 4680, 1200, 4200, 300, 7),
-            control(ControlKind::CommandButton, "cmdImport", kImportId, 7560, 2640, 1215, 375, 8),
-            // The folder scan and the country suffix.
-            control(ControlKind::Label, "lblScanInterval", kIntervalLabelId, 3240, 1200, 2400, 300),
-            control(ControlKind::TextBox, "txtScanInterval", 0, 5760, 1200, 800, 300, 9),
-            control(ControlKind::CheckBox, "chkAutoScanStatus", kStatusWindowId, 3240, 1620, 5640, 300, 10),
-            control(ControlKind::CheckBox, "chkCountryTld", kCountryTldId, 3240, 5460, 5640, 300, 11),
+            control(ControlKind::OptionButton, "optStrength1", 1150, L, 1260, 1400, 300, 1),
+            control(ControlKind::OptionButton, "optStrength2", 1151, L + 1500, 1260, 1400, 300, 2),
+            control(ControlKind::OptionButton, "optStrength3", 1152, L + 3000, 1260, 1400, 300, 3),
+            control(ControlKind::OptionButton, "optStrength4", 1153, L + 4500, 1260, 1400, 300, 4),
+            control(ControlKind::TextBox, "txtThreshold", 0, L, 1680, 600, 315, 5),
+            control(ControlKind::UpDown, "updThreshold", 0, L + 600, 1680, 255, 315),
+            control(ControlKind::Slider, "sldThreshold", 0, L + 960, 1680, 5040, 420, 6),
+            control(ControlKind::Label, "lblStrengthDesc", 0, L, 2220, 6000, 1500),
+            // The junk destination.
+            control(ControlKind::Label, "lblJunkFolder", kJunkLabelId, L, 1305, 1400, 300),
+            control(ControlKind::ComboBox, "cboJunkFolder", 0, L + 1500, 1260, 4500, 315, 7),
+            // The list pages; the blacklist servers' list ticks the servers in use.
+            control(ControlKind::ListBox, "lstEntries", 0, L, 1260, 4500, 5325, 8, false, false, true),
+            platform::checkList("lstServers", L, 1260, 4500, 5325, 9, true),
+            control(ControlKind::CommandButton, "cmdAdd", kAddId, B, 1260, 1320, 375, 10),
+            control(ControlKind::CommandButton, "cmdEdit", kEditId, B, 1740, 1320, 375, 11),
+            control(ControlKind::CommandButton, "cmdDelete", kDeleteId, B, 2220, 1320, 375, 12),
+            control(ControlKind::CommandButton, "cmdImport", kImportId, B, 2700, 1320, 375, 13),
+            // The country tick lists and the country suffix.
+            platform::checkList("lstBlockedCountries", L, 1260, 4500, 4800, 14),
+            platform::checkList("lstHomeCountries", L, 1260, 4500, 5325, 15),
+            control(ControlKind::CommandButton, "cmdSelectAll", kSelectAllId, B, 1260, 1320, 375, 16),
+            control(ControlKind::CommandButton, "cmdClearAll", kClearAllId, B, 1740, 1320, 375, 17),
+            control(ControlKind::CommandButton, "cmdReset", kResetId, B, 2220, 1320, 375, 18),
+            control(ControlKind::CheckBox, "chkCountryTld", kCountryTldId, L, 6210, 6000, 300, 19),
+            // The folder scan and the folders it watches.
+            control(ControlKind::Label, "lblScanInterval", kIntervalLabelId, L, 1305, 2400, 300),
+            control(ControlKind::TextBox, "txtScanInterval", 0, L + 2500, 1260, 800, 315, 20),
+            control(ControlKind::CheckBox, "chkAutoScanStatus", kStatusWindowId, L, 1680, 6000, 300, 21),
+            control(ControlKind::ListBox, "lstFolders", 0, L, 2100, 4500, 4485, 22),
+            control(ControlKind::CommandButton, "cmdAddFolder", kAddId, B, 2100, 1320, 375, 23),
+            control(ControlKind::CommandButton, "cmdRemoveFolder", kDeleteId, B, 2580, 1320, 375, 24),
             // The proxy server.
-            control(ControlKind::Label, "lblProxyServer", kProxyServerId, 3240, 1200, 1400, 300),
-            control(ControlKind::TextBox, "txtProxyServer", 0, 4680, 1200, 3000, 300, 12),
-            control(ControlKind::Label, "lblProxyPort", kProxyPortId, 3240, 1620, 1400, 300),
-            control(ControlKind::TextBox, "txtProxyPort", 0, 4680, 1620, 1000, 300, 13),
-            // The training fields and the expert values.
-            control(ControlKind::Label, "lblMinTraining", kMinTrainingId, 3240, 1200, 2800, 300),
-            control(ControlKind::TextBox, "txtMinTraining", 0, 6120, 1200, 1000, 300, 14),
-            control(ControlKind::Label, "lblRblTimeout", kRblTimeoutId, 3240, 1200, 2800, 300),
-            control(ControlKind::TextBox, "txtRblTimeout", 0, 6120, 1200, 1000, 300, 15),
-            control(ControlKind::Label, "lblRblMaxIps", kRblMaxIpsId, 3240, 1620, 2800, 300),
-            control(ControlKind::TextBox, "txtRblMaxIps", 0, 6120, 1620, 1000, 300, 16),
-            control(ControlKind::Label, "lblMaxWordEntries", kMaxWordEntriesId, 3240, 1620, 2800, 300),
-            control(ControlKind::TextBox, "txtMaxWordEntries", 0, 6120, 1620, 1000, 300, 17),
-            control(ControlKind::CheckBox, "chkRblMultiHit", kRblMultiHitId, 3240, 2040, 5640, 300, 18),
-            control(ControlKind::Label, "lblAutoTraining", kAutoTrainingId, 3240, 1200, 2800, 300),
-            control(ControlKind::TextBox, "txtAutoTrainingLow", 0, 6120, 1200, 600, 300, 19),
-            control(ControlKind::TextBox, "txtAutoTrainingHigh", 0, 6840, 1200, 600, 300, 20),
-            control(ControlKind::Label, "lblNetcheck", kNetcheckId, 3240, 1620, 2800, 300),
-            control(ControlKind::TextBox, "txtNetcheckLow", 0, 6120, 1620, 600, 300, 21),
-            control(ControlKind::TextBox, "txtNetcheckHigh", 0, 6840, 1620, 600, 300, 22),
-            control(ControlKind::Label, "lblRbl", kRblId, 3240, 2040, 2800, 300),
-            control(ControlKind::TextBox, "txtRblLow", 0, 6120, 2040, 600, 300, 23),
-            control(ControlKind::TextBox, "txtRblHigh", 0, 6840, 2040, 600, 300, 24),
-            control(ControlKind::Label, "lblTrainingWeight", kTrainingWeightId, 3240, 2040, 2800, 300),
-            control(ControlKind::TextBox, "txtTrainingWeight", 0, 6120, 2040, 1000, 300, 25),
-            // The list pages.
-            control(ControlKind::ListBox, "lstEntries", 0, 3240, 1200, 4200, 4560, 28, false, false, true),
-            control(ControlKind::CommandButton, "cmdAdd", kAddId, 7560, 1200, 1215, 375, 29),
-            control(ControlKind::CommandButton, "cmdEdit", kEditId, 7560, 1680, 1215, 375, 30),
-            control(ControlKind::CommandButton, "cmdDelete", kDeleteId, 7560, 2160, 1215, 375, 31),
-            // The country check lists.
-            control(ControlKind::ListBox, "lstBlockedCountries", 0, 3240, 1200, 4200, 4140, 32, false, false, true),
-            control(ControlKind::ListBox, "lstHomeCountries", 0, 3240, 1200, 4200, 4560, 33, false, false, true),
-            control(ControlKind::CommandButton, "cmdSelectAll", kSelectAllId, 7560, 1200, 1215, 375, 34),
-            control(ControlKind::CommandButton, "cmdClearAll", kClearAllId, 7560, 1680, 1215, 375, 35),
-            control(ControlKind::CommandButton, "cmdReset", kResetId, 7560, 2160, 1215, 375, 36),
-            // The folders the auto-scan watches.
-            control(ControlKind::ListBox, "lstFolders", 0, 3240, 2040, 4200, 3720, 37),
-            control(ControlKind::CommandButton, "cmdAddFolder", kAddId, 7560, 2040, 1215, 375, 38),
-            control(ControlKind::CommandButton, "cmdRemoveFolder", kDeleteId, 7560, 2520, 1215, 375, 39),
-            control(ControlKind::CommandButton, "cmdOK", kOkId, 4920, 6000, 1215, 375, 26, true),
-            control(ControlKind::CommandButton, "cmdCancel", kCancelId, 6240, 6000, 1215, 375, 27, false, true),
-            control(ControlKind::CommandButton, "cmdHelp", kHelpId, 7560, 6000, 1215, 375, 40),
+            control(ControlKind::Label, "lblProxyServer", kProxyServerId, L, 1305, 1400, 300),
+            control(ControlKind::TextBox, "txtProxyServer", 0, L + 1500, 1260, 3600, 315, 25),
+            control(ControlKind::Label, "lblProxyPort", kProxyPortId, L, 1725, 1400, 300),
+            control(ControlKind::TextBox, "txtProxyPort", 0, L + 1500, 1680, 1000, 315, 26),
+            // The training fields.
+            control(ControlKind::Label, "lblMinTraining", kMinTrainingId, L, 1305, 2900, 300),
+            control(ControlKind::TextBox, "txtMinTraining", 0, F, 1260, 1000, 315, 27),
+            control(ControlKind::Label, "lblMaxWordEntries", kMaxWordEntriesId, L, 1725, 2900, 300),
+            control(ControlKind::TextBox, "txtMaxWordEntries", 0, F, 1680, 1000, 315, 28),
+            control(ControlKind::Label, "lblTrainingWeight", kTrainingWeightId, L, 2145, 2900, 300),
+            control(ControlKind::TextBox, "txtTrainingWeight", 0, F, 2100, 1000, 315, 29),
+            // The blacklist expert values.
+            control(ControlKind::Label, "lblRblTimeout", kRblTimeoutId, L, 1305, 2900, 300),
+            control(ControlKind::TextBox, "txtRblTimeout", 0, F, 1260, 1000, 315, 30),
+            control(ControlKind::Label, "lblRblMaxIps", kRblMaxIpsId, L, 1725, 2900, 300),
+            control(ControlKind::TextBox, "txtRblMaxIps", 0, F, 1680, 1000, 315, 31),
+            control(ControlKind::CheckBox, "chkRblMultiHit", kRblMultiHitId, L, 2100, 6000, 300, 32),
+            // The expert score ranges: low and high side by side after a label wide enough for one line.
+            control(ControlKind::Label, "lblAutoTraining", kAutoTrainingId, L, 1305, 3400, 300),
+            control(ControlKind::TextBox, "txtAutoTrainingLow", 0, L + 3500, 1260, 700, 315, 33),
+            control(ControlKind::TextBox, "txtAutoTrainingHigh", 0, L + 4320, 1260, 700, 315, 34),
+            control(ControlKind::Label, "lblNetcheck", kNetcheckId, L, 1725, 3400, 300),
+            control(ControlKind::TextBox, "txtNetcheckLow", 0, L + 3500, 1680, 700, 315, 35),
+            control(ControlKind::TextBox, "txtNetcheckHigh", 0, L + 4320, 1680, 700, 315, 36),
+            control(ControlKind::Label, "lblRbl", kRblId, L, 2145, 3400, 300),
+            control(ControlKind::TextBox, "txtRblLow", 0, L + 3500, 2100, 700, 315, 37),
+            control(ControlKind::TextBox, "txtRblHigh", 0, L + 4320, 2100, 700, 315, 38),
+            control(ControlKind::CommandButton, "cmdOK", kOkId, 7515, 6705, 1215, 375, 40, true),
+            control(ControlKind::CommandButton, "cmdCancel", kCancelId, 8850, 6705, 1215, 375, 41, false, true),
+            control(ControlKind::CommandButton, "cmdHelp", kHelpId, 10185, 6705, 1215, 375, 42),
         }};
     return decl;
 }
@@ -119,10 +131,8 @@ frmOrvennaOptions::frmOrvennaOptions(OptionsHost& host) : host_(host), controls_
     controls_.on("sldThreshold", "Change", [this] { sldThreshold_Change(); });
     controls_.on("updThreshold", "UpClick", [this] { updThreshold_Step(1); });
     controls_.on("updThreshold", "DownClick", [this] { updThreshold_Step(-1); });
-    for (int option = 1; option <= kStrengthOptions; ++option) {
-        controls_.on(optionName(option), "GotFocus", [this, option] { optStrength_GotFocus(option); });
+    for (int option = 1; option <= kStrengthOptions; ++option)
         controls_.onClick(optionName(option), [this, option] { optStrength_Click(option); });
-    }
     controls_.on("cboJunkFolder", "Click", [this] { cboJunkFolder_Click(); });
     controls_.onClick("cmdImport", [this] { cmdImport_Click(); });
     controls_.onClick("cmdAdd", [this] { cmdAdd_Click(); });
@@ -263,11 +273,10 @@ void frmOrvennaOptions::updThreshold_Step(int delta) {
     controls_.type("txtThreshold", std::to_string(stepThreshold(value ? static_cast<int>(*value) : 0, delta)));
 }
 
-void frmOrvennaOptions::optStrength_GotFocus(int option) {
-    controls_.type("txtThreshold", std::to_string(strengthPreset(option)));
-}
-
 void frmOrvennaOptions::optStrength_Click(int option) {
+    // Choosing a preset (a click, or an arrow key that moves the choice) applies it; the focus
+    // alone, as Tab passes through the page, changes nothing.
+    controls_.type("txtThreshold", std::to_string(strengthPreset(option)));
     for (int other = 1; other <= kStrengthOptions; ++other) controls_[optionName(other)].value = other == option;
     controls_["lblStrengthDesc"].caption = loadString(strengthNameId(option));
 }
@@ -289,25 +298,24 @@ void frmOrvennaOptions::cboJunkFolder_Click() {
 }
 
 void frmOrvennaOptions::fillSenderList() {
-    controls_.clearList("lstEntries");
+    const std::string name = entryListOf(page_);
+    controls_.clearList(name);
     if (const int kind = genericKindFor(page_); kind >= 0) {
-        // The blacklist servers are a check list: ticked while in use.
-        const bool servers = kind == kBlacklistServers;
-        controls_["lstEntries"].checkBoxes = servers;
+        // The blacklist servers' tick list: ticked while in use.
         for (const auto& entry : genericList(host_.settings(), kind))
-            controls_.addItem("lstEntries", entry, false, servers && rblInUse_.Exists(entry));
-        return;
+            controls_.addItem(name, entry, false, kind == kBlacklistServers && rblInUse_.Exists(entry));
+    } else if (auto* lists = host_.senders(); lists && senderPageFor(page_) != SenderPage::none) {
+        for (const auto& entry : senderPageEntries(*lists, senderPageFor(page_))) controls_.addItem(name, entry);
     }
-    auto* lists = host_.senders();
-    const SenderPage page = senderPageFor(page_);
-    if (!lists || page == SenderPage::none) return;
-    for (const auto& entry : senderPageEntries(*lists, page)) controls_.addItem("lstEntries", entry);
+    // Long addresses scroll sideways as far as the widest one reaches.
+    auto& list = controls_[name];
+    list.horizontalExtent = host_.platform().ui.widestText(list.items);
 }
 
 KeyedSet frmOrvennaOptions::blacklistsInUse() const {
     if (genericKindFor(page_) != kBlacklistServers) return rblInUse_;
     KeyedSet ticked;
-    for (const auto& server : controls_.checkedItems("lstEntries")) ticked.insert(server);
+    for (const auto& server : controls_.checkedItems(entryListOf(page_))) ticked.insert(server);
     return ticked;
 }
 
@@ -345,7 +353,7 @@ void frmOrvennaOptions::cmdAdd_Click() {
 
 void frmOrvennaOptions::cmdEdit_Click() {
     try {
-        const auto chosen = controls_.selectedItems("lstEntries");
+        const auto chosen = controls_.selectedItems(entryListOf(page_));
         const std::string edited = chosen.empty() ? std::string() : chosen.front();
         if (const int kind = genericKindFor(page_); kind >= 0) openGenericEntry(kind + kEditKinds, edited);
         else openSenderEntry(host_, senderPageFor(page_), true, edited, [this] { fillSenderList(); });
@@ -358,7 +366,7 @@ void frmOrvennaOptions::cmdEdit_Click() {
 void frmOrvennaOptions::cmdDelete_Click() {
     try {
         auto* lists = host_.senders();
-        const auto chosen = controls_.selectedItems("lstEntries");
+        const auto chosen = controls_.selectedItems(entryListOf(page_));
         if (const int kind = genericKindFor(page_); kind >= 0 && !chosen.empty()) {
             auto& s = host_.settings();
             auto& list = genericList(s, kind);
@@ -407,8 +415,8 @@ OptionsEntries frmOrvennaOptions::entries() const {
     e.rblLow = controls_["txtRblLow"].text;
     e.rblHigh = controls_["txtRblHigh"].text;
     e.trainingWeight = controls_["txtTrainingWeight"].text;
-    // Without the country table the lists stay as stored. The blacklist check list is not on the
-    // dialog yet: the servers in use stay, renamed ones included.
+    // Without the country table the lists stay as stored. The servers in use are the ticks as the
+    // servers' list was last left, renamed servers included.
     const auto& s = host_.settings();
     const auto* table = host_.countries();
     e.blockedCountries = table ? chosenCountries(controls_, "lstBlockedCountries", *table) : s.blockedCountries;
@@ -428,7 +436,7 @@ void frmOrvennaOptions::countryButton_Click(bool selectAll, bool reset) {
                             list == "lstBlockedCountries" ? s.blockedCountries : s.home_country_list);
             return;
         }
-        if (!reset) selectAllCountries(controls_, list, selectAll);
+        if (!reset) tickAllCountries(controls_, list, selectAll);
     } catch (...) {
         host_.log().logError("countryButton_Click");
     }
@@ -442,8 +450,7 @@ void frmOrvennaOptions::fillFolders() {
     if (!scan) return;
     for (int32_t i = 1; i <= scan->listenerCount(); ++i) controls_.addItem("lstFolders", scan->listener(i)->folderPath());
     // Long folder paths scroll sideways as far as the widest one reaches.
-    const auto& ui = host_.platform().ui;
-    for (const auto& path : list.items) list.horizontalExtent = std::max(list.horizontalExtent, ui.textWidth(path));
+    list.horizontalExtent = host_.platform().ui.widestText(list.items);
 }
 
 void frmOrvennaOptions::cmdAddFolder_Click() {

@@ -35,7 +35,7 @@ public:
     void txtThreshold_Change();
     void sldThreshold_Change();
     void updThreshold_Step(int delta);
-    void optStrength_GotFocus(int option);
+    /// Choosing an option applies its preset to the threshold and shows the option's short name.
     void optStrength_Click(int option);
     void cboJunkFolder_Click();
     /// The sender list pages: the entry dialogs and the store change the list at once.
@@ -44,7 +44,7 @@ public:
     void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();
-    /// The country pages' "Select All", "Clear All" and "Reset" (back to the stored list).
+    /// The country pages' "Select All", "Clear All" and "Reset" (back to the stored list): they tick.
     void countryButton_Click(bool selectAll, bool reset);
     /// The folder-listener page: folders added through the picker and removed from the auto-scan at once.
     void cmdAddFolder_Click();
@@ -63,7 +63,8 @@ private:
     /// Shows a node's page: its title, its description and its controls; hides the other pages' controls.
     void showPage(const std::string& key);
     void fillJunkFolder();
-    /// The list of the page shown: a sender list, an IP list or the blacklist servers.
+    /// The list of the page shown: a sender list, an IP list or the blacklist servers' tick list,
+    /// scrolling sideways as far as its widest entry.
     void fillSenderList();
     void fillFolders();
     void openGenericEntry(int kind, const std::string& edited);

@@ -79,7 +79,6 @@ void FormControls::clearList(const std::string& name) {
     state.items.clear();
     state.selected.clear();
     state.checked.clear();
-    state.checkBoxes = false;
 }
 
 void FormControls::addItem(const std::string& name, const std::string& item, bool isSelected, bool isChecked) {
@@ -87,7 +86,15 @@ void FormControls::addItem(const std::string& name, const std::string& item, boo
     state.items.push_back(item);
     state.selected.push_back(isSelected);
     state.checked.push_back(isChecked);
-    state.checkBoxes = state.checkBoxes || isChecked;
+}
+
+void FormControls::tick(const std::string& name, size_t index, bool ticked) {
+    auto& state = (*this)[name];
+    if (!state.visible || !state.enabled || index >= state.items.size()) return;
+    state.checked.resize(state.items.size());
+    state.checked[index] = ticked;
+    state.listIndex = static_cast<int>(index);
+    raise(name, "ItemCheck");
 }
 
 std::vector<std::string> FormControls::checkedItems(const std::string& name) const {

@@ -10,7 +10,9 @@
 namespace tw::platform {
 
 enum class ControlKind {
-    Label, TextBox, CommandButton, CheckBox, ListBox, PictureBox,
+    Label, TextBox, CommandButton, CheckBox,
+    ListBox,       // `items` with `selected`; declared with `checkBoxes` it is a tick list (see ControlDecl)
+    PictureBox,
     OptionButton,  // one of a group: `value` marks the chosen one
     Slider,        // `number` is the thumb's position
     UpDown,        // raises "UpClick" and "DownClick"
@@ -52,6 +54,12 @@ struct ControlDecl {
     /// Picture boxes: the name of the image resource shown, loaded from memory.
     std::string picture;
     ControlLook look = ControlLook::usual;
+    /// List boxes: a tick list. Every entry shows its own tick box (`checked`), apart from which
+    /// entries are selected: a click on the box or Space on the entry ticks or clears that entry
+    /// alone and raises "ItemCheck" with `listIndex` at the entry; a click on the text selects, as
+    /// in any list. When the list is filled anew, the first ticked entry is scrolled into view.
+    /// Windows draws it as a list view with check boxes (one column, no header).
+    bool checkBoxes = false;
 };
 
 /// A declaration line: the geometry in twips, then what differs from the usual.
@@ -59,13 +67,22 @@ inline ControlDecl control(ControlKind kind, std::string name, int captionId, in
                            int tabIndex = -1, bool isDefault = false, bool isCancel = false, bool multiSelect = false,
                            std::string picture = {}) {
     ControlDecl decl{kind, std::move(name), captionId, left, top, width, height, tabIndex, isDefault, isCancel,
-                     multiSelect, std::move(picture), ControlLook::usual};
+                     multiSelect, std::move(picture), ControlLook::usual, false};
     return decl;
 }
 
 /// A declaration line drawn with a look of its own.
 inline ControlDecl withLook(ControlDecl decl, ControlLook look) {
     decl.look = look;
+    return decl;
+}
+
+/// A declaration line for a tick list (a list box with `checkBoxes`).
+inline ControlDecl checkList(std::string name, int left, int top, int width, int height, int tabIndex,
+                             bool multiSelect = false) {
+    ControlDecl decl = control(ControlKind::ListBox, std::move(name), 0, left, top, width, height, tabIndex, false,
+                               false, multiSelect);
+    decl.checkBoxes = true;
     return decl;
 }
 
@@ -87,14 +104,14 @@ struct ControlState {
     int left = 0, top = 0, width = 0, height = 0;
     std::vector<std::string> items;
     std::vector<bool> selected;
-    /// Check-style list boxes: the entries' ticks, apart from which entries are selected.
+    /// Tick lists: the entries' ticks, apart from which entries are selected.
     std::vector<bool> checked;
-    /// List boxes: each entry shows a tick box, ticked or not, so the user can tick the first one.
-    bool checkBoxes = false;
     int number = 0;
+    /// Combo boxes: the entry shown. Tick lists: the entry last ticked or cleared.
     int listIndex = -1;
     std::vector<TreeNode> nodes;
-    /// List boxes: the width in twips their entries scroll across; 0 for no horizontal scrolling.
+    /// List boxes: the width in twips their entries scroll across (the form measures its widest
+    /// entry with UserInterface::textWidth); 0 for no horizontal scrolling.
     int horizontalExtent = 0;
     /// Command buttons: Enter presses this one. Starts as declared; a form may hand it on.
     bool isDefault = false;
@@ -141,6 +158,9 @@ public:
     void addItem(const std::string& name, const std::string& item, bool isSelected = false, bool isChecked = false);
     std::vector<std::string> selectedItems(const std::string& name) const;
     std::vector<std::string> checkedItems(const std::string& name) const;
+    /// A tick list's entry ticked or cleared by the user: sets its tick and `listIndex`, then raises
+    /// "ItemCheck"; nothing for a hidden or disabled list or an entry it does not have.
+    void tick(const std::string& name, size_t index, bool ticked);
 
 private:
     FormDecl decl_;

@@ -1,6 +1,8 @@
-// The user-interface port's measuring for platforms without a screen of their own, and its refusal
-// of a modal form that nobody could see.
+// The user-interface port's text measuring (per character without a screen, and the widest of several
+// texts) and its refusal of a modal form that nobody could see.
 #include "platform/UserInterface.h"
+
+#include <algorithm>
 
 #include "core/Error.h"
 
@@ -13,6 +15,12 @@ int UserInterface::textWidth(const std::string& text) const {
     for (const unsigned char c : text)
         if ((c & 0xC0) != 0x80) ++characters;
     return characters * kCharacterTwips;
+}
+
+int UserInterface::widestText(const std::vector<std::string>& texts) const {
+    int widest = 0;
+    for (const auto& text : texts) widest = std::max(widest, textWidth(text));
+    return widest;
 }
 
 void refuseModalWithoutWindow(const FormView& form, const std::string& source) {

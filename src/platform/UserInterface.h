@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/FormControls.h"
 
@@ -64,6 +65,8 @@ public:
     /// its horizontal scrolling. Without a screen of its own a platform measures 7 pixels at 96
     /// dots per inch (105 twips) for every character.
     virtual int textWidth(const std::string& text) const;
+    /// The widest of the texts by textWidth, as a list's horizontal extent; 0 for none.
+    int widestText(const std::vector<std::string>& texts) const;
 
     /// The clipboard, as a button's PasteFace reads it: emptied, then given one of the add-in's
     /// bitmap resources by id. A platform without a clipboard ignores both.

@@ -1,5 +1,7 @@
-// The country check lists: ticked from the stored codes, Select All, Clear All and Reset, stored by OK.
+// The country tick lists: ticked from the stored codes, one tick at a time, Select All, Clear All and Reset, stored by OK.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "options/OptionsFixture.h"
 
@@ -19,22 +21,28 @@ TEST_F(CountryLists, TheListsShowTheStoredCountriesAndOkStoresTheChoice) {
     settings().blockedCountries = KeyedSet();
     settings().blockedCountries.Add("cn");
     open();
-    EXPECT_EQ(form->controls()->selectedItems("lstBlockedCountries"), std::vector<std::string>{name("cn")});
-    EXPECT_TRUE(form->controls()->selectedItems("lstHomeCountries").empty());
+    EXPECT_EQ(form->controls()->checkedItems("lstBlockedCountries"), std::vector<std::string>{name("cn")});
+    EXPECT_TRUE(form->controls()->checkedItems("lstHomeCountries").empty());
 
     showPage("CountryBlocking");
     form->controls()->click("cmdSelectAll");
-    EXPECT_EQ(form->controls()->selectedItems("lstBlockedCountries").size(), ctl("lstBlockedCountries").items.size());
+    EXPECT_EQ(form->controls()->checkedItems("lstBlockedCountries").size(), ctl("lstBlockedCountries").items.size());
     form->controls()->click("cmdReset");
-    EXPECT_EQ(form->controls()->selectedItems("lstBlockedCountries"), std::vector<std::string>{name("cn")});
+    EXPECT_EQ(form->controls()->checkedItems("lstBlockedCountries"), std::vector<std::string>{name("cn")});
     form->controls()->click("cmdClearAll");
-    EXPECT_TRUE(form->controls()->selectedItems("lstBlockedCountries").empty());
+    EXPECT_TRUE(form->controls()->checkedItems("lstBlockedCountries").empty());
 
+    form->controls()->click("cmdReset");
     showPage("IgnoredCountries");
-    auto& home = ctl("lstHomeCountries");
-    for (size_t i = 0; i < home.items.size(); ++i) home.selected[i] = home.items[i] == name("ca");
+    const auto& home = ctl("lstHomeCountries");
+    const auto at = [&](const std::string& code) {
+        return static_cast<size_t>(std::find(home.items.begin(), home.items.end(), name(code)) - home.items.begin());
+    };
+    form->controls()->tick("lstHomeCountries", at("ca"), true);
+    form->controls()->tick("lstHomeCountries", at("us"), true);
+    form->controls()->tick("lstHomeCountries", at("us"), false);
     form->cmdOK_Click();
-    EXPECT_EQ(settings().blockedCountries.Count(), 0u);
+    EXPECT_EQ(settings().blockedCountries.Keys(), std::vector<std::string>{"cn"});
     EXPECT_EQ(settings().home_country_list.Keys(), std::vector<std::string>{"ca"});
     EXPECT_EQ(stored("home_country_list").text(), "ca");
 }

@@ -19,7 +19,7 @@ protected:
     void editOnPage(const std::string& page, const std::string& from, const std::string& to) {
         form->tvwOptions_MouseDown(false);
         form->tvwOptions_NodeClick(page);
-        auto& list = ctl("lstEntries");
+        auto& list = ctl(page == "RBLs" ? "lstServers" : "lstEntries");
         for (size_t i = 0; i < list.items.size(); ++i) list.selected[i] = list.items[i] == from;
         answerEntry(to);
         form->controls()->click("cmdEdit");
@@ -38,23 +38,27 @@ TEST_F(GenericEntry, RenamingAServerInUseKeepsItInUseAndStoresBothLists) {
     EXPECT_EQ(settings().rbl_list.Keys(), std::vector<std::string>{"b2.rbl.example"});
     EXPECT_EQ(stored("allblacklists").text(), "a.rbl.example,b2.rbl.example,c.rbl.example");
     EXPECT_EQ(stored("rbl_list").text(), "b2.rbl.example");
-    EXPECT_EQ(ctl("lstEntries").items, settings().allblacklists.Keys());
+    EXPECT_EQ(ctl("lstServers").items, settings().allblacklists.Keys());
 
     form->cmdOK_Click();
     EXPECT_EQ(stored("rbl_list").text(), "b2.rbl.example") << "OK keeps the renamed server in use";
 }
 
-TEST_F(GenericEntry, TheServersShowTickBoxesEvenWhenNoneIsInUseAndOtherListsShowNone) {
+TEST_F(GenericEntry, TheServersAreATickListAndTheOtherListsPlainOnes) {
     settings().allblacklists = KeyedSet();
     settings().allblacklists.Add("a.rbl.example");
     settings().rbl_list = KeyedSet();
     open();
     form->tvwOptions_MouseDown(false);
     form->tvwOptions_NodeClick("RBLs");
-    EXPECT_TRUE(ctl("lstEntries").checkBoxes) << "with nothing ticked the user could not tick the first server";
-    EXPECT_EQ(ctl("lstEntries").checked, std::vector<bool>{false});
+    EXPECT_TRUE(ctl("lstServers").visible);
+    EXPECT_FALSE(ctl("lstEntries").visible);
+    EXPECT_TRUE(ctl("lstServers").decl.checkBoxes) << "with nothing ticked the user could still tick the first server";
+    EXPECT_EQ(ctl("lstServers").checked, std::vector<bool>{false});
     form->tvwOptions_NodeClick("BlockedIP");
-    EXPECT_FALSE(ctl("lstEntries").checkBoxes);
+    EXPECT_TRUE(ctl("lstEntries").visible);
+    EXPECT_FALSE(ctl("lstServers").visible);
+    EXPECT_FALSE(ctl("lstEntries").decl.checkBoxes);
 }
 
 TEST_F(GenericEntry, TheServersInUseAreTickedAndOkStoresTheTicksAsTheyWereLeft) {
@@ -66,21 +70,21 @@ TEST_F(GenericEntry, TheServersInUseAreTickedAndOkStoresTheTicksAsTheyWereLeft) 
     open();
     form->tvwOptions_MouseDown(false);
     form->tvwOptions_NodeClick("RBLs");
-    EXPECT_EQ(ctl("lstEntries").checked, (std::vector<bool>{true, false, true}));
-    EXPECT_TRUE(ctl("lstEntries").checkBoxes);
+    EXPECT_EQ(ctl("lstServers").checked, (std::vector<bool>{true, false, true}));
 
     // Tick b, untick a, rename the ticked c: the ticks survive the list being drawn again.
-    ctl("lstEntries").checked = {false, true, true};
+    form->controls()->tick("lstServers", 1, true);
+    form->controls()->tick("lstServers", 0, false);
     editOnPage("RBLs", "c.rbl.example", "d.rbl.example");
-    EXPECT_EQ(ctl("lstEntries").checked, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(ctl("lstServers").checked, (std::vector<bool>{false, true, true}));
     // Leaving the page keeps them too; deleting a server in use takes it out of use at once.
     form->tvwOptions_NodeClick("BlockedIP");
     form->tvwOptions_NodeClick("RBLs");
-    auto& list = ctl("lstEntries");
+    auto& list = ctl("lstServers");
     for (size_t i = 0; i < list.items.size(); ++i) list.selected[i] = list.items[i] == "b.rbl.example";
     form->controls()->click("cmdDelete");
     EXPECT_EQ(settings().allblacklists.Keys(), (std::vector<std::string>{"a.rbl.example", "d.rbl.example"}));
-    EXPECT_EQ(ctl("lstEntries").checked, (std::vector<bool>{false, true}));
+    EXPECT_EQ(ctl("lstServers").checked, (std::vector<bool>{false, true}));
 
     form->cmdOK_Click();
     EXPECT_EQ(settings().rbl_list.Keys(), std::vector<std::string>{"d.rbl.example"});

@@ -54,6 +54,17 @@ TEST_F(SenderListPages, ApprovedAndMailingListPagesChangeTheStoreAtOnce) {
         << "Cancel leaves the lists as changed";
 }
 
+TEST_F(SenderListPages, TheListScrollsAcrossItsWidestAddress) {
+    bool removed = false;
+    const std::string longest = "someone.with.a.very.long.name@mail.departments.of.a.large.company.example";
+    senders().AddBlockedSenders({"a@b.example", longest}, removed, false, {});
+    open();
+    showPage("BlockedSenders");
+    EXPECT_EQ(ctl("lstEntries").horizontalExtent, h.ui.textWidth(longest));
+    showPage("ApprovedSenders");
+    EXPECT_EQ(ctl("lstEntries").horizontalExtent, 0) << "an empty list does not scroll";
+}
+
 TEST_F(SenderListPages, ImportOnTheApprovedPageApprovesTheBookAndShowsTheList) {
     h.client.addAddressBook({"Friends", {{"Ann", "SMTP", "Ann@A.example", "Ann@A.example"}}});
     open();

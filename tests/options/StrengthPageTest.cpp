@@ -60,15 +60,21 @@ TEST_F(StrengthPage, TypingAThresholdChoosesItsBandWithItsDescriptionAndMovesThe
     EXPECT_EQ(chosen(), 1);
 }
 
-TEST_F(StrengthPage, PresetsOnFocusShortNamesOnClickSliderAndUpDownWithinRange) {
-    form->controls()->raise("optStrength2", "GotFocus");
+TEST_F(StrengthPage, ChoosingAnOptionAppliesItsPresetTheFocusAloneNothingSliderAndUpDownWithinRange) {
+    type("txtThreshold", "85");
+    form->controls()->raise("optStrength1", "GotFocus");
+    EXPECT_EQ(ctl("txtThreshold").text, "85") << "Tab passing through the options changes nothing";
+    EXPECT_EQ(chosen(), 2);
+
+    form->controls()->click("optStrength2");
     EXPECT_EQ(ctl("txtThreshold").text, "80");
     EXPECT_EQ(chosen(), 2);
-    form->controls()->click("optStrength2");
     EXPECT_EQ(description(), "Moderate");
 
-    form->controls()->raise("optStrength4", "GotFocus");
+    form->controls()->click("optStrength4");
     EXPECT_EQ(ctl("txtThreshold").text, "1");
+    EXPECT_EQ(chosen(), 4);
+    EXPECT_EQ(description(), "Exclusive");
 
     ctl("sldThreshold").number = 68;
     form->controls()->raise("sldThreshold", "Change");

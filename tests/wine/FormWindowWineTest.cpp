@@ -137,34 +137,6 @@ TEST_F(FormWindow, TypedTickedAndSelectedInputReachesTheFormAndOkEndsTheModalSho
     EXPECT_EQ(form.cancelClicks, 0);
 }
 
-TEST_F(FormWindow, ACheckListShowsItsTickBoxesBeforeAnyIsTickedAndADoubleClickTicksAnEntry) {
-    (*form.controls())["lstColours"].checkBoxes = true;
-    const auto rowOf = [](HWND list, int row) {
-        std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)) + 1, L'\0');
-        text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()))));
-        return text;
-    };
-    std::wstring before, after;
-    ScriptedUser user(ui, form,
-                      {[&](HWND window) {
-                           HWND list = controlOf(window, TestForm::lstColours);
-                           before = rowOf(list, 1);
-                           SendMessageW(list, LB_SETCURSEL, 1, 0);
-                           // What the list box tells its parent when the user double-clicks an entry.
-                           SendMessageW(window, WM_COMMAND, MAKEWPARAM(kFirstControlId + TestForm::lstColours, LBN_DBLCLK),
-                                        reinterpret_cast<LPARAM>(list));
-                       },
-                       [&](HWND window) {
-                           after = rowOf(controlOf(window, TestForm::lstColours), 1);
-                           SendMessageW(controlOf(window, TestForm::cmdCancel), BM_CLICK, 0, 0);
-                       }});
-    ui.showForm(form, true);
-
-    EXPECT_EQ(before, L"[  ] green");
-    EXPECT_EQ(after, L"[x] green");
-    EXPECT_EQ(form.controls()->checkedItems("lstColours"), std::vector<std::string>{"green"});
-}
-
 TEST_F(FormWindow, EnterPressesTheDefaultButtonEscapeTheCancelButtonAndTheCloseBoxCancels) {
     ScriptedUser enter(ui, form, {[](HWND window) { typeInto(window, TestForm::txtName, L"Ada"); },
                                   [](HWND window) { pressKey(window, VK_RETURN); }});

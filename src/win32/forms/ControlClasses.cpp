@@ -28,6 +28,11 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
             // BS_NOTIFY: the form hears when an option takes the focus.
             return {L"BUTTON", focusable | BS_AUTORADIOBUTTON | BS_NOTIFY, 0};
         case ControlKind::ListBox:
+            if (decl.checkBoxes)
+                return {WC_LISTVIEWW,
+                        focusable | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS |
+                            (decl.multiSelect ? 0 : LVS_SINGLESEL),
+                        WS_EX_CLIENTEDGE};
             return {L"LISTBOX",
                     focusable | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (decl.multiSelect ? LBS_EXTENDEDSEL : 0),
                     WS_EX_CLIENTEDGE};
@@ -42,19 +47,31 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
             return {L"COMBOBOX", focusable | CBS_DROPDOWNLIST | WS_VSCROLL, 0};
         case ControlKind::TreeView:
             return {WC_TREEVIEWW,
-                    focusable | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | TVS_CHECKBOXES,
-                    WS_EX_CLIENTEDGE};
+                    focusable | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
         case ControlKind::ProgressBar:
             return {PROGRESS_CLASSW, PBS_SMOOTH, 0};
     }
     return {L"STATIC", 0, 0};
 }
 
+void finishControl(HWND child, const platform::ControlDecl& decl) {
+    if (decl.kind == ControlKind::TreeView) {
+        SetWindowLongW(child, GWL_STYLE, GetWindowLongW(child, GWL_STYLE) | TVS_CHECKBOXES);
+        return;
+    }
+    if (decl.kind != ControlKind::ListBox || !decl.checkBoxes) return;
+    constexpr DWORD kTickList = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
+    SendMessageW(child, LVM_SETEXTENDEDLISTVIEWSTYLE, kTickList, kTickList);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    SendMessageW(child, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+}
+
 void initCommonControls() {
     static const bool loaded = [] {
         INITCOMMONCONTROLSEX wanted{};
         wanted.dwSize = sizeof wanted;
-        wanted.dwICC = ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS;
+        wanted.dwICC = ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS;
         return InitCommonControlsEx(&wanted) != FALSE;
     }();
     (void)loaded;

@@ -13,10 +13,16 @@ struct ControlClass {
     DWORD exStyle;
 };
 
-/// The child window a declared control becomes; the caller adds WS_CHILD and visibility.
+/// The child window a declared control becomes; the caller adds WS_CHILD and visibility, and
+/// finishes it with finishControl once it is made.
 ControlClass controlClassFor(const platform::ControlDecl& decl);
 
-/// Loads the common controls the table uses (tree view, trackbar, up-down, progress bar); once per process.
+/// What a control needs after it is made and before it is filled: a tree's tick boxes (a tree
+/// given TVS_CHECKBOXES at creation may show every box cleared) and a tick list's check boxes and
+/// its one column.
+void finishControl(HWND child, const platform::ControlDecl& decl);
+
+/// Loads the common controls the table uses (tree view, list view, trackbar, up-down, progress bar); once per process.
 void initCommonControls();
 
 }  // namespace tw::win32::forms

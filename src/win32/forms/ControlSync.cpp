@@ -76,17 +76,6 @@ std::wstring windowText(HWND window) {
 
 int twipsToPixels(int twips, int dotsPerInch) { return MulDiv(twips, dotsPerInch, kTwipsPerInch); }
 
-bool showsTicks(const ControlState& state) {
-    return state.checkBoxes || std::find(state.checked.begin(), state.checked.end(), true) != state.checked.end();
-}
-
-std::wstring listRow(const ControlState& state, size_t index, bool ticks) {
-    std::wstring row = toWide(state.items[index]);
-    if (!ticks) return row;
-    const bool ticked = index < state.checked.size() && state.checked[index];
-    return (ticked ? L"[x] " : L"[  ] ") + row;
-}
-
 void setTextIfChanged(HWND window, const std::wstring& text) {
     if (windowText(window) != text) SetWindowTextW(window, text.c_str());
 }
@@ -111,15 +100,14 @@ void syncGeometry(HWND child, const ControlState& state, int dpiX, int dpiY) {
 }
 
 void syncListBox(HWND child, const ControlState& state, ShownContents& shown) {
-    const bool ticks = showsTicks(state);
     std::vector<std::wstring> rows;
-    for (size_t i = 0; i < state.items.size(); ++i) rows.push_back(listRow(state, i, ticks));
+    for (const auto& item : state.items) rows.push_back(toWide(item));
     if (rows != shown.rows) {
         const auto top = SendMessageW(child, LB_GETTOPINDEX, 0, 0);
         SendMessageW(child, WM_SETREDRAW, FALSE, 0);
         SendMessageW(child, LB_RESETCONTENT, 0, 0);
         for (const auto& row : rows) SendMessageW(child, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-        // Ticking an entry redraws the list: it stays scrolled where it was.
+        // A list filled again with as many entries stays scrolled where it was.
         if (rows.size() == shown.rows.size()) SendMessageW(child, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
         SendMessageW(child, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(child, nullptr, TRUE);
@@ -140,6 +128,58 @@ void syncListBox(HWND child, const ControlState& state, ShownContents& shown) {
             break;
         }
     if (SendMessageW(child, LB_GETCURSEL, 0, 0) != wanted) SendMessageW(child, LB_SETCURSEL, static_cast<WPARAM>(wanted), 0);
+}
+
+void syncCheckList(HWND child, const ControlState& state, ShownContents& shown, int dpiX) {
+    std::vector<std::wstring> rows;
+    for (const auto& item : state.items) rows.push_back(toWide(item));
+    if (rows != shown.rows) {
+        SendMessageW(child, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(child, LVM_DELETEALLITEMS, 0, 0);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(i);
+            item.pszText = rows[i].data();
+            SendMessageW(child, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        }
+        SendMessageW(child, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(child, nullptr, TRUE);
+        shown.rows = std::move(rows);
+        shown.revealTick = true;
+    }
+    constexpr UINT kShown = LVIS_STATEIMAGEMASK | LVIS_SELECTED;
+    for (size_t i = 0; i < state.items.size(); ++i) {
+        const bool ticked = i < state.checked.size() && state.checked[i];
+        const bool chosen = i < state.selected.size() && state.selected[i];
+        const UINT wanted = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1) | (chosen ? LVIS_SELECTED : 0);
+        if ((static_cast<UINT>(SendMessageW(child, LVM_GETITEMSTATE, i, kShown)) & kShown) == wanted) continue;
+        LVITEMW item{};
+        item.stateMask = kShown;
+        item.state = wanted;
+        SendMessageW(child, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+    }
+    // The one column is as wide as the list, or as its widest entry after the tick box.
+    RECT inside{};
+    GetClientRect(child, &inside);
+    const int box = GetSystemMetrics(SM_CXSMICON) + 8;
+    const int wanted = std::max(static_cast<int>(inside.right),
+                                state.horizontalExtent > 0 ? twipsToPixels(state.horizontalExtent, dpiX) + box : 0);
+    if (SendMessageW(child, LVM_GETCOLUMNWIDTH, 0, 0) != wanted) SendMessageW(child, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(wanted, 0));
+}
+
+void revealFirstTick(HWND child, const ControlState& state, ShownContents& shown) {
+    if (!shown.revealTick || !IsWindowVisible(child)) return;
+    shown.revealTick = false;
+    const auto first = std::find(state.checked.begin(), state.checked.end(), true);
+    if (first == state.checked.end() || state.items.empty()) return;
+    const auto row = static_cast<WPARAM>(first - state.checked.begin());
+    // Space then ticks or clears the entry the user sees marked.
+    LVITEMW item{};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageW(child, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(child, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
 void syncHorizontalExtent(HWND child, const ControlState& state, int dpiX) {

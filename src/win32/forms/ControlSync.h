@@ -15,6 +15,8 @@ namespace tw::win32::forms {
 /// What a list, combo box or tree last showed, so unchanged contents are not refilled.
 struct ShownContents {
     std::vector<std::wstring> rows;
+    /// A tick list filled anew scrolls its first ticked entry into view once it shows.
+    bool revealTick = false;
 };
 
 /// The tree's tick images (2 ticked, 3 cleared) are drawn as the tree's check boxes.
@@ -24,16 +26,16 @@ inline constexpr int kClearedImage = 3;
 /// Twips at the screen's dots per inch.
 int twipsToPixels(int twips, int dotsPerInch);
 
-/// The text a list row shows: its entry, led by a tick box when the list shows ticks.
-std::wstring listRow(const platform::ControlState& state, size_t index, bool showsTicks);
-/// A list shows ticks while any entry is ticked.
-bool showsTicks(const platform::ControlState& state);
-
 std::wstring windowText(HWND window);
 void setTextIfChanged(HWND window, const std::wstring& text);
 void syncVisibility(HWND child, const platform::ControlState& state);
 void syncGeometry(HWND child, const platform::ControlState& state, int dpiX, int dpiY);
 void syncListBox(HWND child, const platform::ControlState& state, ShownContents& shown);
+/// A tick list (a list view with check boxes): its entries, ticks, selection and the width its one
+/// column scrolls across.
+void syncCheckList(HWND child, const platform::ControlState& state, ShownContents& shown, int dpiX);
+/// Scrolls a shown tick list filled anew to its first ticked entry, which takes the focus mark.
+void revealFirstTick(HWND child, const platform::ControlState& state, ShownContents& shown);
 /// How far a list scrolls sideways: the form's measure of its widest entry, in pixels.
 void syncHorizontalExtent(HWND child, const platform::ControlState& state, int dpiX);
 void syncComboBox(HWND child, const platform::ControlState& state, ShownContents& shown);

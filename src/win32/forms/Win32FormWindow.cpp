@@ -143,34 +143,28 @@ void Win32FormWindow::createChildren() {
     const auto& decl = controls_.declaration();
     children_.assign(decl.controls.size(), nullptr);
     shown_.assign(decl.controls.size(), ShownContents{});
-    optionGroup_.clear();
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     bool afterOption = false;
-    for (const size_t index : creationOrder(decl)) {
+    order_ = creationOrder(decl);
+    for (const size_t index : order_) {
         const auto& control = decl.controls[index];
         const ControlClass kind = controlClassFor(control);
         const bool isOption = control.kind == ControlKind::OptionButton;
         // Option buttons made one after another form one group: choosing one clears the others.
         const DWORD group = isOption && afterOption ? 0 : WS_GROUP;
-        if (isOption) optionGroup_.push_back(afterOption ? optionGroup_.back() : index);
         afterOption = isOption;
         HWND child = CreateWindowExW(kind.exStyle, kind.className, L"", WS_CHILD | WS_CLIPSIBLINGS | group | kind.style, 0,
                                      0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
                                      moduleOfThisCode(), nullptr);
         if (child == nullptr) raiseLastError(kSource, "Cannot create the control " + control.name + " of " + form_.formName());
         SendMessageW(child, WM_SETFONT, font, FALSE);
+        finishControl(child, control);
         if (control.kind == ControlKind::UpDown) {
             SendMessageW(child, UDM_SETRANGE32, 0, kUpDownRange);
             SendMessageW(child, UDM_SETPOS32, 0, kUpDownRange / 2);
         }
         children_[index] = child;
     }
-    // optionGroup_ was filled in creation order; by declaration index from here on.
-    std::vector<size_t> groupOf(decl.controls.size(), kNoGroup);
-    size_t optionIndex = 0;
-    for (const size_t index : creationOrder(decl))
-        if (decl.controls[index].kind == ControlKind::OptionButton) groupOf[index] = optionGroup_[optionIndex++];
-    optionGroup_ = std::move(groupOf);
     shownDefault_.assign(decl.controls.size(), false);
     for (size_t index = 0; index < decl.controls.size(); ++index)
         shownDefault_[index] = decl.controls[index].kind == ControlKind::CommandButton && decl.controls[index].isDefault;
@@ -224,6 +218,7 @@ void Win32FormWindow::close() {
     lastFocus_ = nullptr;
     tracking_ = false;
     releaseDressing();
+    order_.clear();
 }
 
 void Win32FormWindow::raise() {
@@ -256,6 +251,8 @@ void Win32FormWindow::pushState() {
     } drawing(pushing_);
     setTextIfChanged(window_, toWide(controls_.caption));
     resizeToForm();
+    HWND focus = GetFocus();
+    const bool hadFocus = focus != nullptr && (focus == window_ || IsChild(window_, focus));
     for (size_t index = 0; index < children_.size(); ++index) {
         HWND child = children_[index];
         const auto& state = stateAt(index);
@@ -276,6 +273,10 @@ void Win32FormWindow::pushState() {
                 setTextIfChanged(child, toWide(state.text));
                 break;
             case ControlKind::ListBox:
+                if (state.decl.checkBoxes) {
+                    syncCheckList(child, state, shown_[index], dpiX_);
+                    break;
+                }
                 syncListBox(child, state, shown_[index]);
                 syncHorizontalExtent(child, state, dpiX_);
                 break;
@@ -300,25 +301,58 @@ void Win32FormWindow::pushState() {
             shownDefault_[index] = state.isDefault;
         }
         syncVisibility(child, state);
+        if (state.decl.kind == ControlKind::ListBox && state.decl.checkBoxes) revealFirstTick(child, state, shown_[index]);
     }
-    placeOptionTabStops();
+    syncOptionTabStops();
+    if (hadFocus) keepFocusOnAShownControl();
 }
 
-void Win32FormWindow::placeOptionTabStops() {
-    // A group of options is one stop of the Tab key, on its chosen option (the first when none
-    // is); the arrow keys move within the group.
-    for (size_t index = 0; index < children_.size(); ++index) {
-        if (optionGroup_[index] == kNoGroup || stateAt(index).decl.tabIndex < 0) continue;
-        bool stop = stateAt(index).value;
-        if (!stop && index == optionGroup_[index]) {
-            stop = true;
-            for (size_t other = 0; other < children_.size(); ++other)
-                if (optionGroup_[other] == index && stateAt(other).value) stop = false;
+std::vector<size_t> Win32FormWindow::optionGroupOf(size_t index) const {
+    // Option buttons made one after another form one group.
+    const auto& decl = controls_.declaration().controls;
+    const auto at = std::find(order_.begin(), order_.end(), index);
+    if (at == order_.end() || decl[index].kind != ControlKind::OptionButton) return {};
+    auto first = at, last = at + 1;
+    while (first != order_.begin() && decl[*(first - 1)].kind == ControlKind::OptionButton) --first;
+    while (last != order_.end() && decl[*last].kind == ControlKind::OptionButton) ++last;
+    return {first, last};
+}
+
+void Win32FormWindow::syncOptionTabStops() {
+    // A group of option buttons has one tab stop, the chosen button (the first while none is), and
+    // the arrow keys move the choice within the group, as in every Windows dialog.
+    const auto& decl = controls_.declaration().controls;
+    for (size_t at = 0; at < order_.size();) {
+        const auto group = optionGroupOf(order_[at]);
+        if (group.empty()) {
+            ++at;
+            continue;
         }
-        const auto style = static_cast<DWORD>(GetWindowLongW(children_[index], GWL_STYLE));
-        const DWORD wanted = stop ? (style | WS_TABSTOP) : (style & ~static_cast<DWORD>(WS_TABSTOP));
-        if (wanted != style) SetWindowLongW(children_[index], GWL_STYLE, static_cast<LONG>(wanted));
+        at += group.size();
+        if (decl[group.front()].tabIndex < 0) continue;
+        size_t stop = group.front();
+        for (const size_t index : group)
+            if (stateAt(index).value) {
+                stop = index;
+                break;
+            }
+        for (const size_t index : group) {
+            HWND child = children_[index];
+            const LONG style = GetWindowLongW(child, GWL_STYLE);
+            const LONG wanted = index == stop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG>(WS_TABSTOP));
+            if (wanted != style) SetWindowLongW(child, GWL_STYLE, wanted);
+        }
     }
+}
+
+void Win32FormWindow::keepFocusOnAShownControl() {
+    // A page that hides the focused control would leave the focus on the window itself, where no
+    // key reaches a control: it goes to the first control that takes it.
+    HWND focus = GetFocus();
+    const bool lost = focus == window_ || (focus != nullptr && IsChild(window_, focus) &&
+                                           (IsWindowVisible(focus) == FALSE || IsWindowEnabled(focus) == FALSE));
+    if (!lost) return;
+    if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
 }
 
 bool Win32FormWindow::translate(MSG& message) {
@@ -392,6 +426,7 @@ LRESULT Win32FormWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
                 lastFocus_ = nullptr;
                 tracking_ = false;
                 releaseDressing();
+                order_.clear();
                 ui_.hideForm(form_);
             }
             break;
@@ -431,6 +466,10 @@ bool Win32FormWindow::reactTo(size_t index, int code) {
         case ControlKind::OptionButton:
             if (code == BN_CLICKED) {
                 state.value = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                // Choosing an option clears the others of its group, on screen as in the state.
+                if (state.value)
+                    for (const size_t other : optionGroupOf(index))
+                        if (other != index) stateAt(other).value = false;
                 controls_.click(name);
                 return true;
             }
@@ -442,17 +481,12 @@ bool Win32FormWindow::reactTo(size_t index, int code) {
             controls_.type(name, toUtf8(windowText(child)));
             return true;
         case ControlKind::ListBox:
+            if (state.decl.checkBoxes) return false;  // a list view: it notifies through WM_NOTIFY
             if (code == LBN_SELCHANGE) {
                 onListSelection(index);
                 return true;
             }
             if (code != LBN_DBLCLK) return false;
-            // A double click ticks or clears the entry of a list that shows ticks.
-            if (const auto row = static_cast<size_t>(SendMessageW(child, LB_GETCARETINDEX, 0, 0));
-                showsTicks(state) && row < state.items.size()) {
-                state.checked.resize(state.items.size());
-                state.checked[row] = !state.checked[row];
-            }
             controls_.raise(name, "DblClick");
             return true;
         case ControlKind::ComboBox:
@@ -530,7 +564,21 @@ bool Win32FormWindow::onNotify(const NMHDR& header, LRESULT& result) {
             result = TRUE;
             return true;
         }
+        if (header.code == static_cast<UINT>(TVN_KEYDOWN) &&
+            reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey == VK_SPACE) {
+            // Space ticks the selected node as a click on its box does; the tree flips its own box too.
+            if (HTREEITEM item = TreeView_GetSelection(header.hwndFrom)) {
+                onTreeClick(index, true, item);
+                if (window_ != nullptr) PostMessageW(window_, kPushStateLater, 0, 0);
+            }
+            result = TRUE;  // no incremental search for the space
+            return true;
+        }
         return false;
+    }
+    if (state.decl.kind == ControlKind::ListBox && state.decl.checkBoxes && header.code == static_cast<UINT>(LVN_ITEMCHANGED)) {
+        onCheckListChange(index, reinterpret_cast<const NMLISTVIEW&>(header));
+        return true;
     }
     if (state.decl.kind == ControlKind::UpDown && header.code == static_cast<UINT>(UDN_DELTAPOS)) {
         const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
@@ -540,6 +588,26 @@ bool Win32FormWindow::onNotify(const NMHDR& header, LRESULT& result) {
         return true;
     }
     return false;
+}
+
+void Win32FormWindow::onCheckListChange(size_t index, const NMLISTVIEW& change) {
+    if ((change.uChanged & LVIF_STATE) == 0) return;
+    auto& state = stateAt(index);
+    const std::string name = state.decl.name;
+    const UINT flipped = change.uNewState ^ change.uOldState;
+    const auto row = static_cast<size_t>(change.iItem);
+    if ((flipped & LVIS_STATEIMAGEMASK) != 0 && change.iItem >= 0 && row < state.items.size()) {
+        // The user ticked or cleared a box, by a click on it or by Space.
+        controls_.tick(name, row, (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2));
+        pushState();
+    }
+    if ((flipped & LVIS_SELECTED) == 0) return;
+    HWND list = children_[index];
+    auto& chosen = stateAt(index).selected;
+    chosen.assign(state.items.size(), false);
+    for (size_t i = 0; i < chosen.size(); ++i) chosen[i] = SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0;
+    if ((change.uNewState & LVIS_SELECTED) != 0) controls_.click(name);
+    pushState();
 }
 
 void Win32FormWindow::onTreeClick(size_t index, bool onCheckBox, HTREEITEM item) {

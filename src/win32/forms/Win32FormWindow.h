@@ -41,7 +41,7 @@ public:
     const platform::FormView& form() const { return form_; }
 
     /// Draws the controls' state (captions, texts, ticks, lists, nodes, visibility ...) into the
-    /// child windows, touching only what differs.
+    /// child windows, touching only what differs; a focused control it hides hands the focus on.
     void pushState();
     /// Tab, Enter and Escape for a message meant for this window or one of its children.
     bool translate(MSG& message);
@@ -58,13 +58,19 @@ private:
     /// The window's place on the screen goes back into the form, after the user moved it.
     void onMoved();
     void onActivate(bool active);
-    void placeOptionTabStops();
     void onCommand(int id, int code);
     /// A control's notification: true when it was the user's doing and went to the form.
     bool reactTo(size_t index, int code);
     bool onNotify(const NMHDR& header, LRESULT& result);
     void onSliderMoved(size_t index);
     void onTreeClick(size_t index, bool onCheckBox, HTREEITEM item);
+    /// A tick list's entry ticked, cleared, selected or no longer selected.
+    void onCheckListChange(size_t index, const NMLISTVIEW& change);
+    /// The declaration indices of the option buttons of the group an option belongs to, in order;
+    /// empty for a control that is no option.
+    std::vector<size_t> optionGroupOf(size_t index) const;
+    void syncOptionTabStops();
+    void keepFocusOnAShownControl();
     void onUserClose();
     void onListSelection(size_t index);
     int defaultButtonId() const;
@@ -84,15 +90,13 @@ private:
     HWND lastFocus_ = nullptr;
     HFONT titleFont_ = nullptr;
     std::vector<HBITMAP> pictures_;
+    /// Declaration indices in the order the children were made, which is the focus order.
+    std::vector<size_t> order_;
     /// By declaration index.
     std::vector<HWND> children_;
     std::vector<ShownContents> shown_;
     /// Whether each button is drawn as the default one.
     std::vector<bool> shownDefault_;
-    /// For each option button, the declaration index of the first option of its group; kNoGroup
-    /// for the other controls.
-    static constexpr size_t kNoGroup = static_cast<size_t>(-1);
-    std::vector<size_t> optionGroup_;
 };
 
 }  // namespace tw::win32::forms
