@@ -86,7 +86,7 @@ bool answerDialog(platform::FormView& form, const SenderRequest& request, const 
     if (!countries.items.empty()) {
         out << "  " << c["lblCountries"].caption << "\n";
         for (size_t i = 0; i < countries.items.size(); ++i)
-            out << "    [" << (i < countries.selected.size() && countries.selected[i] ? "x" : " ") << "] "
+            out << "    [" << (i < countries.checked.size() && countries.checked[i] ? "x" : " ") << "] "
                 << countries.items[i] << "\n";
     }
     std::optional<bool> answer = request.answer;

@@ -11,6 +11,7 @@ namespace tw::senders {
 
 namespace {
 using platform::ControlKind;
+using platform::checkList;
 using platform::control;
 constexpr int kOkId = 204;
 constexpr int kCancelId = 205;
@@ -35,7 +36,7 @@ const platform::FormDecl& frmSenderDialog::declaration() {
             control(ControlKind::CommandButton, "cmdNo", kCancelId, 3240, 3540, 1455, 375, 1, false, true),
             control(ControlKind::CommandButton, "cmdOptions", kShowOptionsId, 3960, 3540, 1620, 375, 4),
             control(ControlKind::Label, "lblCountries", 0, 120, 4200, 5460, 735),
-            control(ControlKind::ListBox, "ListCountries", 0, 120, 5040, 5460, 1620, 5, false, false, true),
+            checkList("ListCountries", 120, 5040, 5460, 1620, 5),
         }};
     return decl;
 }
@@ -87,7 +88,7 @@ void frmSenderDialog::senderloadparameters(int32_t domainFlag, int32_t dialogAct
             if (approve ? !isBlocked : s.home_country_list.Exists(code)) continue;
             std::string name = table->GetNameFromCode(code);
             if (name.empty()) continue;
-            controls_.addItem("ListCountries", name, !approve && isBlocked);
+            controls_.addItem("ListCountries", name, false, !approve && isBlocked);
         }
     }
     countriesListed_ = !controls_["ListCountries"].items.empty();
@@ -148,7 +149,7 @@ void frmSenderDialog::cmdYes_Click() {
         auto& s = host.settings();
         std::vector<std::string> codes;
         if (auto* table = host.countries())
-            for (const auto& name : controls_.selectedItems("ListCountries")) {
+            for (const auto& name : controls_.checkedItems("ListCountries")) {
                 std::string code = table->GetCodeFromName(name);
                 if (!code.empty()) codes.push_back(code);
             }
