@@ -391,5 +391,31 @@ TEST_F(FormWindowAddIn, TheSenderEntryDialogAddsWhatWasTypedOnEnterAndEscapeLeav
     EXPECT_EQ(FindWindowW(kFormWindowClass, nullptr), nullptr);
 }
 
+TEST_F(FormWindowAddIn, AnEntryOpenedForEditingArrivesSelectedSoTypingReplacesIt) {
+    senders::Senders lists(senders::SendersContext{files, clock, log, settings, settings::SettingsKey(registry), folder,
+                                                   nullptr, nullptr, engineapi::Bounce(engine, [] { return 0; })});
+    senders::frmEnterEmailDomain dialog(lists, ui, log);
+    dialog.setKind(0);
+    dialog.setMode(senders::entryEdit);
+    dialog.setEditedEntry("old@example.com");
+    constexpr int kEntry = 1;  // txtEntry in the dialog's declaration
+    DWORD start = 1, end = 0;
+    int length = 0;
+    {
+        ScriptedUser user(ui, dialog, {[&](HWND window) {
+                                           HWND box = controlOf(window, kEntry);
+                                           length = GetWindowTextLengthW(box);
+                                           SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                                                        reinterpret_cast<LPARAM>(&end));
+                                       },
+                                       [](HWND window) { pressKey(window, VK_ESCAPE); }});
+        dialog.show();
+        EXPECT_FALSE(user.gaveUp);
+    }
+    ASSERT_GT(length, 0) << "the edited entry is in the box";
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, static_cast<DWORD>(length));
+}
+
 }  // namespace
 }  // namespace tw::test

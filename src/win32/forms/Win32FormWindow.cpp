@@ -27,6 +27,13 @@ void reportFailure(const char* what) {
     OutputDebugStringA((std::string("Tarnwick form window: ") + what + "\n").c_str());
 }
 
+/// Gives a control the focus as the dialog manager does: a text box arrives with its text selected,
+/// so typing replaces what was there (an entry opened for editing) rather than adding to its front.
+void focusControl(HWND control) {
+    SetFocus(control);
+    if ((SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) SendMessageW(control, EM_SETSEL, 0, -1);
+}
+
 LRESULT CALLBACK formWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -130,7 +137,7 @@ void Win32FormWindow::open(HWND owner, bool modal) {
     }
     if (modal) {
         ShowWindow(window_, SW_SHOW);
-        if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+        if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) focusControl(first);
     } else {
         // A window that does not block appears beside what the user is doing and leaves the keys
         // there: someone typing must not press its buttons by chance.
@@ -352,7 +359,7 @@ void Win32FormWindow::keepFocusOnAShownControl() {
     const bool lost = focus == window_ || (focus != nullptr && IsChild(window_, focus) &&
                                            (IsWindowVisible(focus) == FALSE || IsWindowEnabled(focus) == FALSE));
     if (!lost) return;
-    if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+    if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) focusControl(first);
 }
 
 bool Win32FormWindow::translate(MSG& message) {
