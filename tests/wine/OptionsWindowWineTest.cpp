@@ -23,24 +23,14 @@
 #include "win32/TextEncoding.h"
 #include "win32/Win32Platform.h"
 #include "win32/forms/Win32FormWindow.h"
+#include "wine/FormWindowScript.h"
 
 namespace tw::test {
 namespace {
 
 using win32::forms::kFirstControlId;
-using win32::forms::kFormWindowClass;
 
 constexpr const char* kTestKey = "Software\\TarnwickOptionsWindowTest";
-
-bool canCreateWindows() {
-    static const bool can = [] {
-        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        if (probe == nullptr) return false;
-        DestroyWindow(probe);
-        return true;
-    }();
-    return can;
-}
 
 /// The add-in's services over the real registry (a key of this test's own), files and windows;
 /// no engine, no mail client.
@@ -90,50 +80,6 @@ private:
     senders::Senders senders_{senders::SendersContext{platform_.files, platform_.clock, log_, settings_,
                                                       settings::SettingsKey(platform_.registry, kTestKey), folder_,
                                                       nullptr, nullptr, engineapi::Bounce(engine_, [] { return 0; })}};
-};
-
-/// Acts as the user while the dialog's modal show pumps messages: one step per timer tick, each
-/// given the dialog's window. A dialog still open long after the last step is hidden.
-class Script {
-public:
-    using Step = std::function<void(HWND form)>;
-    Script(win32::Win32UserInterface& ui, platform::FormView& form, std::vector<Step> steps)
-        : ui_(ui), form_(form), steps_(std::move(steps)) {
-        timer_ = ui_.setTimer(30, [this] { tick(); });
-    }
-    ~Script() { ui_.killTimer(timer_); }
-    Script(const Script&) = delete;
-    Script& operator=(const Script&) = delete;
-    bool finished() const { return next_ == steps_.size() && !gaveUp_; }
-
-private:
-    void tick() {
-        if (HWND box = FindWindowW(L"#32770", nullptr)) {
-            ADD_FAILURE() << "a message box: " << win32::toUtf8([&] {
-                wchar_t text[512] = {};
-                GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 512);
-                return std::wstring(text);
-            }());
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            return;
-        }
-        HWND form = FindWindowW(kFormWindowClass, nullptr);
-        if (form != nullptr && next_ < steps_.size()) {
-            steps_[next_++](form);
-            return;
-        }
-        if (++idle_ > 100 && ui_.isFormVisible(form_)) {
-            gaveUp_ = true;
-            ui_.hideForm(form_);
-        }
-    }
-    win32::Win32UserInterface& ui_;
-    platform::FormView& form_;
-    std::vector<Step> steps_;
-    platform::TimerId timer_ = 0;
-    size_t next_ = 0;
-    int idle_ = 0;
-    bool gaveUp_ = false;
 };
 
 HWND child(HWND form, const std::string& name) {
@@ -277,12 +223,14 @@ protected:
         host = std::make_unique<WineOptionsHost>(folder);
     }
     /// Opens the dialog modally and plays the steps; true when they all ran and the dialog closed.
-    bool run(std::vector<Script::Step> steps) {
+    bool run(std::vector<ScriptedUser::Step> steps) {
         form = std::make_unique<options::frmOrvennaOptions>(*host);
         form->Form_Load();
-        Script script(host->ui(), *form, std::move(steps));
+        const size_t count = steps.size();
+        ScriptedUser user(host->ui(), *form, std::move(steps));
         host->ui().showForm(*form, true);
-        return script.finished() && !host->ui().isFormVisible(*form);
+        EXPECT_EQ(user.messageBoxes, 0) << "the dialog showed a message box";
+        return user.stepsTaken() == count && !user.gaveUp && !host->ui().isFormVisible(*form);
     }
     int rowOfCountry(const std::string& code) {
         const auto names = host->countries()->getAllNames();
