@@ -21,15 +21,17 @@ namespace tw::standin {
 /// A message as a test sets it up. Texts are UTF-8.
 struct MailSpec {
     std::string senderName, senderAddress;
-    /// "SMTP", or "EX": senderAddress is then a directory name, which an address book entry of type
-    /// EX with that address resolves to its Internet address.
-    std::string senderType = "SMTP";
-    /// To, Cc and Bcc recipients, each an address or "Name <address>".
-    std::vector<std::string> to, cc, bcc;
+    /// To recipients, each an address or "Name <address>".
+    std::vector<std::string> to;
     std::string subject, body, htmlBody;
     /// The Internet transport headers, as received.
     std::string headers;
     bool unread = true;
+    /// Cc and Bcc recipients, as To.
+    std::vector<std::string> cc, bcc;
+    /// "SMTP", or "EX": senderAddress is then a directory name, which an address book entry of type
+    /// EX with that address resolves to its Internet address.
+    std::string senderType = "SMTP";
 };
 
 /// An item as it stands in the store now.
