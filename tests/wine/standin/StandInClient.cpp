@@ -56,6 +56,12 @@ DWORD readNumber(HKEY key, const wchar_t* name) {
 
 }  // namespace
 
+/// The session the stand-in's mapi32.dll holds, as the last client to share or unshare left it.
+static IUnknown*& sharedSession() {
+    static IUnknown* shared = nullptr;
+    return shared;
+}
+
 /// The test functions of the stand-in's mapi32.dll, when that is the one loaded.
 struct StandInMapi32 {
     using Share = void(WINAPI*)(IUnknown*);
@@ -196,7 +202,8 @@ StandInClient::~StandInClient() {
     impl_->mapiUtils.reset();
     impl_->mapiTable.reset();
     impl_->addressLists.reset();
-    shareMapiSession(false);
+    // A client made later may share its own session by now; that one stays shared.
+    if (sharedSession() == impl_->model->mapiSession.get()) shareMapiSession(false);
     // The client ends: the profile keeps the bars of the explorer still open.
     if (Window* active = impl_->model->explorer(impl_->model->activeExplorer)) impl_->model->keepBars(*active->bars);
     impl_->model->shutdown();
@@ -429,7 +436,9 @@ long StandInClient::sinkFailures() const {
 }
 
 void StandInClient::shareMapiSession(bool share) {
-    if (impl_->mapi32 && impl_->mapi32->share) impl_->mapi32->share(share ? impl_->model->mapiSession.get() : nullptr);
+    if (!impl_->mapi32 || !impl_->mapi32->share) return;
+    sharedSession() = share ? impl_->model->mapiSession.get() : nullptr;
+    impl_->mapi32->share(sharedSession());
 }
 
 long StandInClient::liveMapiObjects() const {
