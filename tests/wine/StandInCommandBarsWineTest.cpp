@@ -171,7 +171,7 @@ const std::vector<std::string> kHelpEntries = {"&Help Topics", "&What's This?", 
 TEST(StandInCommandBarsTest, EveryWindowHasTheClientsOwnBarsWithItsHelpMenu) {
     StandInClient client;
     int before = client.openExplorer(kInbox);
-    int inspector = client.openInspector(client.addMail(kInbox, {"A", "a@example.com", {}, "Hello", "", "", "", true}));
+    int inspector = client.openInspector(client.addMail(kInbox, {"A", "a@example.com", {}, "Hello", "", "", "", true, {}, {}, "SMTP"}));
     int after = client.openExplorer(kInbox);
     for (int window : {before, inspector, after}) {
         EXPECT_EQ(client.barNames(window), (std::vector<std::string>{"Menu Bar", "Standard"})) << window;

@@ -9,7 +9,8 @@ say() { printf 'wine-tests: %s\n' "$*"; }
 fail() { say "FAILED: $*"; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-wine.XXXXXX")
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# mapi32=n: the stand-in's mapi32.dll beside the test program, not Wine's own.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;mapi32=n"
 # Without a display a message box returns at once instead of waiting for a click.
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {

@@ -88,6 +88,14 @@ Variant Variant::object(IDispatch* value) {
     return v;
 }
 
+Variant Variant::unknown(IUnknown* value) {
+    Variant v;
+    V_VT(&v.v_) = VT_UNKNOWN;
+    V_UNKNOWN(&v.v_) = value;
+    if (value) value->AddRef();
+    return v;
+}
+
 std::wstring Variant::asText() const {
     if (V_VT(&v_) == VT_EMPTY || V_VT(&v_) == VT_NULL) return {};
     VARIANT converted;
@@ -247,6 +255,7 @@ HRESULT STDMETHODCALLTYPE DispObject::GetIDsOfNames(REFIID riid, LPOLESTR* names
     if (!names || !ids || count == 0) return E_INVALIDARG;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     for (size_t i = 0; i < members_.size(); ++i) {
+        if (members_[i].present && !members_[i].present()) continue;
         if (_wcsicmp(members_[i].name.c_str(), names[0]) == 0) {
             ids[0] = static_cast<DISPID>(i + 1);
             // No member takes named arguments.
@@ -261,6 +270,7 @@ HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID riid, LCID, WORD 
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (id < 1 || static_cast<size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
     const Member& member = members_[static_cast<size_t>(id - 1)];
+    if (member.present && !member.present()) return DISP_E_MEMBERNOTFOUND;
     bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     const Handler& handler = put ? member.put : member.get;
     if (!handler) return DISP_E_MEMBERNOTFOUND;
@@ -323,11 +333,15 @@ void DispObject::dropSinks() {
 }
 
 void DispObject::method(const std::wstring& name, Handler get) {
-    members_.push_back({name, std::move(get), nullptr});
+    members_.push_back({name, std::move(get), nullptr, nullptr});
+}
+
+void DispObject::methodIf(const std::wstring& name, std::function<bool()> present, Handler get) {
+    members_.push_back({name, std::move(get), nullptr, std::move(present)});
 }
 
 void DispObject::property(const std::wstring& name, Handler get, Handler put) {
-    members_.push_back({name, std::move(get), std::move(put)});
+    members_.push_back({name, std::move(get), std::move(put), nullptr});
 }
 
 void DispObject::addPoint(const IID& events) {

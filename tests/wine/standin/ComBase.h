@@ -86,6 +86,8 @@ public:
     static Variant number(double value);
     /// A dispatch pointer (null: Nothing).
     static Variant object(IDispatch* value);
+    /// An IUnknown pointer (VT_UNKNOWN).
+    static Variant unknown(IUnknown* value);
 
     VARIANT* get() { return &v_; }
     const VARIANT& value() const { return v_; }
@@ -206,6 +208,8 @@ public:
 protected:
     /// A read-only property or a method.
     void method(const std::wstring& name, Handler get);
+    /// A method the object has only while present() says so; else its name is unknown.
+    void methodIf(const std::wstring& name, std::function<bool()> present, Handler get);
     /// A property that can be read and assigned (put and putref alike).
     void property(const std::wstring& name, Handler get, Handler put);
     void addPoint(const IID& events);
@@ -214,6 +218,7 @@ private:
     struct Member {
         std::wstring name;
         Handler get, put;
+        std::function<bool()> present;
     };
     std::vector<Member> members_;
     std::vector<Ref<ConnectionPoint>> points_;

@@ -68,6 +68,10 @@ std::wstring Model::newEntryId() {
     return id;
 }
 
+int Model::majorVersion() const {
+    return static_cast<int>(wcstol(version.c_str(), nullptr, 10));
+}
+
 DATE Model::now() const {
     SYSTEMTIME local;
     GetLocalTime(&local);
@@ -213,6 +217,7 @@ void Model::shutdown() {
     explorersObject.reset();
     inspectorsObject.reset();
     comAddInsObject.reset();
+    mapiSession.reset();
     userDisconnect = nullptr;
     std::vector<std::shared_ptr<FolderData>> pending{root};
     while (!pending.empty()) {

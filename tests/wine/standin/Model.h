@@ -25,6 +25,8 @@ struct Profile;
 struct RecipientData {
     std::wstring name, address;
     int type = outlook::olTo;
+    /// "SMTP", or "EX" with the directory name as the address.
+    std::wstring addressType = L"SMTP";
 };
 
 struct AttachmentData {
@@ -42,6 +44,8 @@ struct ItemData {
     int itemClass = outlook::olMail;
     std::wstring messageClass = L"IPM.Note";
     std::wstring entryId, subject, body, htmlBody, senderName, senderAddress, headers;
+    /// "SMTP", or "EX": the sender address is then the directory name an address-book entry resolves.
+    std::wstring senderType = L"SMTP";
     bool unread = false;
     DATE created = 0, received = 0;
     std::vector<std::shared_ptr<RecipientData>> recipients;
@@ -111,10 +115,14 @@ struct Model : std::enable_shared_from_this<Model> {
     std::shared_ptr<Profile> profile;
     /// Every object that has connection points, so teardown can drop the sinks they hold.
     std::vector<Ref<DispObject>> eventSources;
+    /// The profile's one MAPI session (IMAPISession), which the name space hands out from version 10.
+    Ref<IUnknown> mapiSession;
     /// Asked to disconnect an add-in whose COMAddIn.Connect was set to False.
     std::function<void(const std::wstring& progId)> userDisconnect;
 
     std::wstring newEntryId();
+    /// The major number of the version ("11.0.0.8312": 11).
+    int majorVersion() const;
     /// The Contacts list (named as the Contacts folder, an entry per e-mail address), then the books.
     std::vector<AddressBookData> addressLists() const;
     DATE now() const;

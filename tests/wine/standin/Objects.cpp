@@ -6,6 +6,7 @@
 #include "CommandBarData.h"
 #include "ConnectionPoints.h"
 #include "Model.h"
+#include "mapi/StandInMapi.h"
 #include "sim/FilterExpression.h"
 #include "win32/TextEncoding.h"
 #include "win32/com/OutlookEvents.h"
@@ -274,6 +275,8 @@ public:
             if (!folder) raise(kNotFound, L"The item is not in a folder.");
             c.ret(makeFolder(m_, folder).get());
         });
+        method(L"Session", [this](Call& c) { c.ret(m_->nameSpace.get()); });
+        method(L"MAPIOBJECT", [this](Call& c) { c.ret(Variant::unknown(makeMapiMessage(m_, item_).get())); });
         text(L"Body", &ItemData::body);
         mailText(L"HTMLBody", &ItemData::htmlBody, true);
         mailText(L"SenderName", &ItemData::senderName, false);
@@ -355,6 +358,11 @@ public:
         : m_(std::move(model)), folder_(std::move(folder)), live_(live), view_(std::move(view)) {
         if (live_) addPoint(win32::DIID_ItemsEvents);
         method(L"Count", [this](Call& c) { c.ret(static_cast<long>(list().size())); });
+        method(L"Parent", [this](Call& c) {
+            auto parent = folder_.lock();
+            if (!parent) raise(kNotFound, L"The folder no longer exists.");
+            c.ret(makeFolder(m_, parent).get());
+        });
         method(L"Item", [this](Call& c) {
             auto items = list();
             c.ret(makeItem(m_, items[indexArg(c, items.size())]).get());
@@ -484,6 +492,10 @@ public:
             c.ret(makeFolder(m_, parent).get());
         });
         method(L"Class", [](Call& c) { c.ret(static_cast<long>(olFolder)); });
+        method(L"Session", [this](Call& c) { c.ret(m_->nameSpace.get()); });
+        // Folders hand out their MAPI folder from version 10 on.
+        methodIf(L"MAPIOBJECT", [this] { return m_->majorVersion() >= 10; },
+                 [this](Call& c) { c.ret(Variant::unknown(makeMapiFolder(m_, folder_).get())); });
         method(L"DefaultItemType", [this](Call& c) { c.ret(folder_->defaultItemType); });
         method(L"UnReadItemCount", [this](Call& c) {
             c.ret(static_cast<long>(std::count_if(folder_->items.begin(), folder_->items.end(), [](const auto& i) { return i->unread; })));
@@ -700,6 +712,11 @@ public:
         });
         method(L"Type", [](Call& c) { c.ret(L"MAPI"); });
         method(L"AddressLists", [this](Call& c) { c.ret(makeAddressLists(m_).get()); });
+        // The name space hands out its MAPI session from version 10 on.
+        methodIf(L"MAPIOBJECT", [this] { return m_->majorVersion() >= 10; }, [this](Call& c) {
+            if (!m_->mapiSession) raise(E_FAIL, L"The MAPI session is not available.");
+            c.ret(Variant::unknown(m_->mapiSession.get()));
+        });
     }
 
 private:

@@ -5,6 +5,7 @@
 
 #include "ConnectionPoints.h"
 #include "Model.h"
+#include "mapi/StandInMapi.h"
 #include "win32/TextEncoding.h"
 
 namespace tw::standin {
@@ -55,8 +56,39 @@ DWORD readNumber(HKEY key, const wchar_t* name) {
 
 }  // namespace
 
+/// The session the stand-in's mapi32.dll holds, as the last client to share or unshare left it.
+static IUnknown*& sharedSession() {
+    static IUnknown* shared = nullptr;
+    return shared;
+}
+
+/// The test functions of the stand-in's mapi32.dll, when that is the one loaded.
+struct StandInMapi32 {
+    using Share = void(WINAPI*)(IUnknown*);
+    using Outstanding = LONG(WINAPI*)();
+    using State = void(WINAPI*)(LONG*, LONG*, LONG*);
+
+    HMODULE module = LoadLibraryW(L"mapi32.dll");
+    Share share = function<Share>("StandInMapiShareSession");
+    Outstanding outstanding = function<Outstanding>("StandInMapiOutstandingBuffers");
+    State state = function<State>("StandInMapiState");
+
+    StandInMapi32() = default;
+    StandInMapi32(const StandInMapi32&) = delete;
+    StandInMapi32& operator=(const StandInMapi32&) = delete;
+    ~StandInMapi32() {
+        if (module) FreeLibrary(module);
+    }
+
+    template <class F>
+    F function(const char* name) const {
+        return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    }
+};
+
 struct StandInClient::Impl {
     std::shared_ptr<Model> model = std::make_shared<Model>();
+    std::unique_ptr<StandInMapi32> mapi32;
     bool leaveApartment = false;
     std::vector<AddInResult> results;
     std::unique_ptr<ClassRegistration> safeMailItem, mapiUtils, mapiTable, addressLists;
@@ -79,8 +111,15 @@ struct StandInClient::Impl {
         item->created = item->received = model->now();
         item->senderName = toWide(spec.senderName);
         item->senderAddress = toWide(spec.senderAddress);
+        item->senderType = spec.senderType.empty() ? L"SMTP" : toWide(spec.senderType);
         if (item->senderName.empty()) item->senderName = item->senderAddress;
-        for (const auto& to : spec.to) item->recipients.push_back(parseRecipient(toWide(to)));
+        for (auto [list, type] : {std::pair{&spec.to, outlook::olTo}, {&spec.cc, outlook::olCC}, {&spec.bcc, outlook::olBCC}}) {
+            for (const auto& text : *list) {
+                auto recipient = parseRecipient(toWide(text));
+                recipient->type = type;
+                item->recipients.push_back(recipient);
+            }
+        }
         item->subject = toWide(spec.subject);
         item->body = toWide(spec.body);
         item->htmlBody = toWide(spec.htmlBody);
@@ -130,6 +169,9 @@ StandInClient::StandInClient(std::shared_ptr<Profile> profile) : impl_(std::make
     for (const wchar_t* name : {L"Deleted Items", L"Inbox", L"Outbox", L"Sent Items", L"Drafts"}) m.addFolder(m.root, name, outlook::olMailItem);
     m.addFolder(m.root, L"Contacts", outlook::olContactItem);
     makeApplication(impl_->model);
+    m.mapiSession = makeMapiSession(impl_->model);
+    impl_->mapi32 = std::make_unique<StandInMapi32>();
+    shareMapiSession(true);
     Impl* impl = impl_.get();
     m.userDisconnect = [impl](const std::wstring& progId) { impl->disconnect(progId, win32::ext_dm_UserClosed); };
 
@@ -160,11 +202,14 @@ StandInClient::~StandInClient() {
     impl_->mapiUtils.reset();
     impl_->mapiTable.reset();
     impl_->addressLists.reset();
+    // A client made later may share its own session by now; that one stays shared.
+    if (sharedSession() == impl_->model->mapiSession.get()) shareMapiSession(false);
     // The client ends: the profile keeps the bars of the explorer still open.
     if (Window* active = impl_->model->explorer(impl_->model->activeExplorer)) impl_->model->keepBars(*active->bars);
     impl_->model->shutdown();
     clearFailures();
     bool leave = impl_->leaveApartment;
+    impl_->model.reset();
     impl_.reset();
     if (leave) CoUninitialize();
 }
@@ -388,6 +433,26 @@ void StandInClient::failNext(const std::string& member, int count) {
 
 long StandInClient::sinkFailures() const {
     return standin::sinkFailures();
+}
+
+void StandInClient::shareMapiSession(bool share) {
+    if (!impl_->mapi32 || !impl_->mapi32->share) return;
+    sharedSession() = share ? impl_->model->mapiSession.get() : nullptr;
+    impl_->mapi32->share(sharedSession());
+}
+
+long StandInClient::liveMapiObjects() const {
+    return standin::liveMapiObjects() - (impl_->model->mapiSession ? 1 : 0);
+}
+
+long StandInClient::outstandingMapiBuffers() const {
+    return impl_->mapi32 && impl_->mapi32->outstanding ? impl_->mapi32->outstanding() : -1;
+}
+
+MapiCalls StandInClient::mapiCalls() const {
+    LONG initialized = 0, logons = 0, prompts = 0;
+    if (impl_->mapi32 && impl_->mapi32->state) impl_->mapi32->state(&initialized, &logons, &prompts);
+    return {initialized, logons, prompts};
 }
 
 }  // namespace tw::standin

@@ -27,6 +27,11 @@ struct MailSpec {
     /// The Internet transport headers, as received.
     std::string headers;
     bool unread = true;
+    /// Cc and Bcc recipients, as To.
+    std::vector<std::string> cc, bcc;
+    /// "SMTP", or "EX": senderAddress is then a directory name, which an address book entry of type
+    /// EX with that address resolves to its Internet address.
+    std::string senderType = "SMTP";
 };
 
 /// An item as it stands in the store now.
@@ -83,6 +88,12 @@ struct AddressEntrySpec {
 
 struct BarSet;
 struct Model;
+
+/// What the stand-in's mapi32.dll saw: MAPIInitialize calls not yet undone, MAPILogonEx calls, and
+/// those that asked for a logon dialog.
+struct MapiCalls {
+    long initialized = 0, logons = 0, prompts = 0;
+};
 
 /// What the client keeps from one run to the next: the command bars of the explorer it last
 /// closed (or of the active one when it ended), less what was made temporary. Hand the same
@@ -188,6 +199,16 @@ public:
     void failNext(const std::string& member, int count = 1);
     /// Events any sink answered with a failure or threw out of, since the process began.
     long sinkFailures() const;
+
+    // MAPI. The client shares its session with the stand-in's mapi32.dll while it lives, so
+    // MAPILogonEx of a shared session answers it.
+    /// Shares the session again, or takes it away (MAPILogonEx then fails as without a profile).
+    void shareMapiSession(bool share);
+    /// MAPI objects handed out and not yet released (the client's own session is not counted).
+    long liveMapiObjects() const;
+    /// Buffers from mapi32's MAPIAllocateBuffer not yet freed; -1 without the stand-in's mapi32.dll.
+    long outstandingMapiBuffers() const;
+    MapiCalls mapiCalls() const;
 
 private:
     Model& model() const;
