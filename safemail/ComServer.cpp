@@ -139,7 +139,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return DispatchObject::liveObjects() == 0 && g_locks == 0 ? S_OK : S_FALSE;
+    return DispatchObject::liveObjects() == 0 && g_locks == 0 && !MapiSession::holding() ? S_OK : S_FALSE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {

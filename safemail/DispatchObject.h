@@ -103,12 +103,6 @@ private:
 };
 #pragma GCC diagnostic pop
 
-/// Creates T (a DispatchObject) and answers it as IDispatch with one reference for the caller.
-template <typename T, typename... A>
-IDispatch* create(A&&... args) {
-    return new T(std::forward<A>(args)...);
-}
-
 /// Result helpers.
 void setText(Variant& result, const std::wstring& text);
 void setInt(Variant& result, long value);

@@ -50,7 +50,16 @@ MapiLibrary& MapiLibrary::require() {
 }
 
 void MapiLibrary::free(void* buffer) {
-    if (buffer && g_library) g_library->freeBuffer(buffer);
+    if (!buffer) return;
+    // A buffer from the client's MAPI objects may come before the library needed mapi32 itself.
+    if (!g_library) {
+        try {
+            require();
+        } catch (const ComError&) {
+            return;
+        }
+    }
+    if (g_library) g_library->freeBuffer(buffer);
 }
 
 }  // namespace tarn

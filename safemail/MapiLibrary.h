@@ -10,7 +10,7 @@ public:
     /// The process's mapi32.dll, loaded on first use; raises a described COM error when it or one
     /// of its functions is missing.
     static MapiLibrary& require();
-    /// Frees a MAPI buffer; nothing when MAPI was never loaded (no buffer can exist then).
+    /// Frees a MAPI buffer with the process's MAPIFreeBuffer, loading mapi32 when it is not yet.
     static void free(void* buffer);
 
     LPMAPIINITIALIZE initialize = nullptr;

@@ -14,9 +14,10 @@ struct Held {
     bool initialized = false;  // this library's MAPIInitialize, balanced at cleanup
 };
 
+// Never destroyed: at process exit MAPI may already be gone, and nothing may be released then.
 Held& held() {
-    static Held h;
-    return h;
+    static Held* h = new Held;
+    return *h;
 }
 
 /// The name space's session reached from an item, folder, Items or Application.
@@ -75,6 +76,10 @@ Com<IAddrBook> MapiSession::addressBook(IDispatch* clientObject, HRESULT* failur
     }
     if (failure) *failure = S_OK;
     return h.book;
+}
+
+bool MapiSession::holding() {
+    return held().session || held().initialized;
 }
 
 void MapiSession::cleanup() {

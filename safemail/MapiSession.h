@@ -14,6 +14,8 @@ public:
     static Com<IMAPISession> get(IDispatch* clientObject, HRESULT* failure);
     /// The session's address book, opened once per session.
     static Com<IAddrBook> addressBook(IDispatch* clientObject, HRESULT* failure);
+    /// Whether a session (or MAPIInitialize) is held, which keeps the library loaded.
+    static bool holding();
     /// Lets go of the session and book, and balances the library's MAPIInitialize.
     static void cleanup();
 };

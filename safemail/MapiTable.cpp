@@ -253,6 +253,7 @@ private:
             cursor_ = sought;
             if (sought < start) {  // the table is shorter
                 bufferStart_ = start;
+                end_ = sought;
                 return;
             }
         }
