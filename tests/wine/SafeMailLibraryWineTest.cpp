@@ -3,35 +3,17 @@
 
 #include <windows.h>
 #include <objbase.h>
-#include <oleauto.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
-namespace tw::winetest {
+#include "wine/SafeMailLibraryCalls.h"
+
+namespace tw::winetest::safemail {
 namespace {
 
-struct LibraryClass {
-    const wchar_t* progId;
-    CLSID id;
-};
-
-constexpr CLSID classId(unsigned long first) {
-    return {first, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
-}
-
-const LibraryClass kSafeMailItem{L"TarnwickRedemption.TarnwickSafeMailItem", classId(0x3F1C2A70)};
-const LibraryClass kMapiUtils{L"TarnwickRedemption.TarnwickMAPIUtils", classId(0x3F1C2A71)};
-const LibraryClass kMapiTable{L"TarnwickRedemption.TarnwickMAPITable", classId(0x3F1C2A72)};
-const LibraryClass kAddressLists{L"TarnwickRedemption.TarnwickAddressLists", classId(0x3F1C2A73)};
 const LibraryClass kClasses[] = {kSafeMailItem, kMapiUtils, kMapiTable, kAddressLists};
-
-std::wstring libraryPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"tarnredemption.dll";
-}
 
 std::wstring guidText(const CLSID& id) {
     wchar_t text[40] = {};
@@ -39,7 +21,7 @@ std::wstring guidText(const CLSID& id) {
     return text;
 }
 
-/// A string value under HKEY_CLASSES_ROOT; nullopt-like empty + false when the key or value is missing.
+/// A string value under HKEY_CLASSES_ROOT; false when the key or the value is missing.
 bool classesValue(const std::wstring& key, const wchar_t* name, std::wstring& out) {
     HKEY handle = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
@@ -73,89 +55,9 @@ long regsvr32(const wchar_t* options) {
     return static_cast<long>(code);
 }
 
-/// An owned VARIANT.
-struct Value {
-    VARIANT v;
-    Value() { VariantInit(&v); }
-    explicit Value(long n) : Value() {
-        V_VT(&v) = VT_I4;
-        V_I4(&v) = n;
-    }
-    explicit Value(IDispatch* object) : Value() {
-        V_VT(&v) = VT_DISPATCH;
-        V_DISPATCH(&v) = object;
-        if (object) object->AddRef();
-    }
-    Value(const Value& other) : Value() { VariantCopy(&v, const_cast<VARIANT*>(&other.v)); }
-    Value& operator=(const Value&) = delete;
-    ~Value() { VariantClear(&v); }
-};
-
-/// What one late-bound call answered.
-struct Answer {
-    HRESULT hr = S_OK;
-    HRESULT scode = S_OK;
-    std::wstring description;
-    Value result;
-};
-
-Answer invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<Value> args = {}) {
-    Answer answer;
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    answer.hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(answer.hr)) return answer;
-    std::vector<VARIANT> reversed;
-    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(it->v);
-    DISPID putId = DISPID_PROPERTYPUT;
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
-                      put ? 1u : 0u};
-    EXCEPINFO exception{};
-    answer.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, put ? nullptr : &answer.result.v, &exception, nullptr);
-    answer.scode = exception.scode;
-    if (exception.bstrDescription) answer.description = exception.bstrDescription;
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-    return answer;
-}
-
-Answer get(IDispatch* object, const wchar_t* name, std::vector<Value> args = {}) {
-    return invoke(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, std::move(args));
-}
-
-/// A raised error as the add-in sees it: DISP_E_EXCEPTION with a failing scode and a description.
-void expectRaised(const Answer& answer, const wchar_t* call) {
-    EXPECT_EQ(answer.hr, DISP_E_EXCEPTION) << call;
-    EXPECT_TRUE(FAILED(answer.scode)) << call;
-    EXPECT_FALSE(answer.description.empty()) << call;
-}
-
-Value tagArray(VARTYPE type, const std::vector<long>& tags) {
-    Value array;
-    SAFEARRAY* values = SafeArrayCreateVector(type, 0, static_cast<ULONG>(tags.size()));
-    for (LONG i = 0; i < static_cast<LONG>(tags.size()); ++i) {
-        Value tag(tags[static_cast<size_t>(i)]);
-        if (type == VT_VARIANT) SafeArrayPutElement(values, &i, &tag.v);
-        else SafeArrayPutElement(values, &i, &V_I4(&tag.v));
-    }
-    V_VT(&array.v) = VT_ARRAY | type;
-    V_ARRAY(&array.v) = values;
-    return array;
-}
-
 std::vector<long> tagsOf(const Value& array) {
     std::vector<long> tags;
-    if (V_VT(&array.v) != (VT_ARRAY | VT_VARIANT)) return tags;
-    LONG low = 0, high = -1;
-    SafeArrayGetLBound(V_ARRAY(&array.v), 1, &low);
-    SafeArrayGetUBound(V_ARRAY(&array.v), 1, &high);
-    for (LONG i = low; i <= high; ++i) {
-        Value element;
-        SafeArrayGetElement(V_ARRAY(&array.v), &i, &element.v);
-        tags.push_back(V_VT(&element.v) == VT_I4 ? V_I4(&element.v) : -1);
-    }
+    for (const Value& element : elementsOf(array)) tags.push_back(element.number());
     return tags;
 }
 
@@ -163,39 +65,20 @@ class SafeMailLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        module_ = LoadLibraryW(libraryPath().c_str());
-        ASSERT_NE(module_, nullptr) << "tarnredemption.dll beside the test program";
+        ASSERT_TRUE(library_.loaded()) << "tarnredemption.dll beside the test program";
     }
     void TearDown() override {
+        library_.releaseAll();
         CoUninitialize();
-        if (module_) FreeLibrary(module_);
     }
-
-    /// A new object of the class straight from the library's class factory (no registry involved).
-    IDispatch* create(const LibraryClass& c) {
-        using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-        auto getClassObject = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
-        IClassFactory* factory = nullptr;
-        IDispatch* object = nullptr;
-        if (getClassObject && SUCCEEDED(getClassObject(c.id, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
-            factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&object));
-            factory->Release();
-        }
-        objects_.push_back(object);
-        return object;
-    }
-    /// Whether the library says it may be unloaded: every object it handed out has gone.
+    IDispatch* create(const LibraryClass& c) { return library_.create(c); }
+    /// Whether the library may be unloaded once every object the test made has gone.
     bool canUnload() {
-        for (IDispatch* object : objects_)
-            if (object) object->Release();
-        objects_.clear();
-        using CanUnload = HRESULT(STDAPICALLTYPE*)();
-        auto canUnloadNow = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
-        return canUnloadNow && canUnloadNow() == S_OK;
+        library_.releaseAll();
+        return library_.canUnload();
     }
 
-    HMODULE module_ = nullptr;
-    std::vector<IDispatch*> objects_;
+    LoadedLibrary library_;
 };
 
 TEST_F(SafeMailLibrary, RegsvrWritesTheFourClassesAndUnregisteringLeavesTheRegistryAsItWas) {
@@ -211,7 +94,7 @@ TEST_F(SafeMailLibrary, RegsvrWritesTheFourClassesAndUnregisteringLeavesTheRegis
         EXPECT_TRUE(classesValue(classKey, nullptr, value) && !value.empty()) << c.progId;
         EXPECT_TRUE(classesValue(classKey + L"\\InprocServer32", nullptr, value) &&
                     CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, value.c_str(), -1, libraryPath().c_str(), -1) == CSTR_EQUAL)
-            << value;
+            << std::string(value.begin(), value.end());
         EXPECT_TRUE(classesValue(classKey + L"\\InprocServer32", L"ThreadingModel", value) && value == L"Apartment");
         EXPECT_TRUE(classesValue(classKey + L"\\ProgID", nullptr, value) && value == c.progId);
 
@@ -282,7 +165,7 @@ TEST_F(SafeMailLibrary, CallsBeforeItemIsSetRaiseItemIsNotSet) {
     Answer bound = get(item, L"Item");
     EXPECT_EQ(bound.hr, S_OK);
     EXPECT_EQ(V_VT(&bound.result.v), VT_DISPATCH);
-    EXPECT_EQ(V_DISPATCH(&bound.result.v), nullptr);
+    EXPECT_EQ(bound.result.object(), nullptr);
     EXPECT_TRUE(canUnload());
 }
 
@@ -292,13 +175,11 @@ TEST_F(SafeMailLibrary, ObjectsThatAreNotTheClientsItemsRaiseADescribedError) {
     IDispatch* utils = create(kMapiUtils);
     ASSERT_TRUE(item && table && utils);
     // The library's own objects have neither a MAPI object nor a folder.
-    expectRaised(invoke(item, L"Item", DISPATCH_PROPERTYPUTREF, {Value(utils)}), L"SafeMailItem.Item = utils");
+    expectRaised(putRef(item, L"Item", utils), L"SafeMailItem.Item = utils");
     expectRaised(invoke(item, L"Item", DISPATCH_PROPERTYPUT, {Value(static_cast<IDispatch*>(nullptr))}), L"SafeMailItem.Item = Nothing");
-    expectRaised(invoke(table, L"Item", DISPATCH_PROPERTYPUTREF, {Value(item)}), L"MAPITable.Item = item");
+    expectRaised(putRef(table, L"Item", item), L"MAPITable.Item = item");
     expectRaised(invoke(table, L"Item", DISPATCH_PROPERTYPUT, {Value(42L)}), L"MAPITable.Item = 42");
-    Answer noMapi = get(utils, L"HrGetOneProp", {Value(table), Value(0x007D001EL)});
-    expectRaised(noMapi, L"HrGetOneProp");
-    EXPECT_NE(noMapi.scode, S_OK);
+    expectRaised(get(utils, L"HrGetOneProp", {Value(table), Value(0x007D001EL)}), L"HrGetOneProp");
     // The item stays unbound after a refused Item.
     EXPECT_EQ(get(item, L"Body").description, L"Item is not set.");
     EXPECT_TRUE(canUnload());
@@ -307,29 +188,25 @@ TEST_F(SafeMailLibrary, ObjectsThatAreNotTheClientsItemsRaiseADescribedError) {
 TEST_F(SafeMailLibrary, TableFilterKnowsOnlyBitMasksAndKeepsWhatIsSetInIt) {
     IDispatch* table = create(kMapiTable);
     ASSERT_NE(table, nullptr);
-    Answer filter = get(table, L"Filter");
-    ASSERT_EQ(filter.hr, S_OK);
-    ASSERT_EQ(V_VT(&filter.result.v), VT_DISPATCH);
-    IDispatch* filterObject = V_DISPATCH(&filter.result.v);
-
-    Answer content = get(filterObject, L"SetKind", {Value(3L)});
-    expectRaised(content, L"SetKind(3)");
-    EXPECT_EQ(content.scode, E_INVALIDARG);
-    Answer bitmask = get(filterObject, L"SetKind", {Value(6L)});
-    ASSERT_EQ(bitmask.hr, S_OK);
-    ASSERT_EQ(V_VT(&bitmask.result.v), VT_DISPATCH);
-    IDispatch* restriction = V_DISPATCH(&bitmask.result.v);
-    EXPECT_EQ(invoke(restriction, L"ulPropTag", DISPATCH_PROPERTYPUT, {Value(0x0E070003L)}).hr, S_OK);
-    EXPECT_EQ(invoke(restriction, L"ulMask", DISPATCH_PROPERTYPUT, {Value(1L)}).hr, S_OK);
-    EXPECT_EQ(invoke(restriction, L"relBMR", DISPATCH_PROPERTYPUT, {Value(1L)}).hr, S_OK);
-    auto number = [restriction](const wchar_t* name) {
-        Answer answer = get(restriction, name);
-        return V_VT(&answer.result.v) == VT_I4 ? V_I4(&answer.result.v) : -1L;
-    };
-    EXPECT_EQ(number(L"ulPropTag"), 0x0E070003L);
-    EXPECT_EQ(number(L"ulMask"), 1L);
-    EXPECT_EQ(number(L"relBMR"), 1L);
-    EXPECT_EQ(get(filterObject, L"Clear").hr, S_OK);
+    {
+        Answer filter = get(table, L"Filter");
+        ASSERT_NE(filter.result.object(), nullptr);
+        Answer content = get(filter.result.object(), L"SetKind", {Value(3L)});
+        expectRaised(content, L"SetKind(3)");
+        EXPECT_EQ(content.scode, E_INVALIDARG);
+        Answer bitmask = get(filter.result.object(), L"SetKind", {Value(6L)});
+        IDispatch* restriction = bitmask.result.object();
+        ASSERT_NE(restriction, nullptr) << bitmask.why();
+        EXPECT_EQ(invoke(restriction, L"ulPropTag", DISPATCH_PROPERTYPUT, {Value(0x0E070003L)}).hr, S_OK);
+        EXPECT_EQ(invoke(restriction, L"ulMask", DISPATCH_PROPERTYPUT, {Value(1L)}).hr, S_OK);
+        EXPECT_EQ(invoke(restriction, L"relBMR", DISPATCH_PROPERTYPUT, {Value(1L)}).hr, S_OK);
+        EXPECT_EQ(get(restriction, L"ulPropTag").result.number(), 0x0E070003L);
+        EXPECT_EQ(get(restriction, L"ulMask").result.number(), 1L);
+        EXPECT_EQ(get(restriction, L"relBMR").result.number(), 1L);
+        EXPECT_EQ(get(filter.result.object(), L"Clear").hr, S_OK);
+    }
+    // The filter and restriction objects go with their last reference.
+    EXPECT_TRUE(canUnload());
 }
 
 TEST_F(SafeMailLibrary, TableColumnsComeBackAsGivenWhetherVariantsOrIntegers) {
@@ -343,30 +220,17 @@ TEST_F(SafeMailLibrary, TableColumnsComeBackAsGivenWhetherVariantsOrIntegers) {
     EXPECT_EQ(tagsOf(get(table, L"Columns").result), integers);
     expectRaised(invoke(table, L"Columns", DISPATCH_PROPERTYPUT, {Value(5L)}), L"Columns = 5");
     EXPECT_EQ(tagsOf(get(table, L"Columns").result), integers);
-    EXPECT_TRUE(canUnload());
-}
-
-TEST_F(SafeMailLibrary, FilterAndRestrictionObjectsGoWithTheirLastReference) {
-    IDispatch* table = create(kMapiTable);
-    ASSERT_NE(table, nullptr);
-    {
-        Answer filter = get(table, L"Filter");
-        ASSERT_EQ(V_VT(&filter.result.v), VT_DISPATCH);
-        Answer restriction = get(V_DISPATCH(&filter.result.v), L"SetKind", {Value(6L)});
-        EXPECT_EQ(restriction.hr, S_OK);
-    }
-    EXPECT_TRUE(canUnload());
 }
 
 TEST_F(SafeMailLibrary, WithoutAMapiSessionTheSessionCallsFailCleanly) {
     IDispatch* utils = create(kMapiUtils);
     IDispatch* lists = create(kAddressLists);
     ASSERT_TRUE(utils && lists);
-    // Wine's own mapi32 has no profile to share: nothing to flush, and no prompt.
+    // No client shares a session here: nothing to flush, and no prompt.
     Answer deliver = get(utils, L"DeliverNow", {Value(0L), Value(0L)});
-    EXPECT_EQ(deliver.hr, S_OK) << std::string(deliver.description.begin(), deliver.description.end());
+    EXPECT_EQ(deliver.hr, S_OK) << deliver.why();
     EXPECT_EQ(V_VT(&deliver.result.v), VT_BOOL);
-    EXPECT_EQ(V_BOOL(&deliver.result.v), VARIANT_FALSE);
+    EXPECT_FALSE(deliver.result.isTrue());
     Answer count = get(lists, L"Count");
     expectRaised(count, L"AddressLists.Count");
     EXPECT_NE(count.description.find(L"address lists"), std::wstring::npos);
@@ -376,4 +240,4 @@ TEST_F(SafeMailLibrary, WithoutAMapiSessionTheSessionCallsFailCleanly) {
 }
 
 }  // namespace
-}  // namespace tw::winetest
+}  // namespace tw::winetest::safemail
