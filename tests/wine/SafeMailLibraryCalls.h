@@ -58,6 +58,7 @@ struct Value {
     Value& operator=(const Value&) = delete;
     ~Value() { VariantClear(&v); }
 
+    VARTYPE type() const { return V_VT(&v); }
     IDispatch* object() const { return V_VT(&v) == VT_DISPATCH ? V_DISPATCH(&v) : nullptr; }
     std::wstring text() const {
         return V_VT(&v) == VT_BSTR && V_BSTR(&v) ? std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))) : std::wstring();
