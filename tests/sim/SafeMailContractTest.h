@@ -69,13 +69,16 @@ inline constexpr const char* kMAPITable = "TarnwickRedemption.TarnwickMAPITable"
 
 class SafeMailContractTest : public ::testing::TestWithParam<SafeMailWorldFactory> {
 protected:
-    void SetUp() override { world = GetParam().make(); }
-    void TearDown() override {
-        if (utils_) utils_->Cleanup();
+    // The library holds the client's MAPI session until Cleanup, as the add-in's teardown calls it;
+    // each test starts and ends so, whatever ran before it in the process.
+    void SetUp() override {
+        world = GetParam().make();
+        utils().Cleanup();
     }
+    void TearDown() override { utils().Cleanup(); }
 
     std::shared_ptr<outlook::Item> item(const std::string& entryId) {
-        return world->application()->GetNamespace("MAPI")->GetItemFromID(entryId, "");
+        return world->application()->GetNamespace("MAPI")->GetItemFromID(entryId, folder(outlook::olFolderInbox)->StoreID());
     }
     std::shared_ptr<safemail::SafeMailItem> bound(std::shared_ptr<outlook::Item> message) {
         auto safe = world->safeMail().CreateSafeMailItem(kSafeMailItem);

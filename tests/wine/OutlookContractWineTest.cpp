@@ -1,6 +1,9 @@
 // Runs the object-model contract against the Windows adapter, late-bound over the stand-in client.
 #include "sim/AddressListsContractTest.h"
 #include "sim/CommandBarsContractTest.h"
+#include "sim/SafeMailContractTest.h"
+
+#include <map>
 
 #include "standin/StandInClient.h"
 #include "win32/outlook/ComApplication.h"
@@ -79,6 +82,47 @@ const AddressBookWorldFactory kStandInBooks{"ComOverStandIn", [] { return std::m
 std::string bookWorldName(const ::testing::TestParamInfo<AddressBookWorldFactory>& factory) { return factory.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Win32, AddressListsContractTest, ::testing::Values(kStandInBooks), bookWorldName);
+
+/// The installed safe mail library over the stand-in client's MAPI objects, through the add-in's adapters.
+class StandInSafeMailWorld final : public SafeMailWorld {
+public:
+    std::shared_ptr<outlook::Application> application() override {
+        return std::make_shared<win32::outlook::ComApplication>(win32::ComPtr<IDispatch>::share(client.application()));
+    }
+    safemail::SafeMail& safeMail() override { return safe; }
+    std::string deliver(const ArrivingMail& mail) override {
+        standin::MailSpec spec;
+        spec.senderName = mail.senderName;
+        spec.senderAddress = mail.senderAddress;
+        if (auto user = directory.find(mail.senderAddress); user != directory.end()) {
+            spec.senderType = "EX";
+            spec.senderAddress = user->second;
+        }
+        spec.to = mail.to;
+        spec.cc = mail.cc;
+        spec.bcc = mail.bcc;
+        spec.subject = mail.subject;
+        spec.body = mail.body;
+        spec.htmlBody = mail.htmlBody;
+        spec.headers = arrivingHeaders(mail);
+        spec.unread = mail.unread;
+        return client.deliver(kInbox, spec);
+    }
+    void addExchangeUser(const std::string& name, const std::string& smtpAddress, const std::string& directoryName) override {
+        client.addAddressBook("Global Address List", {{name, "EX", directoryName, smtpAddress}});
+        directory[smtpAddress] = directoryName;
+    }
+
+private:
+    standin::StandInClient client;
+    win32::ComSafeMail safe;
+    std::map<std::string, std::string> directory;
+};
+
+const SafeMailWorldFactory kStandInSafeMail{"LibraryOverStandIn", [] { return std::make_unique<StandInSafeMailWorld>(); }};
+std::string safeMailWorldName(const ::testing::TestParamInfo<SafeMailWorldFactory>& factory) { return factory.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Win32, SafeMailContractTest, ::testing::Values(kStandInSafeMail), safeMailWorldName);
 
 }  // namespace
 }  // namespace tw::contract

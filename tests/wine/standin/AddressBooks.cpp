@@ -1,5 +1,4 @@
-// The stand-in client's address lists: the Contacts list, then the books a test added; served to
-// the object model's name space and to the safe-mail address-lists test class alike.
+// The stand-in client's address lists in the object model: the Contacts list, then the books a test added.
 #include "ConnectionPoints.h"
 #include "Model.h"
 
@@ -15,26 +14,13 @@ size_t indexOf(const Call& c, size_t size) {
     return static_cast<size_t>(index - 1);
 }
 
-/// An entry of an address book; Fields answers what the safe-mail library reads by tag.
+/// An entry of an address book.
 class BookEntryObject : public DispObject {
 public:
     explicit BookEntryObject(AddressEntryData e) : e_(std::move(e)) {
         method(L"Name", [this](Call& c) { c.ret(e_.name); });
         method(L"Address", [this](Call& c) { c.ret(e_.address); });
         method(L"Type", [this](Call& c) { c.ret(e_.type); });
-        method(L"Fields", [this](Call& c) {
-            unsigned long tag = static_cast<unsigned long>(c.toInt(0));
-            if ((tag & 0xFFFF) == 0x001F) tag = (tag & 0xFFFF0000UL) | 0x001E;
-            switch (tag) {
-                case 0x39FE001E:  // PR_SMTP_ADDRESS: a directory user's Internet address
-                    if (e_.type == L"EX" && !e_.smtp.empty()) c.ret(e_.smtp);
-                    break;
-                case 0x3001001E: c.ret(e_.name); break;     // PR_DISPLAY_NAME
-                case 0x3002001E: c.ret(e_.type); break;     // PR_ADDRTYPE
-                case 0x3003001E: c.ret(e_.address); break;  // PR_EMAIL_ADDRESS
-                default: break;                             // absent: Empty
-            }
-        });
     }
 
 private:

@@ -179,16 +179,10 @@ void activateExplorer(Model& model, int id);
 void closeExplorer(Model& model, int id);
 void closeInspector(Model& model, int id);
 
-/// The address lists, for the name space and the safe-mail test class (AddressBooks.cpp).
+/// The address lists of the name space (AddressBooks.cpp).
 Ref<DispObject> makeAddressLists(const std::shared_ptr<Model>& model);
 
-// The safe-mail test classes (SafeMail.cpp).
-Ref<DispObject> makeSafeMailItem(const std::shared_ptr<Model>& model);
-Ref<DispObject> makeMapiUtils(const std::shared_ptr<Model>& model);
-Ref<DispObject> makeMapiTable();
-/// A class factory that makes objects with a function.
+/// A class factory that makes objects with a function (ClassRegistration.cpp).
 IClassFactory* newFactory(std::function<IUnknown*()> create);
-/// A message property by tag as the safe-mail classes read it; VT_EMPTY when absent.
-Variant messageField(const ItemData& item, unsigned long propTag);
 
 }  // namespace tw::standin

@@ -16,10 +16,6 @@ using win32::toUtf8;
 using win32::toWide;
 
 // CLSIDs of the safe-mail test classes.
-constexpr CLSID kSafeMailItemClsid = {0x3F1C2A70, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
-constexpr CLSID kMapiUtilsClsid = {0x3F1C2A71, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
-constexpr CLSID kMapiTableClsid = {0x3F1C2A72, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
-constexpr CLSID kAddressListsClsid = {0x3F1C2A73, 0x8B5D, 0x4E21, {0xA6, 0x3E, 0x51, 0x0C, 0x9D, 0x27, 0xB4, 0x81}};
 
 constexpr const wchar_t* kAddInsKey = L"Software\\Microsoft\\Office\\Outlook\\Addins";
 
@@ -91,7 +87,6 @@ struct StandInClient::Impl {
     std::unique_ptr<StandInMapi32> mapi32;
     bool leaveApartment = false;
     std::vector<AddInResult> results;
-    std::unique_ptr<ClassRegistration> safeMailItem, mapiUtils, mapiTable, addressLists;
 
     std::shared_ptr<FolderData> folder(const std::string& path) const {
         auto found = model->folderByPath(toWide(path));
@@ -175,22 +170,6 @@ StandInClient::StandInClient(std::shared_ptr<Profile> profile) : impl_(std::make
     Impl* impl = impl_.get();
     m.userDisconnect = [impl](const std::wstring& progId) { impl->disconnect(progId, win32::ext_dm_UserClosed); };
 
-    std::weak_ptr<Model> weak = impl_->model;
-    auto creator = [weak](Ref<DispObject> (*build)(const std::shared_ptr<Model>&)) {
-        return newFactory([weak, build]() -> IUnknown* {
-            auto model = weak.lock();
-            if (!model) return nullptr;
-            return static_cast<IDispatch*>(build(model).detach());
-        });
-    };
-    auto itemFactory = Ref<IClassFactory>::adopt(creator(makeSafeMailItem));
-    auto utilsFactory = Ref<IClassFactory>::adopt(creator(makeMapiUtils));
-    impl_->safeMailItem = std::make_unique<ClassRegistration>(kSafeMailItemProgId, kSafeMailItemClsid, itemFactory.get());
-    impl_->mapiUtils = std::make_unique<ClassRegistration>(kMapiUtilsProgId, kMapiUtilsClsid, utilsFactory.get());
-    auto tableFactory = Ref<IClassFactory>::adopt(newFactory([]() -> IUnknown* { return static_cast<IDispatch*>(makeMapiTable().detach()); }));
-    impl_->mapiTable = std::make_unique<ClassRegistration>(kMapiTableProgId, kMapiTableClsid, tableFactory.get());
-    auto listsFactory = Ref<IClassFactory>::adopt(creator(makeAddressLists));
-    impl_->addressLists = std::make_unique<ClassRegistration>(kAddressListsProgId, kAddressListsClsid, listsFactory.get());
 }
 
 StandInClient::~StandInClient() {
@@ -198,10 +177,6 @@ StandInClient::~StandInClient() {
         disconnectAddIns(win32::ext_dm_HostShutdown);
     } catch (...) {
     }
-    impl_->safeMailItem.reset();
-    impl_->mapiUtils.reset();
-    impl_->mapiTable.reset();
-    impl_->addressLists.reset();
     // A client made later may share its own session by now; that one stays shared.
     if (sharedSession() == impl_->model->mapiSession.get()) shareMapiSession(false);
     // The client ends: the profile keeps the bars of the explorer still open.

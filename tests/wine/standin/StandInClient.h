@@ -74,12 +74,6 @@ private:
 /// A class factory that makes objects with a function (for test classes); the caller owns its reference.
 IClassFactory* newClassFactory(IUnknown* (*create)());
 
-/// The ProgIDs of the safe-mail test classes the client registers while it lives.
-inline constexpr const char* kSafeMailItemProgId = "TarnwickRedemption.TarnwickSafeMailItem";
-inline constexpr const char* kMapiUtilsProgId = "TarnwickRedemption.TarnwickMAPIUtils";
-inline constexpr const char* kMapiTableProgId = "TarnwickRedemption.TarnwickMAPITable";
-inline constexpr const char* kAddressListsProgId = "TarnwickRedemption.TarnwickAddressLists";
-
 /// An address-book entry as a test sets it up (UTF-8): type "SMTP", "EX" (address: the directory
 /// name, smtp: the Internet address) or "MAPIPDL" (a distribution list, no address).
 struct AddressEntrySpec {
