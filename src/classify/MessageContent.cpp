@@ -51,7 +51,9 @@ std::string MessageContent::smtpAddressOf(safemail::AddressEntry& entry, const s
 std::string MessageContent::getMessageHeaders(outlook::Item& item) {
     try {
         if (!utils_) return {};
-        return utils_->HrGetOneProp(item, safemail::PR_TRANSPORT_MESSAGE_HEADERS).text();
+        std::string headers = utils_->HrGetOneProp(item, safemail::PR_TRANSPORT_MESSAGE_HEADERS).text();
+        log_.LogErrorMessage("got message headers of size " + std::to_string(headers.size()));
+        return headers;
     } catch (...) {
         log_.logError("getMessageHeaders");
         return {};

@@ -65,6 +65,7 @@ TEST_F(MessageContentTest, AnAlternativeMessageIsComposedHtmlThenPlain) {
     auto item = deliver(kAlternative);
     std::string headers = content->getMessageHeaders(*item);
     EXPECT_EQ(headers.rfind("From: Ann Example", 0), 0u);
+    EXPECT_TRUE(h.logHas("got message headers of size " + std::to_string(headers.size())));
     std::string boundary = getMultiPartBoundary(headers);
     ASSERT_EQ(boundary, "sep");
 

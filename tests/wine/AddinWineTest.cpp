@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "wine/AddinHost.h"
+#include "wine/FormWindowScript.h"
 #include "wine/ProgramFolder.h"
 #include "win32/Win32Registry.h"
 
@@ -117,6 +118,11 @@ TEST_F(AddinWineTest, NewMailGoesWhereItBelongsAndTheLastExplorerTearsDown) {
     auto spamNow = bySubject(client, kJunk, spam.subject);
     ASSERT_TRUE(spamNow) << addinLog();
     EXPECT_FALSE(spamNow->unread);
+
+    // The headers came whole through the safe mail library, and so did the body.
+    const std::string checked = addinLog();
+    EXPECT_TRUE(contains(checked, "got message headers of size " + std::to_string(legitimate.headers.size()))) << checked;
+    EXPECT_TRUE(contains(checked, "got message body of size ")) << checked;
 
     client.closeExplorer(explorer);
     const std::string log = addinLog();
@@ -279,6 +285,99 @@ TEST_F(AddinWineTest, AFailureInsideAHandlerDoesNotBringTheClientDown) {
     EXPECT_TRUE(bySubject(client, kJunk, spam.subject)) << addinLog();
     EXPECT_TRUE(contains(addinLog(), "Error #")) << "the failure was not logged";
     EXPECT_EQ(sinkFailures.count(), 0);
+    client.disconnectAddIns();
+}
+
+/// As for mail on a server mailbox: checked mail is tracked in the add-in's own cache rather than in
+/// a property on each message, and the Inbox is scanned at start-up through the library's table.
+void useServerMailboxSettings() {
+    win32::Win32Registry registry;
+    registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "useuserprops", RegValue::ofDword(0));
+    registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "scanInboxOnStartup", RegValue::ofDword(1));
+}
+
+/// Pumps the client until the message is in that folder or the time is up.
+bool waitFor(StandInClient& client, const std::string& path, const std::string& subject, int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 250) {
+        if (bySubject(client, path, subject)) return true;
+        client.pump(250);
+    }
+    return bySubject(client, path, subject).has_value();
+}
+
+/// The start-up scan shows its progress in a window, so these run where windows can be made (the
+/// Wine run repeats the FormWindow tests under the null display driver).
+class FormWindowAddinStartupScan : public AddinWineTest {
+protected:
+    void SetUp() override {
+        if (!test::canCreateWindows()) GTEST_SKIP() << "no display driver: the scan's progress window cannot be made";
+        AddinWineTest::SetUp();
+    }
+    void TearDown() override {
+        if (test::canCreateWindows()) AddinWineTest::TearDown();
+    }
+};
+
+TEST_F(FormWindowAddinStartupScan, MailThatArrivedWhileTheAddInWasAwayIsCheckedThroughTheLibrarysTable) {
+    useServerMailboxSettings();
+    StandInClient client;
+    const standin::MailSpec spam = mailFromFile("spam.eml"), legitimate = mailFromFile("ham.eml");
+    client.addMail(kInbox, legitimate);
+    client.addMail(kInbox, spam);
+    client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+
+    EXPECT_TRUE(waitFor(client, kJunk, spam.subject, 10000)) << addinLog();
+    auto kept = bySubject(client, kInbox, legitimate.subject);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->unread);
+    const std::string log = addinLog();
+    EXPECT_TRUE(contains(log, "scanf track")) << log;
+    EXPECT_TRUE(contains(log, "got message headers of size " + std::to_string(spam.headers.size()))) << log;
+    EXPECT_FALSE(contains(log, "Error #")) << log;
+    client.disconnectAddIns();
+    EXPECT_EQ(client.liveMapiObjects(), 0) << "the library let go of every MAPI object at teardown";
+    EXPECT_EQ(client.outstandingMapiBuffers(), 0);
+}
+
+TEST_F(AddinWineTest, AMessageTheLibraryCannotOpenIsLoggedAndTheNextIsStillChecked) {
+    StandInClient client;
+    client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    // The first message's MAPI object cannot be had: every read of it through the library fails.
+    client.failNext("MAPIOBJECT", 1);
+    const standin::MailSpec unreadable = mailFromFile("ham.eml");
+    client.deliver(kInbox, unreadable);
+    client.pump(500);
+    const standin::MailSpec spam = mailFromFile("spam.eml");
+    client.deliver(kInbox, spam);
+
+    EXPECT_TRUE(waitFor(client, kJunk, spam.subject, 5000)) << addinLog();
+    const std::string log = addinLog();
+    EXPECT_TRUE(contains(log, "senderaddress : Error # ")) << log;
+    EXPECT_TRUE(contains(log, "could not be opened")) << log;
+    client.disconnectAddIns();
+}
+
+TEST_F(FormWindowAddinStartupScan, OnVersionNineWithoutASharedSessionTheTableFailsCleanlyAndNewMailIsStillChecked) {
+    // Version 9 hands out no folder MAPI object: the table opens the folder in the client's shared
+    // MAPI session, which Wine's own MAPI cannot give. Here the client does not share one.
+    useServerMailboxSettings();
+    StandInClient client;
+    client.setVersion("9.0.0.2711");
+    client.shareMapiSession(false);
+    client.addMail(kInbox, mailFromFile("ham.eml"));
+    client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    client.pump(3000);
+    const standin::MailSpec spam = mailFromFile("spam.eml");
+    client.deliver(kInbox, spam);
+
+    EXPECT_TRUE(waitFor(client, kJunk, spam.subject, 5000)) << addinLog();
+    const std::string log = addinLog();
+    EXPECT_TRUE(contains(log, "scanFolderTable : Error # ")) << log;
+    EXPECT_TRUE(contains(log, "folder could not be opened")) << log;
+    EXPECT_EQ(client.mapiCalls().prompts, 0) << "the library never asks the user to log on";
     client.disconnectAddIns();
 }
 
