@@ -108,6 +108,7 @@ public:
         spec.unread = mail.unread;
         return client.deliver(kInbox, spec);
     }
+    void settle() override { client.pump(100); }
     void addExchangeUser(const std::string& name, const std::string& smtpAddress, const std::string& directoryName) override {
         client.addAddressBook("Global Address List", {{name, "EX", directoryName, smtpAddress}});
         directory[smtpAddress] = directoryName;

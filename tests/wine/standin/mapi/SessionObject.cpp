@@ -1,5 +1,6 @@
 // The stand-in's IMAPISession (store, address book, status table) and IMAPIStatus (the transport queue's flush).
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "mapi/MapiParts.h"
@@ -37,6 +38,22 @@ PropValue statusProperty(ULONG resource, ULONG tag) {
     }
 }
 
+/// Flushes asked for with FLUSH_ASYNC_OK, by the thread timer that runs them: the transport sends
+/// once the client's message loop runs again, not inside the caller's call.
+std::map<UINT_PTR, std::weak_ptr<Model>>& pendingFlushes() {
+    static std::map<UINT_PTR, std::weak_ptr<Model>> pending;
+    return pending;
+}
+
+void CALLBACK runPendingFlush(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    auto found = pendingFlushes().find(timer);
+    if (found == pendingFlushes().end()) return;
+    auto model = found->second.lock();
+    pendingFlushes().erase(found);
+    if (model && model->root) deliverOutbox(*model);
+}
+
 class Status : public PropObject<IMAPIStatus> {
 public:
     Status(ModelPtr model, ULONG resource) : m_(std::move(model)), resource_(resource) {}
@@ -44,9 +61,15 @@ public:
     HRESULT STDMETHODCALLTYPE ValidateState(ULONG, ULONG) override { return notServed(); }
     HRESULT STDMETHODCALLTYPE SettingsDialog(ULONG, ULONG) override { return notServed(); }
     HRESULT STDMETHODCALLTYPE ChangePassword(LPTSTR, LPTSTR, ULONG) override { return notServed(); }
-    HRESULT STDMETHODCALLTYPE FlushQueues(ULONG, ULONG, LPENTRYID, ULONG) override {
+    HRESULT STDMETHODCALLTYPE FlushQueues(ULONG, ULONG, LPENTRYID, ULONG flags) override {
         if (resource_ != MAPI_SPOOLER) return notServed();
-        deliverOutbox(*m_);
+        if (!(flags & FLUSH_ASYNC_OK)) {
+            deliverOutbox(*m_);
+            return S_OK;
+        }
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10, runPendingFlush);
+        if (!timer) return MAPI_E_CALL_FAILED;
+        pendingFlushes()[timer] = m_;
         return S_OK;
     }
 
