@@ -38,6 +38,22 @@ void printLogTail() {
     printf("sheet: the end of the add-in's log:\n%s\n", log.substr(log.size() > 3000 ? log.size() - 3000 : 0).c_str());
 }
 
+/// Registers (or unregisters) tarnredemption.dll from beside this program.
+bool installSafeMailLibrary(bool install) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring library(path);
+    library = library.substr(0, library.find_last_of(L"\\/") + 1) + L"tarnredemption.dll";
+    HMODULE module = LoadLibraryW(library.c_str());
+    if (!module) return false;
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    auto entry = reinterpret_cast<Entry>(
+        reinterpret_cast<void*>(GetProcAddress(module, install ? "DllRegisterServer" : "DllUnregisterServer")));
+    const bool done = entry && SUCCEEDED(entry());
+    FreeLibrary(module);
+    return done;
+}
+
 int takeSheetInto(const std::wstring& folder) {
     CreateDirectoryW(folder.c_str(), nullptr);
     sheet::Album album(folder);
@@ -50,8 +66,13 @@ int takeSheetInto(const std::wstring& folder) {
         printf("sheet: %s\n", why.c_str());
         return 2;
     }
-    // The client first: it enters the apartment and registers the safe-mail classes the add-in creates.
+    // The client first: it enters the apartment and shares its MAPI session; then the safe mail
+    // library the add-in reads messages through is installed, as on a user's machine.
     standin::StandInClient client;
+    if (!installSafeMailLibrary(true)) {
+        printf("sheet: cannot register tarnredemption.dll\n");
+        return 2;
+    }
     sheet::fillClient(client);
 
     win32::Win32Registry registry;
@@ -81,6 +102,7 @@ int takeSheetInto(const std::wstring& folder) {
 
     connect.AddinInstance_OnDisconnection(win32::ext_dm_HostShutdown);
     client.closeExplorer(explorer);
+    installSafeMailLibrary(false);
     printf("sheet: %d pictures, %d problems; the list is sheet.txt\n", album.pictures(), album.problems());
     return album.pictures() > 0 ? 0 : 1;
 }
