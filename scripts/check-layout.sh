@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a Windows header is included outside src/win32/, the fetch and engine libraries' win32/ folders, the safe mail library and
-# the Windows test programs, a POSIX header inside a portable subsystem, or an include of the add-in's code runs
+# the Windows test and benchmark programs, a POSIX header inside a portable subsystem, or an include of the add-in's code runs
 # against its layers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,9 +10,9 @@ windows_headers='windows|winreg|ole2|oleauto|objbase|shellapi|tlhelp32|psapi|shl
 posix_headers='unistd|dlfcn|fcntl|dirent|pthread|sys/[a-z_]+'
 status=0
 
-# Only the Windows adapters, and the test programs that run under Wine, may see the Windows API.
+# Only the Windows adapters, and the test and benchmark programs that run under Wine, may see the Windows API.
 if found=$(grep -rnEi "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"](${windows_headers})\.h[>\"]" "${sources[@]}" \
-    --exclude-dir=build --exclude-dir=.git . | grep -vE '^\./(src/win32|fetch/win32|engine/win32|safemail|tests/wine)/'); then
+    --exclude-dir=build --exclude-dir=.git . | grep -vE '^\./(src/win32|fetch/win32|engine/win32|safemail|tests/wine|bench/wine)/'); then
   echo "check-layout: Windows headers outside the win32/ folders and tests/wine/:"
   echo "$found"
   status=1
