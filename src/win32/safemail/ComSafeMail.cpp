@@ -15,16 +15,8 @@ namespace {
 
 constexpr long kCannotCreateObject = 429;
 
-ComPtr<IDispatch> createByProgId(const std::string& progId) {
-    CLSID classId{};
-    const std::wstring wide = toWide(progId);
-    ComPtr<IDispatch> object;
-    if (FAILED(CLSIDFromProgID(wide.c_str(), &classId)) ||
-        FAILED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(object.put()))) ||
-        !object)
-        throw Error(kCannotCreateObject, progId, "ActiveX component can't create object");
-    return object;
+[[noreturn]] void cannotCreate(const std::string& progId) {
+    throw Error(kCannotCreateObject, progId, "ActiveX component can't create object");
 }
 
 /// A SAFEARRAY's elements as variants, whatever its element type.
@@ -52,17 +44,42 @@ std::vector<Variant> elementsOf(const VARIANT& array) {
 
 }  // namespace
 
+ComSafeMail::~ComSafeMail() {
+    for (auto& [progId, factory] : factories_) factory.detach();
+}
+
+ComPtr<IDispatch> ComSafeMail::create(const std::string& progId) {
+    auto kept = factories_.find(progId);
+    if (kept == factories_.end()) {
+        CLSID classId{};
+        ComPtr<IClassFactory> factory;
+        const std::wstring wide = toWide(progId);
+        if (FAILED(CLSIDFromProgID(wide.c_str(), &classId)) ||
+            FAILED(CoGetClassObject(classId, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                                    reinterpret_cast<void**>(factory.put()))) ||
+            !factory)
+            cannotCreate(progId);
+        kept = factories_.emplace(progId, std::move(factory)).first;
+    }
+    ComPtr<IDispatch> object;
+    if (FAILED(kept->second->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.put()))) || !object) {
+        factories_.erase(kept);
+        cannotCreate(progId);
+    }
+    return object;
+}
+
 std::shared_ptr<safemail::SafeMailItem> ComSafeMail::CreateSafeMailItem(const std::string& progId) {
-    return std::make_shared<safe::ComSafeMailItem>(createByProgId(progId));
+    return std::make_shared<safe::ComSafeMailItem>(create(progId));
 }
 std::shared_ptr<safemail::MAPIUtils> ComSafeMail::CreateMAPIUtils(const std::string& progId) {
-    return std::make_shared<safe::ComMAPIUtils>(createByProgId(progId));
+    return std::make_shared<safe::ComMAPIUtils>(create(progId), [this] { releaseFactories(); });
 }
 std::shared_ptr<safemail::MAPITable> ComSafeMail::CreateMAPITable(const std::string& progId) {
-    return std::make_shared<safe::ComMAPITable>(createByProgId(progId));
+    return std::make_shared<safe::ComMAPITable>(create(progId));
 }
 std::shared_ptr<safemail::AddressLists> ComSafeMail::CreateAddressLists(const std::string& progId) {
-    return std::make_shared<safe::ComSafeAddressLists>(createByProgId(progId));
+    return std::make_shared<safe::ComSafeAddressLists>(create(progId));
 }
 
 namespace safe {

@@ -1,6 +1,8 @@
 // The adapters of the safe mail library's objects: safe item, address entry and lists, recipients, utilities, table.
 #pragma once
 
+#include <functional>
+
 #include "platform/SafeMail.h"
 #include "win32/outlook/ComObject.h"
 
@@ -92,12 +94,20 @@ private:
 
 class ComMAPIUtils final : public sm::MAPIUtils, public ComObject {
 public:
-    using ComObject::ComObject;
+    /// afterCleanup: what the port lets go of once the library has let go of everything.
+    ComMAPIUtils(ComPtr<IDispatch> object, std::function<void()> afterCleanup)
+        : ComObject(std::move(object)), afterCleanup_(std::move(afterCleanup)) {}
     sm::PropValue HrGetOneProp(tw::outlook::Item& item, uint32_t propTag) override;
     void DeliverNow(int flags, intptr_t parentWindow) override {
         d_.call("DeliverNow", flags, static_cast<int32_t>(parentWindow));
     }
-    void Cleanup() override { d_.call("Cleanup"); }
+    void Cleanup() override {
+        d_.call("Cleanup");
+        if (afterCleanup_) afterCleanup_();
+    }
+
+private:
+    std::function<void()> afterCleanup_;
 };
 
 class ComMAPITable final : public sm::MAPITable, public ComObject {
