@@ -240,6 +240,7 @@ TEST_P(SafeMailContractTest, TheTableWalksTheRowsItsReadFlagRestrictionLetsThrou
     restriction.ulPropTag = safemail::PR_MESSAGE_FLAGS;
     restriction.ulMask = safemail::MSGFLAG_READ;
     table->setColumns({safemail::PR_SUBJECT, safemail::PR_ENTRYID, safemail::PR_LONGTERM_ENTRYID_FROM_TABLE, 0x12340003});
+    EXPECT_EQ(table->RowCount(), 4) << "the count before the walk, for its progress, already obeys the filter";
 
     auto hex = [](const std::string& bytes) {
         static const char* digits = "0123456789ABCDEF";

@@ -116,7 +116,11 @@ public:
     void setItem(std::shared_ptr<tw::outlook::Items> items) override;
     sm::TableFilter& Filter() override { return filter_; }
     void setColumns(const std::vector<uint32_t>& propTags) override;
-    int RowCount() override { return d_.get("RowCount").toInt(); }
+    /// Counts with the filter as it stands now, as the scan's progress total needs before its walk.
+    int RowCount() override {
+        applyFilter();
+        return d_.get("RowCount").toInt();
+    }
     void GoToFirst() override { d_.call("GoToFirst"); }
     bool FindFirst(bool forward) override;
     bool FindNext(bool forward) override { return d_.call("FindNext", forward).toBool(); }
