@@ -119,6 +119,8 @@ struct Model : std::enable_shared_from_this<Model> {
     Ref<IUnknown> mapiSession;
     /// Asked to disconnect an add-in whose COMAddIn.Connect was set to False.
     std::function<void(const std::wstring& progId)> userDisconnect;
+    /// Asked to connect an add-in whose COMAddIn.Connect was set to True; false when it could not be.
+    std::function<bool(const std::wstring& progId)> userConnect;
 
     std::wstring newEntryId();
     /// The major number of the version ("11.0.0.8312": 11).

@@ -280,7 +280,11 @@ public:
         text(L"Body", &ItemData::body);
         mailText(L"HTMLBody", &ItemData::htmlBody, true);
         mailText(L"SenderName", &ItemData::senderName, false);
-        mailText(L"SenderEmailAddress", &ItemData::senderAddress, false);
+        // The sender's address is a member of mail items from version 11 on.
+        methodIf(L"SenderEmailAddress", [this] { return m_->majorVersion() >= 11; }, [this](Call& c) {
+            requireClass(olMail);
+            c.ret(item_->senderAddress);
+        });
         method(L"To", [this](Call& c) {
             requireClass(olMail);
             std::wstring to;
@@ -638,7 +642,10 @@ public:
         method(L"ProgId", [this](Call& c) { c.ret(progId_); });
         property(L"Connect", [this](Call& c) { c.ret(connected()); },
                  [this](Call& c) {
-                     if (!c.valueBool() && connected() && m_->userDisconnect) m_->userDisconnect(progId_);
+                     const bool connect = c.valueBool();
+                     if (!connect && connected() && m_->userDisconnect) m_->userDisconnect(progId_);
+                     if (connect && !connected() && m_->userConnect && !m_->userConnect(progId_))
+                         raise(E_FAIL, L"The add-in " + progId_ + L" could not be connected.");
                  });
         property(L"Object", [this](Call& c) { c.ret(object_.get()); },
                  [this](Call& c) {

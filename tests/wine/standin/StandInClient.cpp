@@ -7,6 +7,7 @@
 #include "Model.h"
 #include "mapi/StandInMapi.h"
 #include "win32/TextEncoding.h"
+#include "win32/com/ClientApplication.h"
 
 namespace tw::standin {
 
@@ -42,6 +43,17 @@ std::wstring readText(HKEY key, const wchar_t* name) {
     DWORD size = sizeof(buffer) - sizeof(wchar_t), type = 0;
     if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS || type != REG_SZ) return {};
     return buffer;
+}
+
+/// The add-in object made from its ProgID; the HRESULT says why there is none.
+Ref<win32::IDTExtensibility2> createAddIn(const std::wstring& progId, HRESULT& status) {
+    CLSID clsid{};
+    Ref<IUnknown> object;
+    Ref<win32::IDTExtensibility2> addIn;
+    status = CLSIDFromProgID(progId.c_str(), &clsid);
+    if (SUCCEEDED(status)) status = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object.put()));
+    if (SUCCEEDED(status)) status = object->QueryInterface(win32::IID_IDTExtensibility2, reinterpret_cast<void**>(addIn.put()));
+    return addIn;
 }
 
 DWORD readNumber(HKEY key, const wchar_t* name) {
@@ -87,6 +99,7 @@ struct StandInClient::Impl {
     std::unique_ptr<StandInMapi32> mapi32;
     bool leaveApartment = false;
     std::vector<AddInResult> results;
+    DWORD runningCookie = 0;
 
     std::shared_ptr<FolderData> folder(const std::string& path) const {
         auto found = model->folderByPath(toWide(path));
@@ -136,6 +149,36 @@ struct StandInClient::Impl {
         return nullptr;
     }
 
+    /// An add-in the client knows, connected while the client runs (COMAddIn.Connect = True): made
+    /// anew, then OnConnection(ext_cm_AfterStartup); OnStartupComplete is not called.
+    bool connectLater(const std::wstring& progId) {
+        AddInRecord* found = record(progId);
+        if (!found) return false;
+        if (found->connected) return true;
+        HRESULT created = S_OK;
+        Ref<win32::IDTExtensibility2> addIn = createAddIn(progId, created);
+        AddInResult* r = result(progId);
+        if (r) {
+            r->create = created;
+            r->connection = r->startupComplete = r->beginShutdown = r->disconnection = S_FALSE;
+        }
+        if (FAILED(created)) return false;
+        found->object = addIn;
+        Ref<DispObject> comAddIn = found->comAddIn;
+        CustomArray custom;
+        HRESULT hr = guarded([&] { return addIn->OnConnection(model->application.get(), win32::ext_cm_AfterStartup, comAddIn.get(), &custom.array); });
+        found = record(progId);
+        if (r = result(progId); r) r->connection = hr;
+        if (!found) return false;
+        if (FAILED(hr)) {
+            found->object.reset();
+            return false;
+        }
+        found->connected = true;
+        if (r) r->connected = true;
+        return true;
+    }
+
     void disconnect(const std::wstring& progId, win32::ext_DisconnectMode mode) {
         AddInRecord* found = record(progId);
         if (!found || !found->connected) return;
@@ -169,10 +212,15 @@ StandInClient::StandInClient(std::shared_ptr<Profile> profile) : impl_(std::make
     shareMapiSession(true);
     Impl* impl = impl_.get();
     m.userDisconnect = [impl](const std::wstring& progId) { impl->disconnect(progId, win32::ext_dm_UserClosed); };
+    m.userConnect = [impl](const std::wstring& progId) { return impl->connectLater(progId); };
+    // Other programs find the running client through the running object table, as the real one lists itself.
+    if (FAILED(RegisterActiveObject(static_cast<IDispatch*>(m.application.get()), win32::CLSID_ClientApplication, ACTIVEOBJECT_STRONG, &impl->runningCookie)))
+        impl->runningCookie = 0;
 
 }
 
 StandInClient::~StandInClient() {
+    leaveRunningObjectTable();
     try {
         disconnectAddIns(win32::ext_dm_HostShutdown);
     } catch (...) {
@@ -187,6 +235,14 @@ StandInClient::~StandInClient() {
     impl_->model.reset();
     impl_.reset();
     if (leave) CoUninitialize();
+}
+
+void StandInClient::leaveRunningObjectTable() {
+    if (impl_->runningCookie == 0) return;
+    RevokeActiveObject(impl_->runningCookie, nullptr);
+    impl_->runningCookie = 0;
+    // Programs that still hold the application from the table lose it with the client.
+    CoDisconnectObject(static_cast<IDispatch*>(impl_->model->application.get()), 0);
 }
 
 Model& StandInClient::model() const {
@@ -324,14 +380,7 @@ const std::vector<AddInResult>& StandInClient::loadAddIns() {
         if (impl_->result(progId)) continue;  // loaded already
         AddInResult result;
         result.progId = toUtf8(progId);
-        CLSID clsid{};
-        Ref<IUnknown> object;
-        Ref<win32::IDTExtensibility2> addIn;
-        result.create = CLSIDFromProgID(progId.c_str(), &clsid);
-        if (SUCCEEDED(result.create))
-            result.create = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object.put()));
-        if (SUCCEEDED(result.create))
-            result.create = object->QueryInterface(win32::IID_IDTExtensibility2, reinterpret_cast<void**>(addIn.put()));
+        Ref<win32::IDTExtensibility2> addIn = createAddIn(progId, result.create);
         impl_->results.push_back(result);
         if (FAILED(result.create)) continue;
         AddInRecord record{progId, description, addIn, makeComAddIn(impl_->model, progId, description), false};

@@ -186,6 +186,8 @@ public:
     /// One add-in unticked by the user: OnDisconnection(ext_dm_UserClosed), as COMAddIn.Connect = False does.
     void disconnectAddIn(const std::string& progId);
     const std::vector<AddInResult>& addIns() const;
+    /// The client no longer lists itself as running (as while it exits); it does from its start.
+    void leaveRunningObjectTable();
 
     /// Runs the thread's message loop for that long, so window timers run.
     void pump(int milliseconds);
