@@ -152,6 +152,9 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
             AddExpl(objExpl_);
             bars_->ShowToolBarMenu();
         }
+        // Message windows open before the connection raise no NewInspector; without a wrapper the add-in
+        // would never hear the last of them close, hold the client's objects and keep it from ending.
+        for (int i = colInsp_->Count(); i >= 1; --i) colInsp_NewInspector(colInsp_->Item(i));
 
         if (log.Enabled() == diag::oAll) {
             log.logCurrentConfiguration();

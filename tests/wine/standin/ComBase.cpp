@@ -44,7 +44,36 @@ bool isMissing(const VARIANT& v) {
     return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND;
 }
 
+/// Every live stand-in object with its serial number.
+std::map<DispObject*, unsigned long>& living() {
+    static std::map<DispObject*, unsigned long> objects;
+    return objects;
+}
+
+unsigned long& serialCounter() {
+    static unsigned long next = 1;
+    return next;
+}
+
 }  // namespace
+
+unsigned long nextObjectSerial() {
+    return serialCounter();
+}
+
+long liveObjects(unsigned long sinceSerial) {
+    long count = 0;
+    for (const auto& [object, serial] : living())
+        if (serial >= sinceSerial) ++count;
+    return count;
+}
+
+void dropEverySink(unsigned long sinceSerial) {
+    std::vector<Ref<DispObject>> all;
+    for (const auto& [object, serial] : living())
+        if (serial >= sinceSerial) all.emplace_back(object);
+    for (auto& object : all) object->dropSinks();
+}
 
 BSTR allocText(const std::wstring& text) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -209,7 +238,12 @@ void Call::ret(const Variant& value) {
     VariantCopy(result_, const_cast<VARIANT*>(&value.value()));
 }
 
+DispObject::DispObject() {
+    living()[this] = serialCounter()++;
+}
+
 DispObject::~DispObject() {
+    living().erase(this);
     for (auto& p : points_) p->detach();
 }
 

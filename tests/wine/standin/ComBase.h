@@ -181,7 +181,7 @@ class DispObject : public IDispatch, public IConnectionPointContainer {
 public:
     using Handler = std::function<void(Call&)>;
 
-    DispObject() = default;
+    DispObject();
     DispObject(const DispObject&) = delete;
     DispObject& operator=(const DispObject&) = delete;
     virtual ~DispObject();
@@ -226,6 +226,13 @@ private:
 };
 
 #pragma GCC diagnostic pop
+
+/// The serial number the next stand-in object gets; objects are numbered as they are made.
+unsigned long nextObjectSerial();
+/// How many stand-in objects made from that serial number on are alive.
+long liveObjects(unsigned long sinceSerial);
+/// Drops the sinks of those objects, so cycles through sinks that were never unadvised end.
+void dropEverySink(unsigned long sinceSerial);
 
 /// The stand-in object behind a dispatch pointer, or null for anything else.
 DispObject* standInObject(IDispatch* object);

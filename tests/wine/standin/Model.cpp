@@ -201,6 +201,50 @@ void Model::keepBars(const BarSet& bars) {
     if (profile) profile->bars = copyBars(bars, true);
 }
 
+namespace {
+
+/// Lets go of the controls' objects, leaving their sinks.
+void letGoOfControls(ControlList& list) {
+    for (const auto& control : list.items) {
+        control->object.reset();
+        if (control->children) letGoOfControls(*control->children);
+    }
+}
+
+}  // namespace
+
+void Model::letGo() {
+    std::vector<std::shared_ptr<BarSet>> sets;
+    for (auto* windows : {&explorers, &inspectors})
+        for (auto& w : *windows) sets.push_back(w.bars);
+    // Windows closed earlier keep their bars in their objects.
+    for (auto& source : eventSources)
+        if (auto bars = windowBars(source.get())) sets.push_back(bars);
+    for (const auto& set : sets)
+        if (set)
+            for (const auto& bar : set->bars) letGoOfControls(*bar->controls);
+    eventSources.clear();
+    explorers.clear();
+    inspectors.clear();
+    addIns.clear();
+    pickQueue.clear();
+    application.reset();
+    nameSpace.reset();
+    explorersObject.reset();
+    inspectorsObject.reset();
+    comAddInsObject.reset();
+    userDisconnect = nullptr;
+    userConnect = nullptr;
+    std::vector<std::shared_ptr<FolderData>> pending{root};
+    while (!pending.empty()) {
+        auto folder = pending.back();
+        pending.pop_back();
+        if (!folder) continue;
+        folder->itemsObject.reset();
+        pending.insert(pending.end(), folder->children.begin(), folder->children.end());
+    }
+}
+
 void Model::shutdown() {
     // Sinks hold references to the objects they listen to; dropping them breaks those cycles.
     for (auto* windows : {&explorers, &inspectors})

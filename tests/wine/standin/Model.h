@@ -148,6 +148,9 @@ struct Model : std::enable_shared_from_this<Model> {
     void keepBars(const BarSet& bars);
     /// Drops every sink and every object the model holds (the client's teardown).
     void shutdown();
+    /// Lets go of every object the model holds but leaves the sinks advised on them, so an object
+    /// someone else still holds (or listens to) stays alive. The MAPI session stays.
+    void letGo();
 };
 
 // The COM objects (Objects.cpp).
@@ -180,6 +183,9 @@ int openInspector(Model& model, const std::shared_ptr<ItemData>& item);
 void activateExplorer(Model& model, int id);
 void closeExplorer(Model& model, int id);
 void closeInspector(Model& model, int id);
+
+/// The bars of a stand-in window object, or null for another object.
+std::shared_ptr<BarSet> windowBars(DispObject* object);
 
 /// The address lists of the name space (AddressBooks.cpp).
 Ref<DispObject> makeAddressLists(const std::shared_ptr<Model>& model);

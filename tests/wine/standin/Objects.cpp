@@ -578,6 +578,7 @@ public:
 
     std::shared_ptr<FolderData> folder_;
     std::vector<std::shared_ptr<ItemData>> selection_;
+    const std::shared_ptr<BarSet>& bars() const { return bars_; }
 
 private:
     ModelPtr m_;
@@ -602,6 +603,7 @@ public:
     }
 
     const Ref<DispObject>& itemObject() const { return itemObject_; }
+    const std::shared_ptr<BarSet>& bars() const { return bars_; }
 
 private:
     ModelPtr m_;
@@ -846,6 +848,12 @@ std::optional<std::vector<std::shared_ptr<ItemData>>> itemsOf(IDispatch* object)
 std::shared_ptr<ItemData> itemOf(IDispatch* object) {
     auto* item = standInAs<ItemObject>(object);
     return item ? item->item() : nullptr;
+}
+
+std::shared_ptr<BarSet> windowBars(DispObject* object) {
+    if (auto* explorer = dynamic_cast<ExplorerObject*>(object)) return explorer->bars();
+    if (auto* inspector = dynamic_cast<InspectorObject*>(object)) return inspector->bars();
+    return nullptr;
 }
 
 void selectItems(DispObject& explorer, std::vector<std::shared_ptr<ItemData>> items) {

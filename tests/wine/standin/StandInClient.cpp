@@ -100,6 +100,8 @@ struct StandInClient::Impl {
     bool leaveApartment = false;
     std::vector<AddInResult> results;
     DWORD runningCookie = 0;
+    /// The first of the client's own objects.
+    unsigned long firstSerial = nextObjectSerial();
 
     std::shared_ptr<FolderData> folder(const std::string& path) const {
         auto found = model->folderByPath(toWide(path));
@@ -235,6 +237,28 @@ StandInClient::~StandInClient() {
     impl_->model.reset();
     impl_.reset();
     if (leave) CoUninitialize();
+}
+
+long StandInClient::exitAfterLastWindow() {
+    leaveRunningObjectTable();
+    Model& m = *impl_->model;
+    if (Window* active = m.explorer(m.activeExplorer)) m.keepBars(*active->bars);
+    std::vector<std::pair<std::wstring, Ref<win32::IDTExtensibility2>>> connected;
+    for (const auto& record : m.addIns)
+        if (record.connected && record.object) connected.emplace_back(record.progId, record.object);
+    m.letGo();
+    const long held = liveObjects(impl_->firstSerial);
+    for (auto& [progId, addIn] : connected) {
+        CustomArray custom;
+        HRESULT hr = guarded([&] { return addIn->OnDisconnection(win32::ext_dm_HostShutdown, &custom.array); });
+        if (auto* r = impl_->result(progId)) {
+            r->disconnection = hr;
+            r->connected = false;
+        }
+    }
+    connected.clear();
+    dropEverySink(impl_->firstSerial);
+    return held;
 }
 
 void StandInClient::leaveRunningObjectTable() {

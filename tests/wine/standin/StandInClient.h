@@ -186,6 +186,11 @@ public:
     /// One add-in unticked by the user: OnDisconnection(ext_dm_UserClosed), as COMAddIn.Connect = False does.
     void disconnectAddIn(const std::string& progId);
     const std::vector<AddInResult>& addIns() const;
+    /// The client ends as after its last window closed: it lets go of all its objects, and answers how
+    /// many of them are still alive because an add-in holds them (or still listens to them). The real
+    /// client does not disconnect an add-in that holds its objects and so cannot end; the stand-in
+    /// disconnects the add-ins after counting and lets go of everything. Only the destructor may follow.
+    long exitAfterLastWindow();
     /// The client no longer lists itself as running (as while it exits); it does from its start.
     void leaveRunningObjectTable();
 
