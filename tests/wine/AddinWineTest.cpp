@@ -383,3 +383,39 @@ TEST_F(FormWindowAddinStartupScan, OnVersionNineWithoutASharedSessionTheTableFai
 
 }  // namespace
 }  // namespace tw::winetest
+
+namespace tw::winetest {
+namespace {
+
+// The new-mail road on the oldest version the add-in supports, which lacks the sender's address and
+// the folders' MAPI objects, and on the newest, which has both.
+class AddinVersionRoad : public AddinWineTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AddinVersionRoad, NewMailGoesWhereItBelongs) {
+    win32::Win32FileSystem files;
+    files.replaceContents(dataFolder + "\\Junk Senders.txt", "blocked@spammer.example\r\n");
+    StandInClient client;
+    client.setVersion(GetParam());
+    SinkFailures sinkFailures(client);
+    const int explorer = client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    standin::MailSpec blocked;
+    blocked.senderAddress = "blocked@spammer.example";
+    blocked.to = {"me@home.example"};
+    blocked.subject = "from a blocked sender";
+    blocked.headers = "From: <blocked@spammer.example>\r\nSubject: from a blocked sender\r\n";
+    const standin::MailSpec legitimate = mailFromFile("ham.eml"), spam = mailFromFile("spam.eml");
+    for (const standin::MailSpec* mail : std::initializer_list<const standin::MailSpec*>{&blocked, &legitimate, &spam}) client.deliver(kInbox, *mail);
+    EXPECT_TRUE(waitFor(client, kJunk, spam.subject, 5000)) << addinLog();
+    EXPECT_TRUE(bySubject(client, kJunk, blocked.subject)) << addinLog();
+    EXPECT_TRUE(bySubject(client, kInbox, legitimate.subject)) << addinLog();
+    client.closeExplorer(explorer);
+    EXPECT_FALSE(contains(addinLog(), "Error #")) << addinLog();
+    EXPECT_EQ(client.exitAfterLastWindow(), 0);
+    EXPECT_EQ(sinkFailures.count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, AddinVersionRoad, ::testing::Values("9.0.0.2711", "11.0.0.8312"));
+
+}  // namespace
+}  // namespace tw::winetest
