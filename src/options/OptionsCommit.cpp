@@ -2,6 +2,7 @@
 #include "options/OptionsCommit.h"
 
 #include "core/Text.h"
+#include "scan/MsgQueue.h"
 #include "settings/NumberText.h"
 #include "settings/SettingsLists.h"
 #include "settings/SettingsWriters.h"
@@ -130,6 +131,7 @@ void writeExpert(OptionsHost& host, const OptionsEntries& e) {
     flag("enable_rules", ticked(e, "EnableRules"), s.enable_rules);
     flag("enable_word_training", ticked(e, "WordTraining"), s.enable_word_training);
     flag("useuserprops", ticked(e, "OutlookUserProperty"), s.useuserprops);
+    if (auto queue = host.inboxQueue()) queue->changeUseUserProperties(s.useuserprops);
     textValue("auto_training_threshold", range(e.autoTrainingLow, e.autoTrainingHigh), s.auto_training_threshold);
     textValue("netcheck_threshold", range(e.netcheckLow, e.netcheckHigh), s.netcheck_threshold);
     textValue("rbl_threshold", range(e.rblLow, e.rblHigh), s.rbl_threshold);

@@ -16,6 +16,10 @@
 #include "settings/RegistryAccess.h"
 #include "settings/Settings.h"
 
+namespace tw::scan {
+class MsgQueue;
+}
+
 namespace tw::options {
 
 class OptionsHost {
@@ -39,6 +43,8 @@ public:
     virtual void refreshEngineOptions() = 0;
     /// The help viewer's topics; null before start-up made it.
     virtual help::HelpWindow* helpWindow() = 0;
+    /// The running Inbox queue, which follows a changed setting at once; null when none runs.
+    virtual std::shared_ptr<scan::MsgQueue> inboxQueue() const { return nullptr; }
 
 protected:
     OptionsHost() = default;

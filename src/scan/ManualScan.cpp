@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/StringTable.h"
+#include "core/Text.h"
 #include "scan/MsgQueue.h"
 #include "scan/ScanHost.h"
 
@@ -52,7 +53,8 @@ void ManualScan::cmdScanFolder() {
         if (!ns) return;
         auto folder = ns->PickFolder();
         if (!folder) return;
-        if (host_.folderPath(*folder) == host_.settings().junkfolder) {
+        // The junk folder is found by its path whatever the case, so it is recognised the same way.
+        if (text::iequals(host_.folderPath(*folder), host_.settings().junkfolder)) {
             host_.platform().ui.MsgBox(loadString(kOtherFolderId), platform::vbOKOnly, loadString(kTitleId));
             return;
         }

@@ -309,6 +309,16 @@ void MsgQueue::switchToCacheMode() {
     LoadProcessedCache();
 }
 
+void MsgQueue::changeUseUserProperties(bool use) {
+    if (use == useUserProperties_) return;
+    if (use) {
+        SaveProcessedCache();
+        cache_.clear();
+    }
+    useUserProperties_ = use;
+    if (!use) LoadProcessedCache();
+}
+
 void MsgQueue::clearNewMailIcon() {
     try {
         addin_.platform().shell.removeNewMailNotifyIcon();

@@ -90,6 +90,9 @@ public:
     void setLastProcessedCacheCleanUp(OleDate when) { lastCacheCleanUp_ = when; }
     void setBatchSize(int32_t size) { batchSize_ = size; }
     void setUseUserProperties(bool use) { useUserProperties_ = use; }
+    /// Changes a running queue's way of remembering checked messages as a restart with the new
+    /// setting would: the processed cache is saved when left and read when taken up.
+    void changeUseUserProperties(bool use);
     bool useUserProperties() const { return useUserProperties_; }
     void setUpdateScanStatusWindow(bool update) { updateScanStatusWindow_ = update; }
     /// Told the number of messages checked so far during a table scan (the scan windows).

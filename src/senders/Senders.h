@@ -65,6 +65,9 @@ struct ImportBook {
 
 /// The count an address-book reader answers for a book it could not read.
 inline constexpr int32_t kImportFailed = -1;
+/// The count a reader answers when it cannot be sure its list's book is the one chosen (the two
+/// lists disagree about the book's name or how many books carry it): nothing is imported.
+inline constexpr int32_t kImportMismatch = -2;
 
 /// One list held in memory with its file and the file time it was last read or written at.
 struct SenderList {
@@ -157,13 +160,15 @@ public:
     /// The profile's address books except the one named as the Contacts folder (whose senders are
     /// approved anyway), in the profile's order; empty when none or on error ("getImportList Error").
     std::vector<ImportBook> getImportList();
-    /// Adds the addresses of the book at that position to the approved senders, read by the reader
-    /// this client needs; the number newly approved, or kImportFailed when the book could not be read.
-    int32_t ImportAddressBook(int32_t position, bool approved);
+    /// Adds the addresses of this book (its place and name in the object model's list) to the approved
+    /// senders, read by the reader this client needs; the number newly approved, kImportFailed when
+    /// the book could not be read, or kImportMismatch when the reader's list does not agree.
+    int32_t ImportAddressBook(const ImportBook& book, bool approved);
     /// The object-model reader: every entry's address (lower-cased, empty ones skipped).
-    int32_t OldImportAddressBook(int32_t position, bool approved);
-    /// The safe reader: an "SMTP" entry's address, any other entry's SMTP address property.
-    int32_t safeImportAddressBook(int32_t position, bool approved);
+    int32_t OldImportAddressBook(const ImportBook& book, bool approved);
+    /// The safe reader: an "SMTP" entry's address, any other entry's SMTP address property. Its
+    /// list is matched to the object model's by name and by place among the books of that name.
+    int32_t safeImportAddressBook(const ImportBook& book, bool approved);
 
     // The engine's address store and bounce.
     void AddPreviousTo(const KeyedSet& addresses);
@@ -189,6 +194,7 @@ private:
     void editSenders(SenderList& list, SenderList& other, const std::string& oldEntry, const std::string& newEntry,
                      bool& removedFromOther, const char* procedure);
     void editEntry(SenderList& list, const std::string& oldEntry, const std::string& newEntry, const char* procedure);
+    int32_t refuseImport(const ImportBook& book, const std::string& why);
     int32_t approveImported(const Entries& addresses, bool approved);
     Entries sortedAfterRefresh(const SenderList& list, const char* procedure);
     std::string fileTime(const std::string& path);

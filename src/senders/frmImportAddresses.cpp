@@ -11,7 +11,7 @@ using platform::ControlKind;
 using platform::control;
 constexpr int kNothingToImportId = 260, kNothingToImportTitleId = 261;
 constexpr int kPromptId = 286, kImportTitleId = 287, kImportedManyId = 288, kImportedOneId = 289;
-constexpr int kImportFailedId = 1100;
+constexpr int kImportFailedId = 1100, kImportMismatchId = 1101;
 constexpr int kOkId = 204, kCancelId = 205;
 constexpr char kCR = '\r';
 }  // namespace
@@ -54,6 +54,7 @@ void frmImportAddresses::LoadAddressBooks() {
 
 std::string frmImportAddresses::reportLine(const std::string& name, int32_t count) {
     if (count == kImportFailed) return text::fillPlaceholder(loadString(kImportFailedId), name);
+    if (count == kImportMismatch) return text::fillPlaceholder(loadString(kImportMismatchId), name);
     if (count == 1) return text::fillPlaceholder(loadString(kImportedOneId), name);
     std::string line = text::fillPlaceholder(loadString(kImportedManyId), std::to_string(count));
     // Only the first "%2" is the book's name; a name holding "%1" stays as it is.
@@ -69,7 +70,7 @@ void frmImportAddresses::cmdOK_Click() {
         std::string report;
         for (size_t i = 0; i < books_.size() && i < selected.size(); ++i) {
             if (!selected[i]) continue;
-            const int32_t count = lists_.ImportAddressBook(books_[i].position, true);
+            const int32_t count = lists_.ImportAddressBook(books_[i], true);
             report += kCR + reportLine(books_[i].name, count);
         }
         refreshLists();

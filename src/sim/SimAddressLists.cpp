@@ -61,10 +61,10 @@ std::shared_ptr<outlook::AddressList> SimAddressLists::Item(int index) {
     return std::make_shared<ModelList>(client_, lists[checkedIndex(index, lists.size())]);
 }
 
-int SimSafeAddressLists::Count() { return static_cast<int>(client_.addressLists().size()); }
+int SimSafeAddressLists::Count() { return static_cast<int>(client_.safeAddressLists().size()); }
 
 std::shared_ptr<safemail::AddressList> SimSafeAddressLists::Item(int index) {
-    auto lists = client_.addressLists();
+    auto lists = client_.safeAddressLists();
     return std::make_shared<SafeList>(client_, lists[checkedIndex(index, lists.size())]);
 }
 

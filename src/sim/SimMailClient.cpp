@@ -200,6 +200,15 @@ std::vector<SimAddressBook> SimMailClient::addressLists() const {
     return lists;
 }
 
+std::vector<SimAddressBook> SimMailClient::safeAddressLists() const {
+    auto lists = addressLists();
+    if (safeListOrder_.empty()) return lists;
+    std::vector<SimAddressBook> ordered;
+    for (int place : safeListOrder_)
+        if (place >= 1 && static_cast<size_t>(place) <= lists.size()) ordered.push_back(lists[static_cast<size_t>(place - 1)]);
+    return ordered;
+}
+
 void SimMailClient::addExchangeUser(const std::string& smtpAddress, const std::string& directoryName) {
     rememberExchangeUser(smtpAddress, directoryName);
     if (store_) store_->exchangeUserAdded(smtpAddress, directoryName);

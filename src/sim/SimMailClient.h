@@ -90,6 +90,11 @@ public:
     /// The profile's address lists in order: the Contacts list (named as the Contacts folder, one
     /// SMTP entry per e-mail address of a contact), then the books in the order they were added.
     std::vector<SimAddressBook> addressLists() const;
+    /// The same lists as the safe mail library gives them. The library keeps its own order, which
+    /// need not be the object model's: a test sets it as the object model's places (1-based) in the
+    /// library's order; a place left out is a book the library does not list. Empty: the same order.
+    std::vector<SimAddressBook> safeAddressLists() const;
+    void setSafeAddressListOrder(std::vector<int> places) { safeListOrder_ = std::move(places); }
 
     /// Makes an address belong to a user of the Exchange directory: its entries become "EX" with
     /// this directory name ("/o=Org/ou=Site/cn=Recipients/cn=jsmith").
@@ -143,6 +148,7 @@ private:
     std::map<std::string, std::string> exchangeDirectory_;
     std::vector<std::string> sent_;
     std::vector<SimAddressBook> addressBooks_;
+    std::vector<int> safeListOrder_;
     std::function<void(const std::string&)> sentObserver_;
     std::shared_ptr<SimApplication> application_;
     std::shared_ptr<SimNameSpace> nameSpace_;

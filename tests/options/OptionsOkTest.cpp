@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "core/StringTable.h"
+#include "core/Text.h"
+#include "scan/MsgQueue.h"
 #include "options/OptionsFixture.h"
 #include "options/OptionsTree.h"
 #include "settings/SettingsWriters.h"
@@ -127,6 +129,34 @@ TEST_F(OptionsOk, TheAutoScanFollowsAtOnceAndTheEngineIsToldAndReapplied) {
     EXPECT_TRUE(engineTold("TW_setOption(1,netcheck,yes)"));
     EXPECT_TRUE(engineTold("TW_setOption(1,savepreferences,1)"));
     EXPECT_TRUE(engineTold("TW_setOption(1,prodcode,1)")) << "the options are handed to the engine again";
+}
+
+TEST_F(OptionsOk, TheRunningInboxQueueTakesUpTheUserPropertySettingAtOnce) {
+    ASSERT_TRUE(queue().useUserProperties());
+    open();
+    toggle("OutlookUserProperty");
+    form->cmdOK_Click();
+    EXPECT_FALSE(settings().useuserprops);
+    auto first = deliver("a@x.example", "Checked in cache mode");
+    runQueue();
+    EXPECT_EQ(timesScored("a@x.example"), 1);
+    EXPECT_FALSE(marked(first)) << "no marker is written any more";
+    EXPECT_TRUE(queue().processedCache().contains(text::lower(first->EntryID())));
+
+    open();
+    toggle("OutlookUserProperty");
+    form->cmdOK_Click();
+    EXPECT_TRUE(settings().useuserprops);
+    auto second = deliver("b@x.example", "Checked in marker mode");
+    runQueue();
+    EXPECT_TRUE(marked(second));
+    EXPECT_FALSE(queue().processedCache().contains(text::lower(second->EntryID())));
+
+    // What the cache held is kept for a later change back, as a restart would find it.
+    open();
+    toggle("OutlookUserProperty");
+    form->cmdOK_Click();
+    EXPECT_TRUE(queue().processedCache().contains(text::lower(first->EntryID())));
 }
 
 TEST_F(OptionsOk, AnotherNetworkModeShowsNoTickAndIsKept) {

@@ -4,6 +4,7 @@
 
 #include "commandbars/ExplorerBars.h"
 #include "core/Error.h"
+#include "core/Text.h"
 #include "scan/ManualScan.h"
 #include "scan/NewMailFixture.h"
 
@@ -64,6 +65,15 @@ TEST_F(ManualScanTest, TheJunkFolderIsRefusedAndNothingIsScanned) {
     h.client.setPickFolderAnswer(nullptr);
     h.addin().explorerBars()->cmdScanFolder_Click();
     EXPECT_EQ(h.ui.boxes.size(), 1u) << "the user cancelled the picker: nothing more to say";
+
+    // The setting names the folder in another case: the folder is found all the same, so it is refused too.
+    settings().junkfolder = text::upper(settings().junkfolder);
+    ASSERT_EQ(junkFolder(), junk);
+    pressScanFolder(junk);
+    EXPECT_EQ(h.ui.boxes.size(), 2u);
+    EXPECT_EQ(h.ui.boxes.back().prompt, kAnotherFolder);
+    EXPECT_EQ(shows("frmScanning"), 0);
+    EXPECT_EQ(timesScored("a@x.example"), 0);
 }
 
 TEST_F(ManualScanTest, WhileFilteringIsDisabledTheResultShowsZeros) {

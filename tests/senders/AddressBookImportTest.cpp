@@ -95,10 +95,12 @@ TEST_F(AddressBookImport, TheSafeReaderTakesADirectoryUsersSmtpAddressAndSkipsDi
 TEST_F(AddressBookImport, TheObjectModelReaderSkipsDistributionListsToo) {
     h.client.addAddressBook({"Personal", {distributionList("Family"), smtp("pat@p.example")}});
     openLists(true);
-    EXPECT_EQ(senders->ImportAddressBook(2, true), 1);
+    EXPECT_EQ(senders->ImportAddressBook({2, "Personal"}, true), 1);
     EXPECT_EQ(h.safeMail.created(sim::SimSafeMail::kAddressLists), 0) << "the object model was asked instead";
     EXPECT_EQ(senders->getApprovedSenders(), std::vector<std::string>{"pat@p.example"});
-    EXPECT_EQ(senders->ImportAddressBook(2, false), 0) << "nothing is imported unless approving";
+    EXPECT_EQ(senders->ImportAddressBook({2, "Personal"}, false), 0) << "nothing is imported unless approving";
+    EXPECT_EQ(senders->ImportAddressBook({2, "Friends"}, true), senders::kImportMismatch)
+        << "the book at that place is not the one chosen";
 }
 
 TEST_F(AddressBookImport, AnImportedAddressLeavesTheBlockedList) {
@@ -119,6 +121,35 @@ TEST_F(AddressBookImport, TwoBooksOfOneNameAreEachImportedAndReported) {
     EXPECT_EQ(senders->getApprovedSenders(), (std::vector<std::string>{"bob@b.example", "cy@c.example"}));
 
     EXPECT_EQ(importSelecting({0, 1}), "\r" + one("Global Address List") + "\r" + many(0, "Global Address List"));
+}
+
+TEST_F(AddressBookImport, TheLibrarysOwnOrderIsMatchedByNameAndABookItCannotTellApartIsRefused) {
+    h.client.addAddressBook({"Global Address List", {smtp("everyone@corp.example"), smtp("boss@corp.example")}});
+    h.client.addAddressBook({"Friends", {smtp("ann@a.example")}});
+    h.client.addAddressBook({"Club", {smtp("bob@b.example")}});
+    // The library lists Club, Contacts, the directory and Friends; the dialog shows the object model's order.
+    h.client.setSafeAddressListOrder({4, 1, 2, 3});
+    openLists();
+    EXPECT_EQ(importSelecting({1, 2}), "\r" + one("Friends") + "\r" + one("Club"));
+    EXPECT_EQ(listed, (std::vector<std::string>{"Global Address List", "Friends", "Club"}));
+    EXPECT_EQ(senders->getApprovedSenders(), (std::vector<std::string>{"ann@a.example", "bob@b.example"}))
+        << "not the directory that stands at Friends' place in the library's list";
+
+    // Two books of one name, and the library lists only one of them: which one it is cannot be told.
+    h.client.addAddressBook({"Friends", {smtp("cy@c.example")}});
+    h.client.setSafeAddressListOrder({5, 1, 2, 3});
+    std::string refused = text::fillPlaceholder(loadString(1101), "Friends");
+    EXPECT_EQ(importSelecting({1, 3}), "\r" + refused + "\r" + refused);
+    EXPECT_EQ(h.ui.boxes.back().prompt, "\r" + refused + "\r" + refused);
+    EXPECT_EQ(senders->getApprovedSenders(), (std::vector<std::string>{"ann@a.example", "bob@b.example"}));
+
+    // Books sharing a name are told apart by place alone, so the library must hold them where the client does.
+    h.client.setSafeAddressListOrder({3, 1, 2, 4, 5});
+    EXPECT_EQ(importSelecting({3}), "\r" + refused);
+    h.client.setSafeAddressListOrder({1, 2, 3, 4, 5});
+    EXPECT_EQ(importSelecting({3}), "\r" + one("Friends"));
+    EXPECT_EQ(senders->getApprovedSenders(),
+              (std::vector<std::string>{"ann@a.example", "bob@b.example", "cy@c.example"}));
 }
 
 TEST_F(AddressBookImport, ABookThatCannotBeReadIsReportedAsFailedAndTheOthersStillImport) {
