@@ -81,6 +81,7 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
     std::shared_ptr<outlook::Folder> inbox;
     try {
         initRan_ = true;
+        connection_.begin();
         objOutlook_ = std::move(application);
         log.setFactsProvider([this] { return facts(); });
         log.setAddinsProvider([this] {
@@ -271,6 +272,7 @@ void OrvennaOutAddIn::UnInitHandler() {
     auto& log = this->log();
     try {
         log.LogErrorMessage("UnInitHandler()");
+        connection_.end();
         bars_->RemoveMMenu();
         bars_->RemoveMButtons();
         dropWindowWrappers();

@@ -78,6 +78,8 @@ public:
     const std::string& dataFolder() const override { return dataFolder_; }
     const std::string& progId() const { return progId_; }
     bool initialized() const { return initRan_; }
+    /// Begins with start-up and ends with teardown.
+    ConnectionToken connection() const override { return connection_.token(); }
 
     void identifyVersion();
     std::string getpathsforfiles();
@@ -192,6 +194,7 @@ private:
     OleDate lastItemAdd_;
     bool initRan_ = false;
     bool settingsLoaded_ = false;
+    ConnectionLife connection_;
 };
 
 }  // namespace tw::addin

@@ -13,6 +13,16 @@ constexpr int kCannotConnectId = 283;
 constexpr int kProxyHintId = 284;
 }  // namespace
 
+NetworkPing::NetworkPing(NetContext context, FetchLibrary& fetch) : context_(std::move(context)), fetch_(fetch) {}
+
+NetworkPing::~NetworkPing() {
+    try {
+        if (warning_ && context_.platform.ui.isFormVisible(*warning_)) context_.platform.ui.hideForm(*warning_);
+    } catch (...) {
+        context_.log.logError("NetworkPing");
+    }
+}
+
 bool NetworkPing::request() {
     try {
         CurlRequest curl(fetch_, context_.settings, context_.log);
@@ -31,10 +41,9 @@ void NetworkPing::warn() {
     std::string message = loadString(kCannotConnectId);
     // The proxy hint helps only until the service has been reached once on this machine.
     if (!context_.settings.hasConnected) message += "\r\n\r\n" + loadString(kProxyHintId);
-    frmConnect form(context_);
-    form.Form_Load(message);
-    context_.platform.ui.showForm(form, true);
-    if (context_.platform.ui.isFormVisible(form)) context_.platform.ui.hideForm(form);
+    warning_ = std::make_unique<frmConnect>(context_);
+    warning_->Form_Load(message);
+    context_.platform.ui.showForm(*warning_, false);
 }
 
 bool NetworkPing::TWPingUI() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "core/OleDate.h"
@@ -10,8 +11,12 @@
 
 namespace tw::net {
 
+class frmConnect;
+
 /// One per connection of the add-in: a success is remembered until the next connection, a failure
-/// is retried at most every kRetrySeconds, and the user is warned once.
+/// is retried at most every kRetrySeconds, and the user is warned once. The warning does not wait
+/// for its OK: the check runs inside the client's start-up and before a new message is checked,
+/// and neither may stop until someone answers; the warning stays open beside the client.
 class NetworkPing {
 public:
     static constexpr int64_t kRetrySeconds = 10;
@@ -19,7 +24,11 @@ public:
     static constexpr int32_t kConnectTimeoutSeconds = 3;
     static constexpr int32_t kTimeoutSeconds = 5;
 
-    NetworkPing(NetContext context, FetchLibrary& fetch) : context_(std::move(context)), fetch_(fetch) {}
+    NetworkPing(NetContext context, FetchLibrary& fetch);
+    /// Closes a warning still open.
+    ~NetworkPing();
+    NetworkPing(const NetworkPing&) = delete;
+    NetworkPing& operator=(const NetworkPing&) = delete;
 
     /// True when the network service may be used now.
     bool TWPingUI();
@@ -40,6 +49,7 @@ private:
     bool requestedBefore_ = false;
     OleDate lastCheck_;
     std::optional<bool> lastResult_;
+    std::unique_ptr<frmConnect> warning_;
 };
 
 }  // namespace tw::net

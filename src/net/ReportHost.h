@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Connection.h"
 #include "net/NetContext.h"
 #include "platform/Outlook.h"
 #include "platform/SafeMail.h"
@@ -16,6 +17,8 @@ public:
     virtual ~ReportHost() = default;
 
     virtual NetContext netContext() = 0;
+    /// Ends at teardown; a command that comes back from a modal form asks it before going on.
+    virtual ConnectionToken connection() const = 0;
     virtual std::shared_ptr<outlook::Application> application() const = 0;
     /// The MAPI utilities made at start-up; nothing before that.
     virtual std::shared_ptr<safemail::MAPIUtils> reportMapiUtils() = 0;

@@ -27,7 +27,8 @@ const platform::FormDecl& frmConfirmReportSpam::declaration() {
     return decl;
 }
 
-frmConfirmReportSpam::frmConfirmReportSpam(ReportHost& host) : host_(host), controls_(declaration()) {
+frmConfirmReportSpam::frmConfirmReportSpam(ReportHost& host)
+    : host_(host), ui_(host.netContext().platform.ui), connection_(host.connection()), controls_(declaration()) {
     controls_.onClick("cmdYes", [this] { cmdYes_Click(); });
     controls_.onClick("cmdNo", [this] { cmdNo_Click(); });
 }
@@ -66,9 +67,14 @@ void frmConfirmReportSpam::recordConfirmChoice() {
     }
 }
 
-void frmConfirmReportSpam::unload() { host_.netContext().platform.ui.hideForm(*this); }
+void frmConfirmReportSpam::unload() { ui_.hideForm(*this); }
 
 void frmConfirmReportSpam::cmdYes_Click() {
+    // The client may have torn the add-in down while the question was open: nothing is left to report with.
+    if (!connection_.alive()) {
+        unload();
+        return;
+    }
     recordConfirmChoice();
     unload();
     MessageReports reports(host_);
@@ -77,7 +83,7 @@ void frmConfirmReportSpam::cmdYes_Click() {
 }
 
 void frmConfirmReportSpam::cmdNo_Click() {
-    recordConfirmChoice();
+    if (connection_.alive()) recordConfirmChoice();
     unload();
 }
 

@@ -39,6 +39,9 @@ private:
     void unload();
 
     ReportHost& host_;
+    /// The form may outlive the add-in it came from: it closes itself through the user interface alone.
+    platform::UserInterface& ui_;
+    ConnectionToken connection_;
     platform::FormControls controls_;
     std::shared_ptr<outlook::Item> message_;
     int32_t kind_ = 1;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Connection.h"
 #include "diag/CErrorHandler.h"
 #include "engineapi/EngineLibrary.h"
 #include "help/HelpWindow.h"
@@ -30,6 +31,8 @@ public:
     virtual settings::SettingsKey settingsKey() = 0;
     virtual platform::Platform& platform() = 0;
     virtual diag::CErrorHandler& log() = 0;
+    /// Ends at teardown; a command that comes back from a modal form asks it before going on.
+    virtual ConnectionToken connection() const = 0;
     /// Nothing before start-up made them.
     virtual senders::Senders* senders() = 0;
     virtual settings::Countries* countries() = 0;

@@ -124,28 +124,37 @@ const platform::FormDecl& frmOrvennaOptions::declaration() {
     return decl;
 }
 
-frmOrvennaOptions::frmOrvennaOptions(OptionsHost& host) : host_(host), controls_(declaration()) {
-    controls_.on("tvwOptions", "MouseDown", [this] { tvwOptions_MouseDown(controls_["tvwOptions"].number == 1); });
-    controls_.on("tvwOptions", "NodeClick", [this] { tvwOptions_NodeClick(controls_["tvwOptions"].text); });
-    controls_.on("txtThreshold", "Change", [this] { txtThreshold_Change(); });
-    controls_.on("sldThreshold", "Change", [this] { sldThreshold_Change(); });
-    controls_.on("updThreshold", "UpClick", [this] { updThreshold_Step(1); });
-    controls_.on("updThreshold", "DownClick", [this] { updThreshold_Step(-1); });
+frmOrvennaOptions::frmOrvennaOptions(OptionsHost& host)
+    : host_(host), ui_(host.platform().ui), connection_(host.connection()), controls_(declaration()) {
+    controls_.on("tvwOptions", "MouseDown", guarded([this] { tvwOptions_MouseDown(controls_["tvwOptions"].number == 1); }));
+    controls_.on("tvwOptions", "NodeClick", guarded([this] { tvwOptions_NodeClick(controls_["tvwOptions"].text); }));
+    controls_.on("txtThreshold", "Change", guarded([this] { txtThreshold_Change(); }));
+    controls_.on("sldThreshold", "Change", guarded([this] { sldThreshold_Change(); }));
+    controls_.on("updThreshold", "UpClick", guarded([this] { updThreshold_Step(1); }));
+    controls_.on("updThreshold", "DownClick", guarded([this] { updThreshold_Step(-1); }));
     for (int option = 1; option <= kStrengthOptions; ++option)
-        controls_.onClick(optionName(option), [this, option] { optStrength_Click(option); });
-    controls_.on("cboJunkFolder", "Click", [this] { cboJunkFolder_Click(); });
-    controls_.onClick("cmdImport", [this] { cmdImport_Click(); });
-    controls_.onClick("cmdAdd", [this] { cmdAdd_Click(); });
-    controls_.onClick("cmdEdit", [this] { cmdEdit_Click(); });
-    controls_.onClick("cmdDelete", [this] { cmdDelete_Click(); });
-    controls_.onClick("cmdSelectAll", [this] { countryButton_Click(true, false); });
-    controls_.onClick("cmdClearAll", [this] { countryButton_Click(false, false); });
-    controls_.onClick("cmdReset", [this] { countryButton_Click(false, true); });
-    controls_.onClick("cmdAddFolder", [this] { cmdAddFolder_Click(); });
-    controls_.onClick("cmdRemoveFolder", [this] { cmdRemoveFolder_Click(); });
-    controls_.onClick("cmdOK", [this] { cmdOK_Click(); });
-    controls_.onClick("cmdCancel", [this] { cmdCancel_Click(); });
-    controls_.onClick("cmdHelp", [this] { cmdHelp_Click(); });
+        controls_.onClick(optionName(option), guarded([this, option] { optStrength_Click(option); }));
+    controls_.on("cboJunkFolder", "Click", guarded([this] { cboJunkFolder_Click(); }));
+    controls_.onClick("cmdImport", guarded([this] { cmdImport_Click(); }));
+    controls_.onClick("cmdAdd", guarded([this] { cmdAdd_Click(); }));
+    controls_.onClick("cmdEdit", guarded([this] { cmdEdit_Click(); }));
+    controls_.onClick("cmdDelete", guarded([this] { cmdDelete_Click(); }));
+    controls_.onClick("cmdSelectAll", guarded([this] { countryButton_Click(true, false); }));
+    controls_.onClick("cmdClearAll", guarded([this] { countryButton_Click(false, false); }));
+    controls_.onClick("cmdReset", guarded([this] { countryButton_Click(false, true); }));
+    controls_.onClick("cmdAddFolder", guarded([this] { cmdAddFolder_Click(); }));
+    controls_.onClick("cmdRemoveFolder", guarded([this] { cmdRemoveFolder_Click(); }));
+    controls_.onClick("cmdOK", guarded([this] { cmdOK_Click(); }));
+    controls_.onClick("cmdCancel", guarded([this] { cmdCancel_Click(); }));
+    controls_.onClick("cmdHelp", guarded([this] { cmdHelp_Click(); }));
+}
+
+std::function<void()> frmOrvennaOptions::guarded(std::function<void()> handler) {
+    // The client may tear the add-in down while this dialog, or one it opened, is up: then it only closes.
+    return [this, handler = std::move(handler)] {
+        if (connection_.alive()) handler();
+        else unload();
+    };
 }
 
 void frmOrvennaOptions::showModal(OptionsHost& host) {
@@ -298,6 +307,8 @@ void frmOrvennaOptions::cboJunkFolder_Click() {
 }
 
 void frmOrvennaOptions::fillSenderList() {
+    // Also runs when an entry dialog opened from here returns, perhaps after the add-in was torn down.
+    if (!connection_.alive()) return;
     const std::string name = entryListOf(page_);
     controls_.clearList(name);
     if (const int kind = genericKindFor(page_); kind >= 0) {
@@ -482,6 +493,7 @@ void frmOrvennaOptions::cmdRemoveFolder_Click() {
 }
 
 void frmOrvennaOptions::cmdOK_Click() {
+    if (!connection_.alive()) return unload();
     try {
         if (int refused = commitOptions(host_, entries())) {
             host_.platform().ui.MsgBox(loadString(refused), platform::vbExclamation, loadString(kTitleId));
@@ -505,6 +517,6 @@ void frmOrvennaOptions::cmdHelp_Click() {
     }
 }
 
-void frmOrvennaOptions::unload() { host_.platform().ui.hideForm(*this); }
+void frmOrvennaOptions::unload() { ui_.hideForm(*this); }
 
 }  // namespace tw::options

@@ -2,6 +2,7 @@
 // strength, the junk destination and the expert fields; OK stores them all, Cancel nothing.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -72,8 +73,13 @@ private:
     KeyedSet blacklistsInUse() const;
     void fillExpertFields();
     void unload();
+    /// A handler that runs only while the add-in is still connected; otherwise the dialog closes.
+    std::function<void()> guarded(std::function<void()> handler);
 
     OptionsHost& host_;
+    /// The dialog may outlive the add-in it came from: it closes itself through the user interface alone.
+    platform::UserInterface& ui_;
+    ConnectionToken connection_;
     platform::FormControls controls_;
     std::unique_ptr<JunkDestination> junk_;
     std::string page_ = "Root";

@@ -171,8 +171,9 @@ void ApproveBlock::showSenderDialog(int32_t domainFlag, int32_t dialogAction, co
     bool ok = false;
     dialog->senderloadparameters(domainFlag, dialogAction, senders, countries, ok);
     if (!ok) return;
+    auto connection = host_.connection();
     host_.platform().ui.showForm(*dialog, true);
-    host_.log().LogErrorMessage("Finished loading sender dialog");
+    if (connection.alive()) host_.log().LogErrorMessage("Finished loading sender dialog");
 }
 
 Outcome ApproveBlock::processSelection(int32_t action, bool report, bool showMessages) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Connection.h"
 #include "core/KeyedSet.h"
 #include "diag/CErrorHandler.h"
 #include "platform/Outlook.h"
@@ -29,6 +30,8 @@ public:
     virtual settings::SettingsKey settingsKey() = 0;
     virtual platform::Platform& platform() = 0;
     virtual diag::CErrorHandler& log() = 0;
+    /// Ends at teardown; a command that comes back from a modal form asks it before going on.
+    virtual ConnectionToken connection() const = 0;
     /// Nothing until start-up made them.
     virtual Senders* senders() = 0;
     virtual settings::Countries* countries() = 0;

@@ -41,7 +41,9 @@ const platform::FormDecl& frmSenderDialog::declaration() {
     return decl;
 }
 
-frmSenderDialog::frmSenderDialog(ApproveBlock& commands) : commands_(commands), controls_(declaration()) {
+frmSenderDialog::frmSenderDialog(ApproveBlock& commands)
+    : commands_(commands), ui_(commands.host().platform().ui), connection_(commands.host().connection()),
+      controls_(declaration()) {
     controls_.onClick("cmdYes", [this] { cmdYes_Click(); });
     controls_.onClick("cmdNo", [this] { cmdNo_Click(); });
     controls_.onClick("cmdOptions", [this] { cmdOptions_Click(); });
@@ -108,6 +110,7 @@ void frmSenderDialog::applyOptions() {
 }
 
 void frmSenderDialog::cmdOptions_Click() {
+    if (!connection_.alive()) return unload();
     auto& host = commands_.host();
     try {
         auto& s = host.settings();
@@ -125,9 +128,11 @@ void frmSenderDialog::saveDontShowAgain() {
         settings::SettingsWriters(host.settingsKey(), host.settings()).writeShowSenderDialog(1);
 }
 
-void frmSenderDialog::unload() { commands_.host().platform().ui.hideForm(*this); }
+void frmSenderDialog::unload() { ui_.hideForm(*this); }
 
 void frmSenderDialog::cmdYes_Click() {
+    // The client may have torn the add-in down while the dialog was open: nothing is left to act on.
+    if (!connection_.alive()) return unload();
     auto& host = commands_.host();
     bool report = false;
     int32_t action = selectionActionFor(domainFlag_, dialogAction_, report);
@@ -144,6 +149,7 @@ void frmSenderDialog::cmdYes_Click() {
     } else {
         outcome = commands_.processSelection(action, report, false);
     }
+    if (!connection_.alive()) return;
     try {
         saveDontShowAgain();
         auto& s = host.settings();
@@ -164,6 +170,7 @@ void frmSenderDialog::cmdYes_Click() {
 }
 
 void frmSenderDialog::cmdNo_Click() {
+    if (!connection_.alive()) return unload();
     try {
         saveDontShowAgain();
     } catch (...) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Connection.h"
 #include "core/KeyedSet.h"
 #include "platform/FormControls.h"
 #include "platform/Outlook.h"
@@ -47,6 +48,9 @@ private:
     void unload();
 
     ApproveBlock& commands_;
+    /// The dialog may outlive the add-in it came from: it closes itself through the user interface alone.
+    platform::UserInterface& ui_;
+    ConnectionToken connection_;
     platform::FormControls controls_;
     std::shared_ptr<outlook::Item> message_;
     int32_t domainFlag_ = 0;

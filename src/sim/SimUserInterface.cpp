@@ -27,6 +27,19 @@ int defaultAnswer(int style) {
 
 }  // namespace
 
+std::function<void(const std::string&)>& SimUserInterface::defaultUnansweredModal() {
+    static std::function<void(const std::string&)> handler;
+    return handler;
+}
+
+void SimUserInterface::setDefaultUnansweredModal(std::function<void(const std::string&)> handler) {
+    defaultUnansweredModal() = std::move(handler);
+}
+
+void SimUserInterface::closeWhenShown(const std::string& formName) {
+    onModal(formName, [this](FormView& form) { hideForm(form); });
+}
+
 void SimUserInterface::onModal(const std::string& formName, std::function<void(FormView&)> handler) {
     if (handler) modalScripts_[formName] = std::move(handler);
     else modalScripts_.erase(formName);
@@ -64,6 +77,10 @@ void SimUserInterface::showForm(FormView& form, bool modal) {
     if (isFormVisible(form)) {
         visible_.erase(&form);
         formShows[showIndex].closedBySim = true;
+        if (onUnansweredModal) {
+            auto report = onUnansweredModal;  // a copy: the handler may replace itself
+            report(name);
+        }
     }
 }
 

@@ -25,7 +25,8 @@ public:
     struct FormShow {
         std::string formName;
         bool modal = false;
-        /// A modal show that nothing closed: no script hid the form, so the sim closed it.
+        /// A modal show that nothing answered: no script hid the form, so the sim closed it and
+        /// reported it through onUnansweredModal.
         bool closedBySim = false;
     };
 
@@ -43,6 +44,16 @@ public:
     /// way a user would and usually ends by hiding it. Pass an empty function to remove it.
     void onModal(const std::string& formName, std::function<void(platform::FormView&)> handler);
 
+    /// The user closes the named form with its close box each time it is shown modal: the
+    /// explicit answer for a test that only needs the form gone.
+    void closeWhenShown(const std::string& formName);
+
+    /// Told the name of a modal form still open after its script and the queued events. On Windows
+    /// such a form waits for ever, so a test run installs a handler that fails the test
+    /// (setDefaultUnansweredModal); a test that means to leave one unanswered replaces it.
+    std::function<void(const std::string&)> onUnansweredModal = defaultUnansweredModal();
+    static void setDefaultUnansweredModal(std::function<void(const std::string&)> handler);
+
     bool isFormVisible(const std::string& formName) const;
     /// A shown form by name, for a test or the host to act on a window that does not block; null
     /// when none of that name is visible.
@@ -53,8 +64,9 @@ public:
 
     int MsgBox(const std::string& prompt, int style, const std::string& title) override;
     /// A modal show runs the form's script, then the events queued for the loop while the form
-    /// stays visible; a form still visible after that is closed, as a user closing it would. A
-    /// modal show of a form that declares no controls raises Error, as on Windows.
+    /// stays visible; a form still visible after that is reported to onUnansweredModal and closed,
+    /// so the code under test goes on. A modal show of a form that declares no controls raises
+    /// Error, as on Windows.
     void showForm(platform::FormView& form, bool modal) override;
     void hideForm(platform::FormView& form) override;
     bool isFormVisible(const platform::FormView& form) const override;
@@ -78,6 +90,8 @@ public:
     SimEventLoop& loop() { return loop_; }
 
 private:
+    static std::function<void(const std::string&)>& defaultUnansweredModal();
+
     SimEventLoop& loop_;
     FaultInjector faults_;
     std::vector<int> answers_;

@@ -16,14 +16,18 @@ protected:
     void SetUp() override {
         // The release check asks at start-up too; these tests count the connectivity requests alone.
         settingsKey().writeFlag(false, "upgradeNotification");
-        h.ui.onModal("frmConnect", [this](platform::FormView& form) {
-            auto& warning = static_cast<net::frmConnect&>(form);
+    }
+    /// Checks, then answers the warning the check left open, as the user would.
+    bool ping() {
+        const bool reached = h.addin().TWPingUI();
+        if (auto* form = h.ui.visibleForm("frmConnect")) {
+            auto& warning = static_cast<net::frmConnect&>(*form);
             warnings.push_back(warning.Label1());
             if (tickDontShow) warning.chkConnectErr_Click(true);
             warning.cmdOK_Click();
-        });
+        }
+        return reached;
     }
-    bool ping() { return h.addin().TWPingUI(); }
     std::optional<platform::RegValue> stored(const std::string& name) {
         return h.registry.queryValue(platform::Hive::CurrentUser, "Software\\Orvenna", name);
     }
@@ -56,6 +60,23 @@ TEST_F(NetworkPing, AnUnreachableServiceIsWarnedOfOnceAndAskedAtMostEveryTenSeco
     EXPECT_EQ(warnings.size(), 1u) << "the warning is shown once per connection";
     EXPECT_EQ(h.logCount("cannot connect to Network"), 2);
     EXPECT_FALSE(stored("hasConnected").has_value());
+}
+
+TEST_F(NetworkPing, AtStartUpTheWarningWaitsForNobodyAndTeardownClosesIt) {
+    // Every network setting as a new user has it: the release check pings while the client starts.
+    settingsKey().writeFlag(true, "upgradeNotification");
+    fetch.setResult(TF_CANNOT_CONNECT);
+    start();
+    ASSERT_TRUE(h.ui.isFormVisible("frmConnect")) << "the start-up went on with the warning open beside the client";
+    EXPECT_FALSE(h.ui.formShows.back().modal);
+    const size_t shows = h.ui.formShows.size();
+    h.loop.advance(11000);
+    EXPECT_FALSE(h.addin().TWPingUI());
+    EXPECT_EQ(h.ui.formShows.size(), shows) << "warned once per connection";
+
+    h.addin().UnInitHandler();
+    h.disconnectAddin();
+    EXPECT_FALSE(h.ui.isFormVisible("frmConnect"));
 }
 
 TEST_F(NetworkPing, AReachedServiceIsNotAskedAgainInThisConnectionAndIsRememberedForGood) {

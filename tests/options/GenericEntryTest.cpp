@@ -10,10 +10,11 @@ namespace {
 class GenericEntry : public OptionsFixture {
 protected:
     void answerEntry(const std::string& entry) {
-        h.ui.onModal("frmGenericEntry", [entry](platform::FormView& view) {
+        h.ui.onModal("frmGenericEntry", [this, entry](platform::FormView& view) {
             (*view.controls())["txtEntry"].text = entry;
             view.controls()->click("cmdOK");
-            if (entry.empty()) view.controls()->click("cmdCancel");
+            // A refused entry leaves the dialog open: the user gives up.
+            if (h.ui.isFormVisible(view)) view.controls()->click("cmdCancel");
         });
     }
     void editOnPage(const std::string& page, const std::string& from, const std::string& to) {

@@ -74,7 +74,9 @@ TEST_F(SimUserInterfaceTest, AModalShowRunsTheFormsScriptBeforeReturning) {
     EXPECT_FALSE(ui.isFormVisible("frmSenderDialog"));
 }
 
-TEST_F(SimUserInterfaceTest, QueuedEventsDriveAModalFormAndAnUndrivenOneIsClosed) {
+TEST_F(SimUserInterfaceTest, QueuedEventsDriveAModalFormAndAnUndrivenOneIsReportedAndClosed) {
+    std::vector<std::string> unanswered;
+    ui.onUnansweredModal = [&](const std::string& name) { unanswered.push_back(name); };
     TestForm options("frmOrvennaOptions");
     loop.post([&] { options.okClicked = true; });
     loop.post([&] { ui.hideForm(options); });
@@ -86,6 +88,13 @@ TEST_F(SimUserInterfaceTest, QueuedEventsDriveAModalFormAndAnUndrivenOneIsClosed
     ui.showForm(about, true);
     EXPECT_FALSE(ui.isFormVisible(about));
     EXPECT_TRUE(ui.formShows.back().closedBySim);
+    EXPECT_EQ(unanswered, std::vector<std::string>{"frmAbout"});
+
+    // Closing it is an answer a test may give.
+    ui.closeWhenShown("frmAbout");
+    ui.showForm(about, true);
+    EXPECT_FALSE(ui.formShows.back().closedBySim);
+    EXPECT_EQ(unanswered.size(), 1u);
 }
 
 TEST_F(SimUserInterfaceTest, AModalShowOfAFormWithoutControlsIsRefusedAtOnceAsOnWindows) {

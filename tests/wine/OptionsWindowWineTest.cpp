@@ -36,10 +36,14 @@ constexpr const char* kTestKey = "Software\\TarnwickOptionsWindowTest";
 /// no engine, no mail client.
 class WineOptionsHost : public options::OptionsHost {
 public:
-    explicit WineOptionsHost(const std::string& folder) : folder_(folder) { forget(); }
+    explicit WineOptionsHost(const std::string& folder) : folder_(folder) {
+        forget();
+        life_.begin();
+    }
     ~WineOptionsHost() override { forget(); }
 
     settings::Settings& settings() override { return settings_; }
+    ConnectionToken connection() const override { return life_.token(); }
     settings::SettingsKey settingsKey() override { return settings::SettingsKey(platform_.registry, kTestKey); }
     platform::Platform& platform() override { return platform_.ports; }
     diag::CErrorHandler& log() override { return log_; }
@@ -72,6 +76,7 @@ private:
             platform_.registry.deleteTree(platform::Hive::CurrentUser, kTestKey);
     }
     std::string folder_;
+    ConnectionLife life_;
     win32::Win32Platform platform_;
     diag::CErrorHandler log_{platform_.files, platform_.shell, platform_.clock};
     settings::Settings settings_;
