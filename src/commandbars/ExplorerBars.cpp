@@ -28,7 +28,7 @@ std::string toolbarName() { return loadString(kToolbarNameId); }
 void ExplorerBars::bind(std::vector<Subscription>& bindings, const std::shared_ptr<CommandBarControl>& control,
                         std::function<void()> handler) {
     if (!control) return;
-    bindings.push_back(control->Click().connect([handler](std::shared_ptr<CommandBarControl>, bool&) { handler(); }));
+    bindings.push_back(control->onClick([handler](std::shared_ptr<CommandBarControl>, bool&) { handler(); }));
 }
 
 void ExplorerBars::applyFace(CommandBarControl& control, int picture) {

@@ -38,7 +38,7 @@ std::string InspWrap::windowTag(const std::string& word) const { return controlT
 void InspWrap::bind(std::vector<Subscription>& bindings, const std::shared_ptr<CommandBarControl>& control,
                     std::function<void()> handler) {
     if (!control) return;
-    bindings.push_back(control->Click().connect([handler](std::shared_ptr<CommandBarControl>, bool&) { handler(); }));
+    bindings.push_back(control->onClick([handler](std::shared_ptr<CommandBarControl>, bool&) { handler(); }));
 }
 
 void InspWrap::ShowToolBarMenu() {
@@ -110,36 +110,39 @@ void InspWrap::AddMMenu() {
     menuBindings_.clear();
     auto& explorerBars = sharedBars(addin_);
     struct Entry {
+        const char* word;
         int caption;
         int picture;  // 0: the default style, no face
         bool group;
         std::function<void()> handler;
     };
-    // The entries carry no Tag: a click on one reaches this window's binding alone.
+    // The client raises a click for every control sharing its Tag, the empty one too: each entry's
+    // Tag names its command and this window, so a click reaches this window's binding alone.
     const Entry entries[] = {
-        {961, faceSettings, false, [&explorerBars] { explorerBars.cmdOrvenna_Click(); }},
-        {962, faceApprove, true, [this] { cmdSingleSender_Click(0, dialogApprove); }},
-        {963, faceBlock, false, [this] { cmdSingleSender_Click(0, dialogBlock); }},
-        {964, 0, false, [this] { cmdSingleSender_Click(1, dialogApprove); }},
-        {965, 0, false, [this] { cmdSingleSender_Click(1, dialogBlock); }},
-        {966, 0, false, [this] { cmdSingleSender_Click(0, dialogApproveReport); }},
-        {967, 0, false, [this] { cmdSingleSender_Click(0, dialogBlockReport); }},
-        {969, 0, true, [&explorerBars] { explorerBars.cmdViewOnlineHelpMenuItem_Click(); }},
-        {970, 0, false, [&explorerBars] { explorerBars.cmdViewLogReport_Click(); }},
-        {971, 0, false, [&explorerBars] { explorerBars.cmdViewStats_Click(); }},
-        {981, 0, true, [this] { cmdReportBug_Click(); }},
-        {972, 0, true, [this] { cmdInspReport_Click(1); }},
-        {973, 0, false, [this] { cmdInspReport_Click(2); }},
-        {975, 0, false, [this] { cmdInspReport_Click(3); }},
-        {974, 0, false, [this] { cmdInspReport_Click(4); }},
-        {976, 0, true, [&explorerBars] { explorerBars.cmdCheckUpdates_Click(); }},
-        {977, 0, false, [&explorerBars] { explorerBars.cmdAboutMenuItem_Click(); }},
+        {"InspmSettings", 961, faceSettings, false, [&explorerBars] { explorerBars.cmdOrvenna_Click(); }},
+        {"InspmApproveSender", 962, faceApprove, true, [this] { cmdSingleSender_Click(0, dialogApprove); }},
+        {"InspmBlockSender", 963, faceBlock, false, [this] { cmdSingleSender_Click(0, dialogBlock); }},
+        {"InspmApproveDomain", 964, 0, false, [this] { cmdSingleSender_Click(1, dialogApprove); }},
+        {"InspmBlockDomain", 965, 0, false, [this] { cmdSingleSender_Click(1, dialogBlock); }},
+        {"InspmApproveSenderReport", 966, 0, false, [this] { cmdSingleSender_Click(0, dialogApproveReport); }},
+        {"InspmBlockSenderReport", 967, 0, false, [this] { cmdSingleSender_Click(0, dialogBlockReport); }},
+        {"InspmOnlineHelp", 969, 0, true, [&explorerBars] { explorerBars.cmdViewOnlineHelpMenuItem_Click(); }},
+        {"InspmLogReport", 970, 0, false, [&explorerBars] { explorerBars.cmdViewLogReport_Click(); }},
+        {"InspmViewStats", 971, 0, false, [&explorerBars] { explorerBars.cmdViewStats_Click(); }},
+        {"InspmReportBug", 981, 0, true, [this] { cmdReportBug_Click(); }},
+        {"InspmReportSpam", 972, 0, true, [this] { cmdInspReport_Click(1); }},
+        {"InspmReportLegit", 973, 0, false, [this] { cmdInspReport_Click(2); }},
+        {"InspmReportFraud", 975, 0, false, [this] { cmdInspReport_Click(3); }},
+        {"InspmReportVirus", 974, 0, false, [this] { cmdInspReport_Click(4); }},
+        {"InspmUpdates", 976, 0, true, [&explorerBars] { explorerBars.cmdCheckUpdates_Click(); }},
+        {"InspmAbout", 977, 0, false, [&explorerBars] { explorerBars.cmdAboutMenuItem_Click(); }},
     };
     // One failing entry must not keep the others from the menu.
     for (const auto& e : entries) {
         try {
             auto item = popup_->Controls()->Add(msoControlButton, 1, "", 0, true);
             item->setCaption(loadString(e.caption));
+            item->setTag(windowTag(e.word));
             if (e.picture != 0) {
                 item->setStyle(msoButtonIconAndCaption);
                 explorerBars.applyFace(*item, e.picture);

@@ -3,6 +3,7 @@
 // stays a thin translation. Calls that fail raise Error. Thread rule: the user-interface thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,9 +52,12 @@ public:
     virtual void PasteFace() = 0;
     /// Popups: the controls inside.
     virtual std::shared_ptr<CommandBarControls> Controls() = 0;
-    /// Buttons: raised when the user clicks any button that carries this button's Tag (only this
-    /// one while the Tag is empty), with the clicked button and the cancel-default flag.
-    virtual Event<std::shared_ptr<CommandBarControl>, bool&>& Click() = 0;
+    using ClickHandler = std::function<void(std::shared_ptr<CommandBarControl>, bool&)>;
+    /// Buttons: the handler hears the user's click on any button carrying this button's Tag (the
+    /// empty Tag is shared like any other), with the clicked button and the cancel-default flag. It
+    /// hears them for as long as the subscription lives: the subscription holds what the listening
+    /// needs, so nobody has to keep this control for it.
+    [[nodiscard]] virtual Subscription onClick(ClickHandler handler) = 0;
 };
 
 class CommandBarControls {

@@ -49,8 +49,7 @@ SimCommandBarHub::ClickEvent& SimCommandBarHub::clickFor(const std::string& tag)
 
 SimCommandBarControl::SimCommandBarControl(SimCommandBarHub& hub, int type, int id, bool temporary,
                                            SimCommandBarControls* owner)
-    : hub_(hub), type_(type), id_(id), temporary_(temporary), owner_(owner),
-      ownClick_(std::make_unique<SimCommandBarHub::ClickEvent>()) {
+    : hub_(hub), type_(type), id_(id), temporary_(temporary), owner_(owner) {
     if (type_ == office::msoControlPopup) controls_ = std::make_shared<SimCommandBarControls>(hub_);
 }
 
@@ -88,14 +87,14 @@ std::shared_ptr<office::CommandBarControls> SimCommandBarControl::Controls() {
     return controls_;
 }
 
-SimCommandBarHub::ClickEvent& SimCommandBarControl::Click() {
+Subscription SimCommandBarControl::onClick(ClickHandler handler) {
     if (type_ != office::msoControlButton) throw noSuchProperty();
-    return tag_.empty() ? *ownClick_ : hub_.clickFor(tag_);
+    return hub_.clickFor(tag_).connect(std::move(handler));
 }
 
 void SimCommandBarControl::click() {
     bool cancel = false;
-    Click().raise(shared_from_this(), cancel);
+    hub_.clickFor(tag_).raise(shared_from_this(), cancel);
 }
 
 SimCommandBarControls::~SimCommandBarControls() {

@@ -19,7 +19,7 @@ class SimCommandBars;
 class SimCommandBarHub {
 public:
     using ClickEvent = Event<std::shared_ptr<office::CommandBarControl>, bool&>;
-    /// The one click event of every button carrying this Tag.
+    /// The one click event of every button carrying this Tag, the empty one included.
     ClickEvent& clickFor(const std::string& tag);
     /// The picture a PasteFace pastes (0: the clipboard holds none).
     std::function<int()> clipboardPicture;
@@ -51,7 +51,7 @@ public:
     void Delete() override;
     void PasteFace() override;
     std::shared_ptr<office::CommandBarControls> Controls() override;
-    SimCommandBarHub::ClickEvent& Click() override;
+    Subscription onClick(ClickHandler handler) override;
 
     /// A user's click: raises the click event of this button's Tag.
     void click();
@@ -74,7 +74,6 @@ private:
     bool visible_ = true;
     int face_ = 0;
     std::shared_ptr<SimCommandBarControls> controls_;
-    std::unique_ptr<SimCommandBarHub::ClickEvent> ownClick_;
 };
 
 class SimCommandBarControls : public office::CommandBarControls {

@@ -71,10 +71,12 @@ TEST_P(CommandBarsContractTest, AClickIsHeardByEveryButtonWithItsTagInAnyWindowA
 
     int heard = 0;
     std::string clickedTag;
-    Subscription subscription = listening->Click().connect([&](std::shared_ptr<office::CommandBarControl> control, bool&) {
+    Subscription subscription = listening->onClick([&](std::shared_ptr<office::CommandBarControl> control, bool&) {
         ++heard;
         clickedTag = control->Tag();
     });
+    // The add-in keeps the subscription, not the button it came from.
+    listening.reset();
     world->click(2, "Bar Two", "SharedTag");
     EXPECT_EQ(heard, 1) << "a click on a button with the same Tag in another window was not heard";
     EXPECT_EQ(clickedTag, "SharedTag");
@@ -117,7 +119,8 @@ TEST_P(CommandBarsContractTest, AMessageWindowShowsItsMessageWithBarsOfItsOwn) {
     EXPECT_NE(errorOf([&] { app->Explorers()->Item(1)->CommandBars()->Item("Window Bar"); }), 0)
         << "a bar made in a message window showed up in the main window";
     int heard = 0;
-    Subscription onClick = pressed->Click().connect([&](std::shared_ptr<office::CommandBarControl>, bool&) { ++heard; });
+    Subscription onClick = pressed->onClick([&](std::shared_ptr<office::CommandBarControl>, bool&) { ++heard; });
+    pressed.reset();
     world->clickInInspector(1, "Window Bar", "WindowTag");
     EXPECT_EQ(heard, 1);
 

@@ -417,5 +417,25 @@ TEST_P(AddinVersionRoad, NewMailGoesWhereItBelongs) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, AddinVersionRoad, ::testing::Values("9.0.0.2711", "11.0.0.8312"));
 
+// Every entry of the "&Tarnwick" menu is bound to its command as long as the menu stands.
+TEST_F(AddinWineTest, BlockInTheMainWindowsMenuActsOnTheSelection) {
+    win32::Win32Registry registry;
+    registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "showsenderdialog", RegValue::ofDword(1));
+    StandInClient client;
+    const int explorer = client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    const standin::MailSpec mail = mailFromFile("ham.eml");
+    const std::string id = client.deliver(kInbox, mail);
+    client.pump(500);
+    client.select(explorer, {id});
+
+    ASSERT_TRUE(client.clickCaption(explorer, "Velmora", {"&Tarnwick", "&Block Message"}));
+    client.pump(500);
+    auto blocked = client.find(id);
+    ASSERT_TRUE(blocked);
+    EXPECT_EQ(blocked->folderPath, "\\Personal Folders\\Deleted Items") << addinLog();
+    client.closeExplorer(explorer);
+}
+
 }  // namespace
 }  // namespace tw::winetest

@@ -15,22 +15,35 @@ std::shared_ptr<mso::CommandBarControls> ComCommandBarControl::Controls() {
     return outlook::wrapped<ComCommandBarControls>(d_.get("Controls"));
 }
 
-Event<std::shared_ptr<mso::CommandBarControl>, bool&>& ComCommandBarControl::Click() {
+struct ComCommandBarControl::ClickSource {
+    Event<std::shared_ptr<mso::CommandBarControl>, bool&> event;
+    std::unique_ptr<EventConnection> connection;
+};
+
+std::shared_ptr<ComCommandBarControl::ClickSource> ComCommandBarControl::clickSource() {
     if (!click_) {
-        auto event = std::make_shared<ClickEvent>();
-        std::weak_ptr<ClickEvent> weak = event;
-        connection_ = std::make_unique<EventConnection>(d_.get(), DIID_CommandBarButtonEvents,
-                                                        [weak](DISPID id, const EventArguments& args) {
+        auto source = std::make_shared<ClickSource>();
+        std::weak_ptr<ClickSource> weak = source;
+        source->connection = std::make_unique<EventConnection>(d_.get(), DIID_CommandBarButtonEvents,
+                                                               [weak](DISPID id, const EventArguments& args) {
             auto target = weak.lock();
             if (!target || id != DISPID_Click || args.count() < 2) return;
             VARIANT_BOOL* cancelSlot = args.booleanReference(1);
             bool cancel = cancelSlot && *cancelSlot != VARIANT_FALSE;
-            target->raise(outlook::wrapped<ComCommandBarControl>(args.at(0)), cancel);
+            target->event.raise(outlook::wrapped<ComCommandBarControl>(args.at(0)), cancel);
             if (cancelSlot) *cancelSlot = cancel ? VARIANT_TRUE : VARIANT_FALSE;
         });
-        click_ = std::move(event);
+        click_ = std::move(source);
     }
-    return *click_;
+    return click_;
+}
+
+Subscription ComCommandBarControl::onClick(ClickHandler handler) {
+    auto source = clickSource();
+    auto inner = std::make_shared<Subscription>(source->event.connect(std::move(handler)));
+    // The subscription holds the connection, so it outlives this adapter: the client forgets the
+    // sink of an ended connection, and the user's clicks would reach nobody.
+    return Subscription([source, inner] { inner->reset(); });
 }
 
 std::shared_ptr<mso::CommandBarControl> ComCommandBarControls::Add(int type, int id, const std::string& parameter,

@@ -36,13 +36,14 @@ public:
     void Delete() override { d_.call("Delete"); }
     void PasteFace() override { d_.call("PasteFace"); }
     std::shared_ptr<mso::CommandBarControls> Controls() override;
-    /// Listens to the button's click from the first call on, for as long as this adapter lives.
-    Event<std::shared_ptr<mso::CommandBarControl>, bool&>& Click() override;
+    /// The button's event connection is shared by this adapter and every subscription made through
+    /// it, and ends with the last of them.
+    Subscription onClick(ClickHandler handler) override;
 
 private:
-    using ClickEvent = Event<std::shared_ptr<mso::CommandBarControl>, bool&>;
-    std::shared_ptr<ClickEvent> click_;
-    std::unique_ptr<EventConnection> connection_;
+    struct ClickSource;
+    std::shared_ptr<ClickSource> clickSource();
+    std::shared_ptr<ClickSource> click_;
 };
 
 class ComCommandBarControls final : public mso::CommandBarControls, public ComObject {

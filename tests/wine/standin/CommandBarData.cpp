@@ -160,15 +160,14 @@ bool pressButton(Model& model, const std::shared_ptr<ControlData>& button) {
     Ref<DispObject> clicked = controlObject(self, button);
     // Who hears it is settled before anyone hears it: a handler may add or delete controls.
     std::vector<Ref<DispObject>> hearers{clicked};
-    if (!button->tag.empty()) {
-        std::vector<std::shared_ptr<ControlData>> same;
-        for (const auto* windows : {&model.explorers, &model.inspectors})
-            for (const auto& w : *windows)
-                if (w.bars)
-                    for (const auto& bar : w.bars->bars) sameTagButtons(*bar->controls, button->tag, same);
-        for (const auto& c : same)
-            if (c != button && c->object) hearers.push_back(c->object);
-    }
+    // The empty Tag is a Tag like any other: every untagged button hears the click of any other.
+    std::vector<std::shared_ptr<ControlData>> same;
+    for (const auto* windows : {&model.explorers, &model.inspectors})
+        for (const auto& w : *windows)
+            if (w.bars)
+                for (const auto& bar : w.bars->bars) sameTagButtons(*bar->controls, button->tag, same);
+    for (const auto& c : same)
+        if (c != button && c->object) hearers.push_back(c->object);
     VARIANT_BOOL cancel = VARIANT_FALSE;
     Variant cancelArg;
     V_VT(cancelArg.get()) = VT_BYREF | VT_BOOL;

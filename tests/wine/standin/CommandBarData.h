@@ -76,8 +76,8 @@ int indexOf(const ControlData& control);
 /// Takes a control out of its list.
 void removeControl(const std::shared_ptr<ControlData>& control);
 
-/// The user clicks a button: Click goes to the sinks of that button and, when its Tag is not empty,
-/// of every button with the same Tag in any window. Answers the CancelDefault the sinks left.
+/// The user clicks a button: Click goes to the sinks of that button and of every button with the
+/// same Tag in any window, the empty Tag included. Answers the CancelDefault the sinks left.
 bool pressButton(Model& model, const std::shared_ptr<ControlData>& button);
 /// Drops the sinks and COM objects of every control of the bars (the client's teardown).
 void dropBarObjects(BarSet& set);
