@@ -108,3 +108,38 @@ TEST_F(StandInBehavioursWineTest, AfterTheLastMessageWindowClosesWithoutAnExplor
 
 }  // namespace
 }  // namespace tw::winetest
+
+namespace tw::winetest {
+namespace {
+
+constexpr const char* kAddIns = "Software\\Microsoft\\Office\\Outlook\\Addins";
+constexpr const char* kProgId = "OrvennaOutlookAddIn.Connect";
+
+TEST_F(StandInBehavioursWineTest, TheClientLoadsTheAddInAsItsLoadBehaviorSaysUnderTheUserOrTheMachine) {
+    using platform::Hive;
+    using platform::RegValue;
+    win32::Win32Registry registry;
+    const std::string userKey = std::string(kAddIns) + "\\" + kProgId;
+    auto loadedWith = [&](Hive hive, uint32_t behavior) {
+        registry.setValue(hive, userKey, "LoadBehavior", RegValue::ofDword(behavior));
+        StandInClient client;
+        const bool loaded = !client.loadAddIns().empty();
+        client.disconnectAddIns();
+        return loaded;
+    };
+    EXPECT_TRUE(loadedWith(Hive::CurrentUser, 3));
+    EXPECT_FALSE(loadedWith(Hive::CurrentUser, 2)) << "an add-in that is not loaded";
+    EXPECT_FALSE(loadedWith(Hive::CurrentUser, 8)) << "on demand";
+    EXPECT_TRUE(loadedWith(Hive::CurrentUser, 16)) << "the first start";
+    EXPECT_EQ(registry.queryValue(Hive::CurrentUser, userKey, "LoadBehavior")->dword, 9u);
+    EXPECT_FALSE(loadedWith(Hive::CurrentUser, 9)) << "on demand after the first start";
+
+    registry.deleteTree(Hive::CurrentUser, userKey);
+    registry.createKey(Hive::LocalMachine, userKey);
+    EXPECT_TRUE(loadedWith(Hive::LocalMachine, 3)) << "installed for every user of the machine";
+    EXPECT_FALSE(loadedWith(Hive::LocalMachine, 2));
+    registry.deleteTree(Hive::LocalMachine, userKey);
+}
+
+}  // namespace
+}  // namespace tw::winetest

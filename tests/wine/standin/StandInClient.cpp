@@ -1,6 +1,7 @@
 // The stand-in client's test API: the store set up and read back, windows, add-ins loaded from the registry, the message loop.
 #include "StandInClient.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "ConnectionPoints.h"
@@ -215,9 +216,6 @@ StandInClient::StandInClient(std::shared_ptr<Profile> profile) : impl_(std::make
     Impl* impl = impl_.get();
     m.userDisconnect = [impl](const std::wstring& progId) { impl->disconnect(progId, win32::ext_dm_UserClosed); };
     m.userConnect = [impl](const std::wstring& progId) { return impl->connectLater(progId); };
-    // Other programs find the running client through the running object table, as the real one lists itself.
-    if (FAILED(RegisterActiveObject(static_cast<IDispatch*>(m.application.get()), win32::CLSID_ClientApplication, ACTIVEOBJECT_STRONG, &impl->runningCookie)))
-        impl->runningCookie = 0;
 
 }
 
@@ -259,6 +257,14 @@ long StandInClient::exitAfterLastWindow() {
     connected.clear();
     dropEverySink(impl_->firstSerial);
     return held;
+}
+
+bool StandInClient::listAsRunning() {
+    if (impl_->runningCookie != 0) return true;
+    if (FAILED(RegisterActiveObject(static_cast<IDispatch*>(impl_->model->application.get()), win32::CLSID_ClientApplication,
+                                    ACTIVEOBJECT_STRONG, &impl_->runningCookie)))
+        impl_->runningCookie = 0;
+    return impl_->runningCookie != 0;
 }
 
 void StandInClient::leaveRunningObjectTable() {
@@ -385,22 +391,34 @@ int StandInClient::inspectorCount() const {
 
 const std::vector<AddInResult>& StandInClient::loadAddIns() {
     Model& m = *impl_->model;
-    HKEY addIns = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddInsKey, 0, KEY_READ, &addIns) != ERROR_SUCCESS) return impl_->results;
-    std::vector<std::pair<std::wstring, std::wstring>> toLoad;  // ProgID, description
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD length = 256;
-        if (RegEnumKeyExW(addIns, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(addIns, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-        if (readNumber(key, L"LoadBehavior") == 3) toLoad.emplace_back(name, readText(key, L"Description"));
-        RegCloseKey(key);
+    struct Listed {
+        std::wstring progId, description;
+        HKEY hive;
+        DWORD behavior;
+    };
+    std::vector<Listed> toLoad;
+    // The user's add-ins, then the machine's; a ProgID listed in both is the user's.
+    for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY addIns = nullptr;
+        if (RegOpenKeyExW(hive, kAddInsKey, 0, KEY_READ, &addIns) != ERROR_SUCCESS) continue;
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];
+            DWORD length = 256;
+            if (RegEnumKeyExW(addIns, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            HKEY key = nullptr;
+            if (RegOpenKeyExW(addIns, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+            const DWORD behavior = readNumber(key, L"LoadBehavior");
+            const bool listed = std::any_of(toLoad.begin(), toLoad.end(), [&](const Listed& l) { return _wcsicmp(l.progId.c_str(), name) == 0; });
+            // 3: loaded at start-up; 16: loaded at the first start only, then on demand (9). 2 is an
+            // add-in that is not loaded, 8 and 9 load on demand, which no start-up is.
+            if (!listed && (behavior == 3 || behavior == 16)) toLoad.push_back({name, readText(key, L"Description"), hive, behavior});
+            RegCloseKey(key);
+        }
+        RegCloseKey(addIns);
     }
-    RegCloseKey(addIns);
 
     std::vector<size_t> connected;
-    for (const auto& [progId, description] : toLoad) {
+    for (const auto& [progId, description, hive, behavior] : toLoad) {
         if (impl_->result(progId)) continue;  // loaded already
         AddInResult result;
         result.progId = toUtf8(progId);
@@ -420,6 +438,14 @@ const std::vector<AddInResult>& StandInClient::loadAddIns() {
         }
         m.addIns.back().connected = true;
         impl_->results.back().connected = true;
+        if (behavior == 16) {
+            const DWORD onDemand = 9;
+            HKEY key = nullptr;
+            if (RegOpenKeyExW(hive, (std::wstring(kAddInsKey) + L"\\" + progId).c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+                RegSetValueExW(key, L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&onDemand), sizeof(onDemand));
+                RegCloseKey(key);
+            }
+        }
         connected.push_back(m.addIns.size() - 1);
     }
     for (size_t index : connected) {

@@ -175,7 +175,8 @@ public:
     bool clickCaption(int window, const std::string& barName, const std::vector<std::string>& captionPath);
 
     // Add-ins, the way the client loads them.
-    /// Every add-in under HKEY_CURRENT_USER\Software\Microsoft\Office\Outlook\Addins with LoadBehavior 3:
+    /// Every add-in under Software\Microsoft\Office\Outlook\Addins of the user, then of the machine, with
+    /// LoadBehavior 3, or 16 (which then reads 9: on demand from the next start on); 2, 8 and 9 are not loaded:
     /// created by ProgID, OnConnection(application, ext_cm_Startup, its COMAddIn, custom), then
     /// OnStartupComplete for each connected one.
     const std::vector<AddInResult>& loadAddIns();
@@ -191,7 +192,11 @@ public:
     /// client does not disconnect an add-in that holds its objects and so cannot end; the stand-in
     /// disconnects the add-ins after counting and lets go of everything. Only the destructor may follow.
     long exitAfterLastWindow();
-    /// The client no longer lists itself as running (as while it exits); it does from its start.
+    /// The client lists its Application in the running object table, where other programs find the
+    /// running client (the real one always does; here it is asked for, since under Wine every client
+    /// so listed costs seconds at its end). False when that failed.
+    bool listAsRunning();
+    /// The client no longer lists itself as running (as while it exits).
     void leaveRunningObjectTable();
 
     /// Runs the thread's message loop for that long, so window timers run.
