@@ -20,6 +20,7 @@ namespace {
 using platform::ControlKind;
 using platform::control;
 constexpr int kOkId = 204, kCancelId = 205, kTitleId = 1120, kFormCaptionId = 1175;
+constexpr int kNotAvailableId = 1102;
 constexpr int kCountryTldId = 1176, kIntervalLabelId = 1177, kStatusWindowId = 1178, kImportId = 1179,
               kJunkLabelId = 1180, kAddId = 1181, kEditId = 1182, kDeleteId = 1183,
               kSelectAllId = 1188, kClearAllId = 1189, kResetId = 1190;
@@ -460,6 +461,9 @@ void frmOrvennaOptions::fillFolders() {
     auto* scan = host_.autoScan();
     if (!scan) return;
     for (int32_t i = 1; i <= scan->listenerCount(); ++i) controls_.addItem("lstFolders", scan->listener(i)->folderPath());
+    // A folder whose store has not come back is still watched; the user sees it marked and may drop it.
+    for (const auto& pending : scan->pendingFolders())
+        controls_.addItem("lstFolders", (pending.path.empty() ? pending.entryID : pending.path) + loadString(kNotAvailableId));
     // Long folder paths scroll sideways as far as the widest one reaches.
     list.horizontalExtent = host_.platform().ui.widestText(list.items);
 }
@@ -486,6 +490,7 @@ void frmOrvennaOptions::cmdRemoveFolder_Click() {
         if (!scan || at == chosen.end()) return;
         const auto position = static_cast<int32_t>(at - chosen.begin()) + 1;
         if (position <= scan->listenerCount()) scan->deleteListener(scan->listener(position)->internalIndex());
+        else scan->deletePendingFolder(static_cast<size_t>(position - scan->listenerCount() - 1));
         fillFolders();
     } catch (...) {
         host_.log().logError("cmdRemoveFolder_Click");

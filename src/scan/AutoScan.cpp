@@ -24,6 +24,7 @@ constexpr const char* kEntryValue = "entryID";
 constexpr const char* kStoreValue = "storeID";
 constexpr const char* kLastRunValue = "lastrun";
 constexpr const char* kCacheCleanedValue = "mpclean";
+constexpr const char* kPathValue = "path";
 constexpr const char* kUnableToListen = "Unable to listen to folder.";
 
 // What the mail client answers for an identifier that names nothing in an open store.
@@ -115,7 +116,8 @@ void AutoScan::loadListeners() {
         try {
             settings::SettingsKey key(registry, folders + "\\" + name);
             PendingFolder entry{text::trim(key.read(kEntryValue).toText()), text::trim(key.read(kStoreValue).toText()),
-                                key.readDate(kLastRunValue), key.readDate(kCacheCleanedValue)};
+                                key.readDate(kLastRunValue), key.readDate(kCacheCleanedValue),
+                                key.read(kPathValue).toText()};
             if (!entry.entryID.empty() && !entry.storeID.empty()) addEntry(entry);
         } catch (...) {
             addin_.log().logError("addEntry");
@@ -178,9 +180,18 @@ bool AutoScan::listenTo(const std::shared_ptr<outlook::Folder>& folder, const Pe
     auto queue = std::make_shared<MsgQueue>(addin_);
     if (!queue->setFolderToCheck(folder)) return false;
     initListener(queue);
+    rememberPath(*folder);
     queue->setLastCheckDate(entry.lastrun);
     queue->setLastProcessedCacheCleanUp(entry.mpclean);
     return true;
+}
+
+void AutoScan::rememberPath(outlook::Folder& folder) {
+    try {
+        paths_[folder.EntryID()] = addin_.folderPath(folder);
+    } catch (...) {
+        addin_.log().logError("ASrememberPath");
+    }
 }
 
 bool AutoScan::retryPendingFolders() {
@@ -249,6 +260,7 @@ bool AutoScan::addListener(const std::shared_ptr<outlook::Folder>& folder, int32
         // A folder that was waiting for its store is now simply watched.
         std::erase_if(pending_, [&](const PendingFolder& p) { return p.entryID == entryID && p.storeID == storeID; });
         initListener(queue);
+        rememberPath(*folder);
         internalIndex = queue->internalIndex();
         listChanged_ = true;
         autoscansave();
@@ -294,22 +306,42 @@ bool AutoScan::deleteListener(int32_t internalIndex) {
     }
 }
 
+bool AutoScan::deletePendingFolder(size_t position) {
+    try {
+        if (position >= pending_.size()) return false;
+        const std::string entryID = pending_[position].entryID;
+        pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(position));
+        deleteCacheFile(entryID);
+        listChanged_ = true;
+        autoscansave();
+        return true;
+    } catch (...) {
+        addin_.log().logError("ASdeletePendingFolder");
+        return false;
+    }
+}
+
 void AutoScan::autoscansave() {
     try {
         auto& registry = addin_.platform().registry;
         const std::string folders = foldersKeyPath();
         if (registry.keyExists(Hive::CurrentUser, folders)) registry.deleteTree(Hive::CurrentUser, folders);
         int position = 0;
-        auto write = [&](const std::string& entryID, const std::string& storeID, OleDate lastrun, OleDate mpclean) {
+        auto write = [&](const PendingFolder& entry) {
             settings::SettingsKey key(registry, folders + "\\folder" + std::to_string(++position));
-            key.writeString(kEntryValue, entryID);
-            key.writeString(kStoreValue, storeID);
-            key.writeDate(kLastRunValue, lastrun);
-            key.writeDate(kCacheCleanedValue, mpclean);
+            key.writeString(kEntryValue, entry.entryID);
+            key.writeString(kStoreValue, entry.storeID);
+            key.writeDate(kLastRunValue, entry.lastrun);
+            key.writeDate(kCacheCleanedValue, entry.mpclean);
+            // Kept so that a folder whose store stays away can still be named to the user.
+            if (!entry.path.empty()) key.writeString(kPathValue, entry.path);
         };
-        for (const auto& queue : listeners_)
-            write(queue->entryID(), queue->storeID(), queue->lastCheckDate(), queue->lastProcessedCacheCleanUp());
-        for (const auto& entry : pending_) write(entry.entryID, entry.storeID, entry.lastrun, entry.mpclean);
+        for (const auto& queue : listeners_) {
+            auto path = paths_.find(queue->entryID());
+            write({queue->entryID(), queue->storeID(), queue->lastCheckDate(), queue->lastProcessedCacheCleanUp(),
+                   path == paths_.end() ? std::string() : path->second});
+        }
+        for (const auto& entry : pending_) write(entry);
     } catch (...) {
         addin_.log().logError("autoscansave");
     }

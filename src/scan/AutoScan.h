@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ struct PendingFolder {
     std::string storeID;
     OleDate lastrun;
     OleDate mpclean;
+    /// The folder's path when it was last open, for the options dialog; empty in lists saved without it.
+    std::string path;
 };
 
 /// Thread rule: the mail client's user-interface thread only. A pass yields after each message, so
@@ -66,6 +69,8 @@ public:
     std::shared_ptr<MsgQueue> listener(int32_t position) const;
     /// Watched folders not opened yet; they stay in the saved list and are tried again on each pass.
     const std::vector<PendingFolder>& pendingFolders() const { return pending_; }
+    /// Stops watching a pending folder (0-based among them) and deletes its processed cache file.
+    bool deletePendingFolder(size_t position);
 
     /// Rewrites the registry's "folders" key: folder1 ... folderN, listeners then pending folders.
     void autoscansave();
@@ -89,6 +94,7 @@ private:
     bool storeIsOpen(outlook::NameSpace& ns, const std::string& storeID);
     /// Makes the listener of an opened folder with its saved dates; false when the queue refuses the folder.
     bool listenTo(const std::shared_ptr<outlook::Folder>& folder, const PendingFolder& entry);
+    void rememberPath(outlook::Folder& folder);
     /// Tries the pending folders again; true when the list changed.
     bool retryPendingFolders();
     void deleteCacheFile(const std::string& entryID);
@@ -99,6 +105,9 @@ private:
     ScanHost& addin_;
     std::vector<std::shared_ptr<MsgQueue>> listeners_;
     std::vector<PendingFolder> pending_;
+    /// Each watched folder's path by entry identifier, taken while the folder is open: at the end
+    /// the name space may already be gone, and a pending folder can be named only by it.
+    std::map<std::string, std::string> paths_;
     int32_t nextIndex_ = 0;
     std::unique_ptr<frmTimer> timer_;
     std::unique_ptr<frmAutoScanStatus> status_;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "core/Error.h"
 #include "core/Text.h"
@@ -81,6 +82,40 @@ std::string readWhole(const fs::path& path) {
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+/// The delivery order a unique name tells: seconds, microseconds and sequence compared as numbers,
+/// so names written without zero padding (microseconds "M42", sequence "Q10") still sort by time.
+/// Names of another form sort after these, by their text.
+struct DeliveryKey {
+    bool parsed = false;
+    unsigned long long seconds = 0, micros = 0, sequence = 0;
+};
+
+DeliveryKey deliveryKey(const std::string& unique) {
+    DeliveryKey key;
+    auto number = [&](size_t from, size_t& end, unsigned long long& value) {
+        end = from;
+        while (end < unique.size() && std::isdigit(static_cast<unsigned char>(unique[end]))) ++end;
+        if (end == from || end - from > 19) return false;
+        value = std::stoull(unique.substr(from, end - from));
+        return true;
+    };
+    size_t end = 0;
+    if (!number(0, end, key.seconds) || unique.compare(end, 2, ".M") != 0) return key;
+    if (!number(end + 2, end, key.micros)) return key;
+    const size_t q = unique.find('Q', end);
+    if (q == std::string::npos || !number(q + 1, end, key.sequence)) return key;
+    key.parsed = true;
+    return key;
+}
+
+bool deliveredBefore(const std::string& a, const std::string& b) {
+    const DeliveryKey x = deliveryKey(a), y = deliveryKey(b);
+    if (x.parsed != y.parsed) return x.parsed;
+    if (x.parsed && (x.seconds != y.seconds || x.micros != y.micros || x.sequence != y.sequence))
+        return std::tie(x.seconds, x.micros, x.sequence) < std::tie(y.seconds, y.micros, y.sequence);
+    return a < b;
 }
 
 }  // namespace
@@ -161,7 +196,7 @@ std::vector<MaildirStore::File> MaildirStore::scanFolder(const std::string& dire
         file.flags = info == std::string::npos ? "" : name.substr(info + 3);
         files.push_back(std::move(file));
     }
-    std::sort(files.begin(), files.end(), [](const File& a, const File& b) { return a.unique < b.unique; });
+    std::sort(files.begin(), files.end(), [](const File& a, const File& b) { return deliveredBefore(a.unique, b.unique); });
     return files;
 }
 
@@ -172,7 +207,9 @@ std::string MaildirStore::newUnique() {
     char host[128] = "localhost";
     gethostname(host, sizeof host - 1);
     std::string hostName = text::replaceAll(text::replaceAll(host, "/", "\\057"), ":", "\\072");
-    return std::to_string(seconds) + ".M" + std::to_string(micros) + "P" + std::to_string(::getpid()) + "Q" +
+    std::string paddedMicros = std::to_string(micros);
+    paddedMicros.insert(0, 6 - std::min<size_t>(6, paddedMicros.size()), '0');
+    return std::to_string(seconds) + ".M" + paddedMicros + "P" + std::to_string(::getpid()) + "Q" +
            std::to_string(++sequence_) + "." + hostName;
 }
 

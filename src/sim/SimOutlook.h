@@ -70,6 +70,8 @@ public:
 
     std::shared_ptr<SimFolder> find(const std::string& name) const;
     void adopt(const std::shared_ptr<SimFolder>& folder) { folders_.push_back(folder); }
+    /// Lets go of a folder, as a store taken out of the profile or gone offline.
+    void release(const std::shared_ptr<SimFolder>& folder) { std::erase(folders_, folder); }
     const std::vector<std::shared_ptr<SimFolder>>& all() const { return folders_; }
 
 private:

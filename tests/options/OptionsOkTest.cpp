@@ -57,6 +57,18 @@ TEST_F(OptionsOk, ARefusedEntryStoresNothingAndCancelLeavesEverything) {
     EXPECT_EQ(settings().threshold2, 100);
 }
 
+TEST_F(OptionsOk, TheExclusivePresetsLowestThresholdIsAccepted) {
+    open();
+    toggle("CustomFilterThreshold");
+    form->controls()->click("optStrength4");
+    ASSERT_EQ(ctl("txtThreshold").text, "1");
+    const size_t boxesBefore = h.ui.boxes.size();
+    form->cmdOK_Click();
+    EXPECT_EQ(h.ui.boxes.size(), boxesBefore) << lastBox();
+    EXPECT_EQ(settings().threshold2, 1);
+    EXPECT_EQ(stored("EnableSpamFilterStrength").toInteger(), 1);
+}
+
 TEST_F(OptionsOk, OtherEntriesAreCheckedWithTheirOwnMessages) {
     open();
     struct Case {

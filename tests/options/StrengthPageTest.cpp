@@ -60,6 +60,20 @@ TEST_F(StrengthPage, TypingAThresholdChoosesItsBandWithItsDescriptionAndMovesThe
     EXPECT_EQ(chosen(), 1);
 }
 
+TEST_F(StrengthPage, EachBandEndsWhereItsNeighbourBegins) {
+    const struct {
+        const char* typed;
+        int option;
+        int descriptionId;
+    } edges[] = {{"1", 4, 1154},  {"2", 3, 1155},  {"65", 3, 1155}, {"66", 3, 1156}, {"79", 3, 1156},
+                 {"80", 2, 1157}, {"89", 2, 1157}, {"90", 1, 1158}, {"100", 1, 1158}};
+    for (const auto& edge : edges) {
+        type("txtThreshold", edge.typed);
+        EXPECT_EQ(chosen(), edge.option) << edge.typed;
+        EXPECT_EQ(description(), loadString(edge.descriptionId)) << edge.typed;
+    }
+}
+
 TEST_F(StrengthPage, ChoosingAnOptionAppliesItsPresetTheFocusAloneNothingSliderAndUpDownWithinRange) {
     type("txtThreshold", "85");
     form->controls()->raise("optStrength1", "GotFocus");

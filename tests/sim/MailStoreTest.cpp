@@ -172,6 +172,22 @@ TEST(MailStore, BrokenFilesAreSkippedOrLoadedAndNeverCostAnotherMessage) {
     EXPECT_FALSE(fs::exists(f.mail() / "new" / "06.good"));
 }
 
+TEST(MailStore, MessagesListInTheOrderTheyWereDeliveredWhateverTheirNamesPadding) {
+    MailStoreFixture f;
+    // Written by an older store: microseconds and sequence without zero padding, so "M1000" sorts
+    // before "M999" and "Q10" before "Q2" as text.
+    f.putFile("cur/1700000000.M999P7Q1.host:2,S", "From: a@x.example\nSubject: first\n\nA\n");
+    f.putFile("cur/1700000000.M1000P7Q2.host:2,S", "From: a@x.example\nSubject: second\n\nB\n");
+    f.putFile("cur/1700000000.M1000P7Q10.host:2,S", "From: a@x.example\nSubject: third\n\nC\n");
+    f.putFile("cur/1700000001.M5P7Q11.host:2,S", "From: a@x.example\nSubject: fourth\n\nD\n");
+    auto& client = f.open();
+    auto items = client.inbox()->Items();
+    ASSERT_EQ(items->Count(), 4);
+    std::vector<std::string> subjects;
+    for (int i = 1; i <= items->Count(); ++i) subjects.push_back(items->Item(i)->Subject());
+    EXPECT_EQ(subjects, (std::vector<std::string>{"first", "second", "third", "fourth"}));
+}
+
 TEST(MailStore, DeliveringBrokenInputRaisesInsteadOfStoringIt) {
     MailStoreFixture f;
     auto& client = f.open();
