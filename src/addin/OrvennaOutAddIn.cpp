@@ -306,6 +306,8 @@ void OrvennaOutAddIn::UnInitHandler() {
             engine_.TW_destructor(handle);
         }
         manualScan_->unloadWindows();
+        // Closes a connection warning still open.
+        ping_.reset();
         for (const auto& form : library_.forms)
             if (platform_.ui.isFormVisible(*form)) platform_.ui.hideForm(*form);
         // Counters are stored only over settings read in this connection, never over the defaults.

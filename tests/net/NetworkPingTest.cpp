@@ -75,7 +75,6 @@ TEST_F(NetworkPing, AtStartUpTheWarningWaitsForNobodyAndTeardownClosesIt) {
     EXPECT_EQ(h.ui.formShows.size(), shows) << "warned once per connection";
 
     h.addin().UnInitHandler();
-    h.disconnectAddin();
     EXPECT_FALSE(h.ui.isFormVisible("frmConnect"));
 }
 

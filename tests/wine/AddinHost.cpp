@@ -115,7 +115,8 @@ void removeAddinLog() {
 void clearAddinSettings() {
     win32::Win32Registry registry;
     if (registry.keyExists(Hive::CurrentUser, "Software\\Orvenna")) registry.deleteTree(Hive::CurrentUser, "Software\\Orvenna");
-    // The add-in must reach nothing outside this machine and show no network dialog that nobody closes.
+    // The add-in must reach nothing outside this machine; the checks are off so that only the test of
+    // them (with the settings a new user has) sees the connection warning.
     registry.createKey(Hive::CurrentUser, "Software\\Orvenna");
     registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "serviceHost", platform::RegValue::ofString("127.0.0.1:9"));
     registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "EnablePingChecks", platform::RegValue::ofDword(0));

@@ -437,5 +437,72 @@ TEST_F(AddinWineTest, BlockInTheMainWindowsMenuActsOnTheSelection) {
     client.closeExplorer(explorer);
 }
 
+/// Stands in for a user who never answers: a thread timer that fires in whatever message loop runs
+/// (the add-in's modal loop included), names each form window it finds and closes it, so a modal
+/// form nobody answers fails the test instead of hanging it.
+class UnansweredFormWatchdog {
+public:
+    explicit UnansweredFormWatchdog(UINT afterMs) {
+        active_ = this;
+        timer_ = SetTimer(nullptr, 0, afterMs, &UnansweredFormWatchdog::fire);
+    }
+    ~UnansweredFormWatchdog() {
+        KillTimer(nullptr, timer_);
+        active_ = nullptr;
+    }
+    UnansweredFormWatchdog(const UnansweredFormWatchdog&) = delete;
+    UnansweredFormWatchdog& operator=(const UnansweredFormWatchdog&) = delete;
+
+    std::vector<std::wstring> closedForms;
+
+private:
+    static void CALLBACK fire(HWND, UINT, UINT_PTR, DWORD) {
+        if (active_ == nullptr) return;
+        EnumThreadWindows(GetCurrentThreadId(), &UnansweredFormWatchdog::closeForm, 0);
+    }
+    static BOOL CALLBACK closeForm(HWND window, LPARAM) {
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        if (std::wstring(className) == win32::forms::kFormWindowClass && IsWindowVisible(window)) {
+            active_->closedForms.push_back(test::textOf(window));
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return TRUE;
+    }
+
+    static inline UnansweredFormWatchdog* active_ = nullptr;
+    UINT_PTR timer_ = 0;
+};
+
+HWND visibleFormWindow(const std::wstring& caption) {
+    HWND window = FindWindowW(win32::forms::kFormWindowClass, caption.c_str());
+    return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
+TEST_F(FormWindowAddinStartupScan, WithDefaultNetworkSettingsAndNoServiceTheClientStartsAndTheWarningWaitsBesideIt) {
+    // Every network setting as a new user has it; the service address stays a closed local port.
+    win32::Win32Registry registry;
+    for (const char* name : {"EnablePingChecks", "upgradeNotification"})
+        registry.deleteValue(Hive::CurrentUser, "Software\\Orvenna", name);
+
+    StandInClient client;
+    const int explorer = client.openExplorer(kInbox);
+    std::vector<std::wstring> unanswered;
+    {
+        UnansweredFormWatchdog watchdog(5000);
+        const auto& loaded = client.loadAddIns();
+        ASSERT_EQ(loaded.size(), 1u);
+        EXPECT_TRUE(loaded[0].connected);
+        unanswered = watchdog.closedForms;
+    }
+    EXPECT_TRUE(unanswered.empty()) << "a modal form held the client's start-up until the watchdog closed it";
+    EXPECT_TRUE(contains(addinLog(), "cannot connect to Network")) << addinLog();
+    EXPECT_NE(visibleFormWindow(L"Tarnwick Network"), nullptr) << "the warning stays open beside the client";
+
+    client.closeExplorer(explorer);
+    EXPECT_EQ(visibleFormWindow(L"Tarnwick Network"), nullptr) << "teardown closes the warning";
+    client.disconnectAddIns();
+}
+
 }  // namespace
 }  // namespace tw::winetest
