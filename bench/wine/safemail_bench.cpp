@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/wine/SafeMailBenchMail.h"
+#include "tests/wine/SafeMailInstall.h"
 #include "classify/MessageContent.h"
 #include "core/Text.h"
 #include "diag/CErrorHandler.h"
@@ -242,21 +243,6 @@ bool parse(int argc, char** argv, Options& options) {
     return options.messages > 0;
 }
 
-/// The library, installed as the add-in's installer installs it: registered for the run.
-HRESULT callLibrary(const char* entry) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring library(path);
-    library = library.substr(0, library.find_last_of(L"\\/") + 1) + L"tarnredemption.dll";
-    HMODULE module = LoadLibraryW(library.c_str());
-    if (!module) return HRESULT_FROM_WIN32(GetLastError());
-    using Entry = HRESULT(STDAPICALLTYPE*)();
-    auto function = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
-    const HRESULT hr = function ? function() : E_NOINTERFACE;
-    FreeLibrary(module);
-    return hr;
-}
-
 int run(const Options& options) {
     std::printf("Safe mail library (tarnredemption.dll) over the stand-in client's MAPI, through the add-in's reader\n");
     std::printf("Built for %d-bit Windows%s; times from QueryPerformanceCounter.\n", static_cast<int>(sizeof(void*) * 8),
@@ -300,7 +286,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (const HRESULT hr = callLibrary("DllRegisterServer"); FAILED(hr)) {
+    if (const HRESULT hr = tw::winetest::installSafeMailLibrary(true); FAILED(hr)) {
         std::fprintf(stderr, "safemail_bench: registering tarnredemption.dll failed (0x%08lX)\n", static_cast<unsigned long>(hr));
         return 1;
     }
@@ -310,7 +296,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "safemail_bench: %s\n", e.what());
     }
-    callLibrary("DllUnregisterServer");
+    tw::winetest::installSafeMailLibrary(false);
     CoUninitialize();
     std::fflush(stdout);
     return status;

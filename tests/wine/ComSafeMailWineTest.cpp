@@ -8,7 +8,7 @@
 
 #include "core/Error.h"
 #include "standin/StandInClient.h"
-#include "wine/SafeMailLibraryCalls.h"
+#include "wine/SafeMailInstall.h"
 #include "win32/safemail/ComSafeMail.h"
 
 namespace tw::winetest {
@@ -16,18 +16,6 @@ namespace {
 
 constexpr const char* kSafeMailItem = "TarnwickRedemption.TarnwickSafeMailItem";
 constexpr const char* kMapiUtils = "TarnwickRedemption.TarnwickMAPIUtils";
-
-/// Registers or unregisters the library the run installed.
-HRESULT registerLibrary(bool install) {
-    HMODULE module = LoadLibraryW(safemail::libraryPath().c_str());
-    if (!module) return E_FAIL;
-    using Entry = HRESULT(STDAPICALLTYPE*)();
-    auto entry = reinterpret_cast<Entry>(
-        reinterpret_cast<void*>(GetProcAddress(module, install ? "DllRegisterServer" : "DllUnregisterServer")));
-    const HRESULT hr = entry ? entry() : E_NOINTERFACE;
-    FreeLibrary(module);
-    return hr;
-}
 
 long errorOf(const std::function<void()>& call) {
     try {
@@ -44,7 +32,7 @@ TEST(ComSafeMail, KeepsEachClassFactoryUntilCleanupAndThenLooksTheClassUpAgain) 
     ASSERT_TRUE(safeMail.CreateSafeMailItem(kSafeMailItem));
     auto utils = safeMail.CreateMAPIUtils(kMapiUtils);
 
-    ASSERT_EQ(registerLibrary(false), S_OK);
+    ASSERT_EQ(installSafeMailLibrary(false), S_OK);
     // The class is gone from the registry, but the factory kept since the first item still makes items.
     EXPECT_TRUE(safeMail.CreateSafeMailItem(kSafeMailItem));
     EXPECT_EQ(errorOf([&] { safeMail.CreateMAPITable("TarnwickRedemption.TarnwickMAPITable"); }), 429);
@@ -52,7 +40,7 @@ TEST(ComSafeMail, KeepsEachClassFactoryUntilCleanupAndThenLooksTheClassUpAgain) 
     // Cleanup lets go of everything: the next item needs the class registered again.
     utils->Cleanup();
     EXPECT_EQ(errorOf([&] { safeMail.CreateSafeMailItem(kSafeMailItem); }), 429);
-    ASSERT_EQ(registerLibrary(true), S_OK);
+    ASSERT_EQ(installSafeMailLibrary(true), S_OK);
     EXPECT_TRUE(safeMail.CreateSafeMailItem(kSafeMailItem));
     safeMail.CreateMAPIUtils(kMapiUtils)->Cleanup();
 }

@@ -4,29 +4,18 @@
 
 #include <windows.h>
 
-#include "wine/SafeMailLibraryCalls.h"
+#include "wine/SafeMailInstall.h"
 
-namespace tw::winetest::safemail {
+namespace tw::winetest {
 namespace {
 
 class InstalledLibrary final : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_EQ(call("DllRegisterServer"), S_OK) << "registering tarnredemption.dll"; }
-    void TearDown() override { EXPECT_EQ(call("DllUnregisterServer"), S_OK); }
-
-private:
-    static HRESULT call(const char* entry) {
-        HMODULE module = LoadLibraryW(libraryPath().c_str());
-        if (!module) return HRESULT_FROM_WIN32(GetLastError());
-        using Entry = HRESULT(STDAPICALLTYPE*)();
-        auto function = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
-        const HRESULT hr = function ? function() : E_NOINTERFACE;
-        FreeLibrary(module);
-        return hr;
-    }
+    void SetUp() override { ASSERT_EQ(installSafeMailLibrary(true), S_OK) << "registering tarnredemption.dll"; }
+    void TearDown() override { EXPECT_EQ(installSafeMailLibrary(false), S_OK); }
 };
 
 [[maybe_unused]] ::testing::Environment* const kInstalled = ::testing::AddGlobalTestEnvironment(new InstalledLibrary);
 
 }  // namespace
-}  // namespace tw::winetest::safemail
+}  // namespace tw::winetest

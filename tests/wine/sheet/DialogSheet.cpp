@@ -14,6 +14,7 @@
 #include "sheet/Scenes.h"
 #include "sheet/SheetWorld.h"
 #include "standin/StandInClient.h"
+#include "wine/SafeMailInstall.h"
 #include "win32/TextEncoding.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32FileSystem.h"
@@ -38,22 +39,6 @@ void printLogTail() {
     printf("sheet: the end of the add-in's log:\n%s\n", log.substr(log.size() > 3000 ? log.size() - 3000 : 0).c_str());
 }
 
-/// Registers (or unregisters) tarnredemption.dll from beside this program.
-bool installSafeMailLibrary(bool install) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring library(path);
-    library = library.substr(0, library.find_last_of(L"\\/") + 1) + L"tarnredemption.dll";
-    HMODULE module = LoadLibraryW(library.c_str());
-    if (!module) return false;
-    using Entry = HRESULT(STDAPICALLTYPE*)();
-    auto entry = reinterpret_cast<Entry>(
-        reinterpret_cast<void*>(GetProcAddress(module, install ? "DllRegisterServer" : "DllUnregisterServer")));
-    const bool done = entry && SUCCEEDED(entry());
-    FreeLibrary(module);
-    return done;
-}
-
 int takeSheetInto(const std::wstring& folder) {
     CreateDirectoryW(folder.c_str(), nullptr);
     sheet::Album album(folder);
@@ -69,7 +54,7 @@ int takeSheetInto(const std::wstring& folder) {
     // The client first: it enters the apartment and shares its MAPI session; then the safe mail
     // library the add-in reads messages through is installed, as on a user's machine.
     standin::StandInClient client;
-    if (!installSafeMailLibrary(true)) {
+    if (FAILED(winetest::installSafeMailLibrary(true))) {
         printf("sheet: cannot register tarnredemption.dll\n");
         return 2;
     }
@@ -102,7 +87,7 @@ int takeSheetInto(const std::wstring& folder) {
 
     connect.AddinInstance_OnDisconnection(win32::ext_dm_HostShutdown);
     client.closeExplorer(explorer);
-    installSafeMailLibrary(false);
+    winetest::installSafeMailLibrary(false);
     printf("sheet: %d pictures, %d problems; the list is sheet.txt\n", album.pictures(), album.problems());
     return album.pictures() > 0 ? 0 : 1;
 }
