@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "addin/OpenForms.h"
 #include "diag/CErrorHandler.h"
 #include "platform/Platform.h"
 #include "settings/Countries.h"
@@ -53,9 +54,17 @@ private:
 
 class AddinLibrary {
 public:
-    explicit AddinLibrary(platform::Platform& platform) : platform_(platform) {}
+    explicit AddinLibrary(platform::Platform& platform)
+        : openForms_(platform.ui),
+          platform_{platform.registry, platform.files,     platform.shell,   openForms_,
+                    platform.clock,    platform.libraries, platform.safeMail} {}
+    AddinLibrary(const AddinLibrary&) = delete;
+    AddinLibrary& operator=(const AddinLibrary&) = delete;
 
+    /// The ports the add-in works with: the given ones, with the user interface seen through openForms.
     platform::Platform& platform() { return platform_; }
+    /// The forms the add-in has open, which teardown closes.
+    OpenForms& openForms() { return openForms_; }
 
     /// The log is made at the first connection that opens a window and kept until the library unloads.
     diag::CErrorHandler& ensureLog();
@@ -71,11 +80,10 @@ public:
     int16_t nextExplKey = 0;
     int16_t nextInspKey = 0;
     bool newExplorerFlag = false;
-    /// The add-in's windows made so far; teardown closes the visible ones.
-    std::vector<std::shared_ptr<platform::FormView>> forms;
 
 private:
-    platform::Platform& platform_;
+    OpenForms openForms_;
+    platform::Platform platform_;
     std::unique_ptr<diag::CErrorHandler> log_;
 };
 

@@ -273,6 +273,7 @@ void OrvennaOutAddIn::UnInitHandler() {
     try {
         log.LogErrorMessage("UnInitHandler()");
         connection_.end();
+        closeOpenForms();
         bars_->RemoveMMenu();
         bars_->RemoveMButtons();
         dropWindowWrappers();
@@ -308,8 +309,6 @@ void OrvennaOutAddIn::UnInitHandler() {
         manualScan_->unloadWindows();
         // Closes a connection warning still open.
         ping_.reset();
-        for (const auto& form : library_.forms)
-            if (platform_.ui.isFormVisible(*form)) platform_.ui.hideForm(*form);
         // Counters are stored only over settings read in this connection, never over the defaults.
         if (settingsLoaded_)
             settings::SettingsWriters(settingsKey(), library_.settings)
@@ -317,6 +316,17 @@ void OrvennaOutAddIn::UnInitHandler() {
         log.LogErrorMessage("End of UnInitHandler()");
     } catch (...) {
         log.logError("UnInitHandler");
+    }
+}
+
+void OrvennaOutAddIn::closeOpenForms() {
+    // A form still open (a modal one the client closed around, the log or the statistics) would
+    // outlive the add-in; it closes first, while whatever owns it is whole. Its own trap: a form
+    // that will not close must not stop the teardown.
+    try {
+        library_.openForms().closeAll();
+    } catch (...) {
+        log().logError("UnInitHandler");
     }
 }
 

@@ -159,6 +159,7 @@ public:
 private:
     diag::AddinFacts facts();
     void cleanupSafeMail();
+    void closeOpenForms();
     void dropWindowWrappers();
 
     AddinLibrary& library_;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Connection.h"
 #include "diag/CErrorHandler.h"
 #include "engineapi/EngineLibrary.h"
 #include "platform/Outlook.h"
@@ -28,6 +29,8 @@ public:
     virtual settings::SettingsKey settingsKey() = 0;
     virtual platform::Platform& platform() = 0;
     virtual diag::CErrorHandler& log() = 0;
+    /// The connection a step began in; a step that waited on the user asks it before going on.
+    virtual ConnectionToken connection() const = 0;
 
     virtual engineapi::EngineLibrary& engine() = 0;
     /// 0 while there is no engine.

@@ -110,11 +110,14 @@ std::shared_ptr<outlook::Folder> IncomingFilter::getJunkFolder() {
         if (auto folder = host_.folderAtPath(s.junkfolder, true)) return folder;
 
         log.LogErrorMessage("Unable to create folder for caught spam: " + s.junkfolder);
+        // The client may close around the box and the folder picker; nothing is stored after that.
+        const ConnectionToken connection = host_.connection();
         host_.platform().ui.MsgBox(loadString(kChooseJunkFolderId), platform::vbOKOnly,
                                               loadString(kProductTitleId));
+        if (!connection.alive()) return nullptr;
         auto nameSpace = host_.nameSpace();
         auto picked = nameSpace ? nameSpace->PickFolder() : nullptr;
-        if (!picked) return nullptr;
+        if (!picked || !connection.alive()) return nullptr;
         settings::SettingsWriters(host_.settingsKey(), s).writeJunkFolder(host_.folderPath(*picked));
         return picked;
     } catch (...) {

@@ -58,8 +58,11 @@ void Training::checkIfUserWantsMinTraining() {
     try {
         int32_t engine = engineHandleOf(host_);
         if (hasReachedMinimumTraining()) {
+            const ConnectionToken connection = host_.connection();
             host_.platform().ui.MsgBox(loadString(kMinimumTrainingReachedId), platform::vbOKOnly,
                                                   loadString(kProductTitleId));
+            // Closed around the box: the engine handle is gone, and the next start asks again.
+            if (!connection.alive()) return;
             s.use_training = true;
             host_.engine().TW_setOption(engine, "min_training", std::to_string(s.min_training));
             host_.settingsKey().writeFlag(s.use_training, "use_training");

@@ -297,6 +297,7 @@ void frmOrvennaOptions::cboJunkFolder_Click() {
         if (junk_->otherSelected()) {
             auto ns = host_.nameSpace();
             auto folder = ns ? ns->PickFolder() : nullptr;
+            if (!connection_.alive()) return;
             if (folder) junk_->pickFolder(host_.folderPath(*folder), folder->Name());
         }
         auto& combo = controls_["cboJunkFolder"];
@@ -473,7 +474,8 @@ void frmOrvennaOptions::cmdAddFolder_Click() {
         auto* scan = host_.autoScan();
         auto ns = host_.nameSpace();
         auto folder = scan && ns ? ns->PickFolder() : nullptr;
-        if (!folder) return;
+        // The watched folders went with a teardown while the picker was open.
+        if (!folder || !connection_.alive()) return;
         int32_t index = 0;
         scan->addListener(folder, index);
         fillFolders();

@@ -51,8 +51,9 @@ void ManualScan::cmdScanFolder() {
     try {
         auto ns = host_.nameSpace();
         if (!ns) return;
+        const ConnectionToken connection = host_.connection();
         auto folder = ns->PickFolder();
-        if (!folder) return;
+        if (!folder || !connection.alive()) return;
         // The junk folder is found by its path whatever the case, so it is recognised the same way.
         if (text::iequals(host_.folderPath(*folder), host_.settings().junkfolder)) {
             host_.platform().ui.MsgBox(loadString(kOtherFolderId), platform::vbOKOnly, loadString(kTitleId));

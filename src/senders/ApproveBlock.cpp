@@ -195,6 +195,9 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
     auto& log = host_.log();
     Outcome outcome;
     bool trainingReached = false;
+    // A report confirmation or a message box may be open while the client closes; after that
+    // nothing of the add-in is touched, not even this object.
+    const ConnectionToken connection = host_.connection();
     try {
         trainingReached = s.use_training && s.enable_word_training && host_.hasReachedMinimumTraining();
         if (current && current->DefaultItemType() == outlook::olMailItem) {
@@ -215,6 +218,7 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
             if (checkOnly) lists->updateCachedLists();
             if (!approve && (report || s.reportBlocked)) host_.reportMessages(selected, reportSpam);
             if (approve && report) host_.reportMessages(selected, reportLegitimate);
+            if (!connection.alive()) return outcome;
 
             std::vector<std::string> entries;
             Items kept, unlisted;
@@ -225,7 +229,9 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
                     continue;
                 }
                 std::string address = text::lower(host_.senderAddressOf(item));
-                if (address.empty() || isExcludedSender(address, action, showMessages)) {
+                const bool excluded = address.empty() || isExcludedSender(address, action, showMessages);
+                if (!connection.alive()) return outcome;
+                if (excluded) {
                     unlisted.push_back(item);
                     continue;
                 }
@@ -258,7 +264,7 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
         outcome.failed = true;
         return outcome;
     }
-    if (s.use_training && !trainingReached) host_.checkIfUserWantsMinTraining();
+    if (connection.alive() && s.use_training && !trainingReached) host_.checkIfUserWantsMinTraining();
     return outcome;
 }
 
@@ -300,15 +306,20 @@ void ApproveBlock::AddSingleSender(int32_t domainFlag, int32_t dialogAction, con
             int32_t action = selectionActionFor(domainFlag, dialogAction, report);
             Senders* lists = host_.senders();
             if (!lists) throw Error(91, "Tarnwick", "Object variable or With block variable not set");
-            if (!isExcludedSender(action == approveDomain || action == blockDomain ? key : address, action, true)) {
+            const ConnectionToken connection = host_.connection();
+            const bool excluded = isExcludedSender(action == approveDomain || action == blockDomain ? key : address, action, true);
+            if (!connection.alive()) return;
+            if (!excluded) {
                 bool removed = false;
                 if (block) {
                     lists->AddBlockedSenders({key}, removed, false, {item});
                     if (dialogAction == dialogBlockReport || s.reportBlocked) host_.reportMessages({item}, reportSpam);
                 } else {
                     if (dialogAction == dialogApproveReport) host_.reportMessages({item}, reportLegitimate);
+                    if (!connection.alive()) return;
                     lists->AddApprovedSenders({key}, removed, false, {item});
                 }
+                if (!connection.alive()) return;
             }
             host_.trainOnMessage(item, block ? kBlockWeight : kApproveWeight);
             return;

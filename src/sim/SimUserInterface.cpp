@@ -46,6 +46,10 @@ void SimUserInterface::onModal(const std::string& formName, std::function<void(F
 }
 
 int SimUserInterface::MsgBox(const std::string& prompt, int style, const std::string& title) {
+    if (whileBoxOpen) {
+        auto hook = whileBoxOpen;  // a copy: the hook may replace itself
+        hook(prompt);
+    }
     int answer;
     if (!answers_.empty()) {
         answer = answers_.front();

@@ -38,6 +38,9 @@ public:
     /// The answer for the next message box. With none queued a box gets its default button:
     /// the first one, or the second or third when the style asks for it (vbDefaultButton2/3).
     void queueAnswer(int answer) { answers_.push_back(answer); }
+    /// Runs while each message box is open, before it is answered, with its prompt: what the
+    /// user or the client does meanwhile (the client may close its main window around a box).
+    std::function<void(const std::string&)> whileBoxOpen;
     size_t queuedAnswers() const { return answers_.size(); }
 
     /// Runs each time the named form is shown modal, while it is "open"; it drives the form the
