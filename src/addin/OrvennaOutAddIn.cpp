@@ -161,7 +161,12 @@ void OrvennaOutAddIn::InitHandler(std::shared_ptr<outlook::Application> applicat
             log.logCurrentConfiguration();
             log.logCurrentAddins();
         }
-        if (library_.settings.upgradeNotification && TWPingUI()) CheckForNewRelease();
+        if (library_.settings.upgradeNotification && TWPingUI()) {
+            // The client may close, and even drop this object, while the offer is open.
+            const ConnectionToken connection = connection_.token();
+            CheckForNewRelease();
+            if (!connection.alive()) return;
+        }
         lastItemAdd_ = platform_.clock.now().plusDays(-7);
         if (s.scanInboxOnStartup && s.filteringState == settings::filteringEnabled)
             manualScan_->scanFolderUI(inbox, scan::ManualScan::kUnreadSubset);

@@ -126,6 +126,22 @@ TEST_F(ReleaseCheck, NoCheckWhenSwitchedOffOrWhenTheServiceCannotBeReached) {
     EXPECT_EQ(updaterStarts(), 0u);
 }
 
+TEST_F(ReleaseCheck, TheStartUpStopsWhenTheClientClosesWhileTheOfferIsOpen) {
+    settingsKey().writeFlag(true, "scanInboxOnStartup");
+    deliver("seller@spam.example", "cheap pills");
+    // The client closes its last window, then drops the add-in, while the offer waits for an answer.
+    h.ui.onModal("frmNewRelease", [this](platform::FormView&) {
+        h.client.closeExplorer(h.client.activeExplorer());
+        h.disconnectAddin();
+    });
+    fetch.setBody("version=4.0.1\r\n");
+    start();
+    for (const auto& show : h.ui.formShows) {
+        EXPECT_NE(show.formName, "frmScanning") << "the start-up scan ran on an add-in the client had dropped";
+        EXPECT_FALSE(show.closedBySim) << show.formName << " outlived the add-in";
+    }
+}
+
 TEST(ReleaseVersion, PartsAreNumbersAndOnlyThreeOfThemMakeARelease) {
     using net::parseRelease;
     EXPECT_EQ(parseRelease("4.10.0"), (net::ReleaseNumber{4, 10, 0}));
