@@ -259,12 +259,12 @@ long StandInClient::exitAfterLastWindow() {
     return held;
 }
 
-bool StandInClient::listAsRunning() {
-    if (impl_->runningCookie != 0) return true;
-    if (FAILED(RegisterActiveObject(static_cast<IDispatch*>(impl_->model->application.get()), win32::CLSID_ClientApplication,
-                                    ACTIVEOBJECT_STRONG, &impl_->runningCookie)))
-        impl_->runningCookie = 0;
-    return impl_->runningCookie != 0;
+HRESULT StandInClient::listAsRunning() {
+    if (impl_->runningCookie != 0) return S_OK;
+    const HRESULT hr = RegisterActiveObject(static_cast<IDispatch*>(impl_->model->application.get()),
+                                            win32::CLSID_ClientApplication, ACTIVEOBJECT_STRONG, &impl_->runningCookie);
+    if (FAILED(hr)) impl_->runningCookie = 0;
+    return hr;
 }
 
 void StandInClient::leaveRunningObjectTable() {

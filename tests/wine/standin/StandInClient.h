@@ -194,8 +194,8 @@ public:
     long exitAfterLastWindow();
     /// The client lists its Application in the running object table, where other programs find the
     /// running client (the real one always does; here it is asked for, since under Wine every client
-    /// so listed costs seconds at its end). False when that failed.
-    bool listAsRunning();
+    /// so listed costs seconds at its end). The registration's result.
+    HRESULT listAsRunning();
     /// The client no longer lists itself as running (as while it exits).
     void leaveRunningObjectTable();
 
