@@ -66,6 +66,11 @@ TEST_F(AddinAwkwardClient, ABatchThatArrivesWithoutItemAddIsCheckedByTheQueue) {
     win32::Win32FileSystem files;
     files.replaceContents(dataFolder + "\\Junk Senders.txt", "blocked@spammer.example\r\n");
     StandInClient client;
+    // The queue gives the folder's first message its field before filtering on it; the batch
+    // should not stand or fall with how the client then reads that message.
+    standin::MailSpec earlier = mailFromFile("ham.eml");
+    earlier.unread = false;
+    client.addMail(kInbox, earlier);
     const long failuresBefore = client.sinkFailures();
     const int explorer = client.openExplorer(kInbox);
     ASSERT_EQ(client.loadAddIns().size(), 1u);
