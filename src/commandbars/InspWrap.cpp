@@ -90,11 +90,21 @@ void InspWrap::m_objMail_Read() {
         log.LogErrorMessage("m_FromFolder.Name = " + fromFolderName_);
         log.LogErrorMessage("m_FromFolder.Entry = " + fromFolderEntry_);
         if (!from || !wantsToolbar(*from) || toolbarShown_) return;
+        if (editorOwnsBars()) {
+            log.LogErrorMessage("Word is the editor of this window: no toolbar");
+            return;
+        }
         ShowToolBarMenu();
         toolbarShown_ = toolbar_ != nullptr;
     } catch (...) {
         log.logError("m_objMail_Read");
     }
+}
+
+bool InspWrap::editorOwnsBars() {
+    if (!m_objInsp_ || m_objInsp_->EditorType() != outlook::olEditorWord) return false;
+    auto application = addin_.application();
+    return application && text::startsWith(application->Version(), "9.");
 }
 
 std::shared_ptr<outlook::Item> InspWrap::windowMessage() {

@@ -78,6 +78,9 @@ public:
 private:
     /// The message this window shows.
     std::shared_ptr<outlook::Item> windowMessage();
+    /// Version 9 gives a window that edits with Word the editor's bars, which the add-in cannot
+    /// reach (it hears no NewInspector for such a window either): it gets no toolbar.
+    bool editorOwnsBars();
     void bind(std::vector<Subscription>& bindings, const std::shared_ptr<office::CommandBarControl>& control,
               std::function<void()> handler);
     std::shared_ptr<office::CommandBarControl> helpMenu();

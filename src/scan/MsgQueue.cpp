@@ -55,6 +55,7 @@ MsgQueue::MsgQueue(ScanHost& addin) : addin_(addin) {}
 
 MsgQueue::~MsgQueue() {
     try {
+        mWatch_.reset();
         mTimer_.reset();
         items_.reset();
         if (!useUserProperties_) SaveProcessedCache();
@@ -110,6 +111,10 @@ void MsgQueue::createTimer() {
         mTimer_->setEnabled(enabled_);
         mTimer_->setInterval(kTimerIntervalMs);
         minimumGapSeconds_ = kMinimumGapSeconds;
+        if (isInbox_ && !mWatch_) {
+            mWatch_ = std::make_unique<frmTimer>(addin_.platform().ui, kTimerIntervalMs, [this] { watchTick(); });
+            mWatch_->setEnabled(true);
+        }
     } catch (...) {
         addin_.log().logError("createTimer");
     }
@@ -129,6 +134,12 @@ void MsgQueue::setEnabled(bool enabled) {
 void MsgQueue::setItemsToCheck(std::shared_ptr<outlook::Items> items, const std::string& inboxStoreID) {
     items_ = std::move(items);
     storeID_ = inboxStoreID;
+    // What is there now is the start-up scan's; the watch looks only for what comes later.
+    try {
+        itemsSeen_ = items_ ? items_->Count() : -1;
+    } catch (...) {
+        itemsSeen_ = -1;
+    }
 }
 
 bool MsgQueue::setFolderToCheckByID(const std::string& entryID, const std::string& storeID) {
@@ -179,6 +190,22 @@ void MsgQueue::timerTick() {
     processMail(items);
     if (!useUserProperties_ && minutesBetween(lastCacheCleanUp_, now()) >= cacheCleanIntervalMinutes_)
         cleanProcessedCache();
+}
+
+void MsgQueue::watchTick() {
+    auto self = weak_from_this().lock();
+    try {
+        if (!items_) return;
+        const int32_t count = items_->Count();
+        const bool grew = itemsSeen_ >= 0 && count > itemsSeen_;
+        itemsSeen_ = count;
+        if (grew && !enabled_ && filteringEnabled()) {
+            addin_.log().LogErrorMessage("new messages arrived without an item-added event");
+            setEnabled(true);
+        }
+    } catch (...) {
+        addin_.log().logError("MQwatchTick");
+    }
 }
 
 void MsgQueue::processFolderMessages() {

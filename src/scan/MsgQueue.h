@@ -46,7 +46,8 @@ public:
 
     /// Sets the defaults and loads the saved state; set useUserProperties first.
     void initialize(bool isInbox);
-    /// The hidden timer window, ticking every 2,000 ms while Enabled; minimum gap 2 seconds.
+    /// The hidden timer window, ticking every 2,000 ms while Enabled; minimum gap 2 seconds. The
+    /// Inbox queue also gets a watch that ticks as long as the queue lives (see watchTick).
     void createTimer();
     void Cleanup() {}
     void Serialize() {}
@@ -113,6 +114,10 @@ public:
     void MQ_ItemAdd(const std::shared_ptr<outlook::Item>& item);
     /// What the timer does on each tick.
     void timerTick();
+    /// The client raises no ItemAdd when many messages arrive at once, so nothing would enable a
+    /// queue that disabled itself: the watch enables it when the Inbox holds more items than at
+    /// its last look.
+    void watchTick();
 
     bool isInbox() const { return isInbox_; }
     const ProcessedCache& processedCache() const { return cache_; }
@@ -142,6 +147,9 @@ private:
 
     ScanHost& addin_;
     std::unique_ptr<frmTimer> mTimer_;
+    std::unique_ptr<frmTimer> mWatch_;
+    /// The item count the watch saw last; -1 before its first look.
+    int32_t itemsSeen_ = -1;
     /// Passes and new-message checks nest through yields; each ends only its own part of Busy.
     int busyDepth_ = 0;
     friend class BusyScope;

@@ -113,13 +113,23 @@ std::shared_ptr<SimExplorer> SimMailClient::activeExplorer() const {
 }
 
 std::shared_ptr<SimInspector> SimMailClient::openInspector(std::shared_ptr<outlook::Item> item) {
+    return showInspector(std::make_shared<SimInspector>(std::move(item)), true);
+}
+
+std::shared_ptr<SimInspector> SimMailClient::openWordEditorInspector(std::shared_ptr<outlook::Item> item) {
     auto inspector = std::make_shared<SimInspector>(std::move(item));
+    const bool version9 = text::startsWith(version_, "9.");
+    inspector->useWordEditor(version9);
+    return showInspector(std::move(inspector), !version9);
+}
+
+std::shared_ptr<SimInspector> SimMailClient::showInspector(std::shared_ptr<SimInspector> inspector, bool announce) {
     // A mail window has bars of its own, apart from the explorers'.
     auto bars = std::make_shared<SimCommandBars>(barHub_);
     bars->addBuiltInBars();
     inspector->setBars(bars);
     inspectors_->open_.push_back(inspector);
-    inspectors_->newInspector_.raise(inspector);
+    if (announce) inspectors_->newInspector_.raise(inspector);
     // The item is shown and opened in the window, then the window comes up in front.
     auto& events = inspector->CurrentItem()->Events();
     events.Read().raise();
@@ -155,6 +165,25 @@ std::shared_ptr<SimItem> SimMailClient::deliver(std::string subject) {
 
 std::shared_ptr<SimItem> SimMailClient::deliverMessage(std::string raw, std::shared_ptr<SimFolder> folder) {
     if (!folder) folder = inbox();
+    auto item = receive(std::move(raw), folder);
+    folder->simItems()->ItemAdd().raise(item);
+    return item;
+}
+
+std::vector<std::shared_ptr<SimItem>> SimMailClient::deliverBatch(const std::vector<std::string>& raws,
+                                                                  std::shared_ptr<SimFolder> folder) {
+    if (!folder) folder = inbox();
+    for (const auto& raw : raws)
+        if (classifyRaw(raw) != RawKind::Message)
+            throw Error(-2147024809, "Tarnwick mail store", "The batch holds an input that is not a mail message.");
+    std::vector<std::shared_ptr<SimItem>> items;
+    for (const auto& raw : raws) items.push_back(receive(raw, folder));
+    if (static_cast<int>(items.size()) <= itemAddBatchLimit_)
+        for (const auto& item : items) folder->simItems()->ItemAdd().raise(item);
+    return items;
+}
+
+std::shared_ptr<SimItem> SimMailClient::receive(std::string raw, const std::shared_ptr<SimFolder>& folder) {
     RawKind kind = classifyRaw(raw);
     if (kind != RawKind::Message)
         throw Error(-2147024809, "Tarnwick mail store",
@@ -166,7 +195,7 @@ std::shared_ptr<SimItem> SimMailClient::deliverMessage(std::string raw, std::sha
     auto shared = std::make_shared<const std::string>(std::move(raw));
     item->setReceived(std::move(headers), [shared] { return *shared; });
     if (store_) store_->added(*item, *folder);
-    folder->addItem(item);
+    folder->adoptItem(item);
     return item;
 }
 

@@ -56,6 +56,10 @@ public:
 
     /// Opens an item window: NewInspector, the item's Read and Open, then the window's Activate.
     std::shared_ptr<SimInspector> openInspector(std::shared_ptr<outlook::Item> item);
+    /// Opens an item window that uses Word as its editor (EditorType olEditorWord). Version 9
+    /// raises no NewInspector for it and its CommandBars fail (the editor's bars are not the
+    /// window's); later versions open it as any other window. It joins Inspectors either way.
+    std::shared_ptr<SimInspector> openWordEditorInspector(std::shared_ptr<outlook::Item> item);
 
     /// What every window's command bars share: the click event of each Tag, the clipboard picture.
     SimCommandBarHub& commandBarHub() { return barHub_; }
@@ -81,6 +85,15 @@ public:
     /// ItemAdd. Raises Error for an empty or binary input; anything else arrives as well as it reads.
     std::shared_ptr<SimItem> deliverMessage(std::string raw, std::shared_ptr<SimFolder> folder = nullptr);
     std::shared_ptr<SimItem> deliverFile(const std::filesystem::path& file, std::shared_ptr<SimFolder> folder = nullptr);
+    /// The client raises no ItemAdd when more than this many items arrive in one go.
+    static constexpr int kItemAddBatchLimit = 16;
+    /// Changes that limit for this client (a test that wants events for a large batch, or none at all).
+    void setItemAddBatchLimit(int limit) { itemAddBatchLimit_ = limit; }
+    /// Delivers Internet messages into a folder (the Inbox by default) in one go, in order. ItemAdd
+    /// fires for each only when the batch is no larger than the limit. Raises Error, delivering
+    /// nothing, when any input is empty or binary.
+    std::vector<std::shared_ptr<SimItem>> deliverBatch(const std::vector<std::string>& raws,
+                                                       std::shared_ptr<SimFolder> folder = nullptr);
     /// A contact in the Contacts folder (written as a vCard when a store is open).
     std::shared_ptr<SimItem> addContact(const std::string& fullName, const std::vector<std::string>& emails);
 
@@ -162,7 +175,12 @@ private:
     std::string keptBars_;
     std::filesystem::path barsFile_;
 
+    int itemAddBatchLimit_ = kItemAddBatchLimit;
+
     std::shared_ptr<SimCommandBars> newWindowBars();
+    /// Puts a parsed message into the folder (and the store on disk) without any event.
+    std::shared_ptr<SimItem> receive(std::string raw, const std::shared_ptr<SimFolder>& folder);
+    std::shared_ptr<SimInspector> showInspector(std::shared_ptr<SimInspector> inspector, bool announce);
     void keepCommandBars(const SimCommandBars& bars);
 };
 

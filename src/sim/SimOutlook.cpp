@@ -153,12 +153,18 @@ bool SimExplorer::switchTo(const std::shared_ptr<SimFolder>& folder) {
 }
 
 int SimInspector::EditorType() {
+    if (wordEditor_) return outlook::olEditorWord;
     // Items without a body (contacts, tasks) open in the plain editor.
     try {
         return item_->HTMLBody().empty() ? outlook::olEditorText : outlook::olEditorHTML;
     } catch (...) {
         return outlook::olEditorText;
     }
+}
+
+std::shared_ptr<office::CommandBars> SimInspector::CommandBars() {
+    if (barsFail_) throw Error(-2147467259, "Microsoft Outlook", "The operation failed.");
+    return bars_;
 }
 
 std::shared_ptr<outlook::Explorer> SimExplorers::Item(int index) { return itemAt(open_, index); }

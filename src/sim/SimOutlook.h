@@ -191,16 +191,22 @@ public:
     std::shared_ptr<outlook::Item> CurrentItem() override { return item_; }
     std::string Caption() override { return item_->Subject(); }
     int EditorType() override;
-    std::shared_ptr<office::CommandBars> CommandBars() override { return bars_; }
+    std::shared_ptr<office::CommandBars> CommandBars() override;
     Event<>& Activate() override { return activate_; }
     Event<>& Deactivate() override { return deactivate_; }
     Event<>& Close() override { return close_; }
     std::shared_ptr<SimCommandBars> bars() const { return bars_; }
     void setBars(std::shared_ptr<SimCommandBars> bars) { bars_ = std::move(bars); }
+    /// The window uses Word as its editor; barsFail: its CommandBars raise.
+    void useWordEditor(bool barsFail) {
+        wordEditor_ = true;
+        barsFail_ = barsFail;
+    }
 
 private:
     std::shared_ptr<outlook::Item> item_;
     std::shared_ptr<SimCommandBars> bars_;
+    bool wordEditor_ = false, barsFail_ = false;
     Event<> activate_, deactivate_, close_;
 };
 

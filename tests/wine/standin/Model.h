@@ -161,8 +161,9 @@ Ref<DispObject> makeItem(const std::shared_ptr<Model>& model, const std::shared_
 Ref<DispObject> folderItems(const std::shared_ptr<Model>& model, const std::shared_ptr<FolderData>& folder);
 Ref<DispObject> makeExplorer(const std::shared_ptr<Model>& model, const std::shared_ptr<FolderData>& folder,
                              const std::shared_ptr<BarSet>& bars);
+/// wordEditor: the window edits with Word; from version 10 on its bars are its own, before they fail.
 Ref<DispObject> makeInspector(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item,
-                              const std::shared_ptr<BarSet>& bars);
+                              const std::shared_ptr<BarSet>& bars, bool wordEditor = false);
 Ref<DispObject> makeComAddIn(const std::shared_ptr<Model>& model, const std::wstring& progId, const std::wstring& description);
 Ref<DispObject> makeAddressEntry(const std::wstring& name, const std::wstring& address);
 Ref<DispObject> makeRecipients(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item);
@@ -179,7 +180,8 @@ bool switchFolder(DispObject& explorer, const std::shared_ptr<FolderData>& folde
 void deliverOutbox(Model& model);
 /// Window actions as the client does them: NewExplorer/NewInspector, Activate/Deactivate, Close then removal.
 int openExplorer(Model& model, const std::shared_ptr<FolderData>& folder);
-int openInspector(Model& model, const std::shared_ptr<ItemData>& item);
+/// A window that edits with Word raises no NewInspector in version 9.
+int openInspector(Model& model, const std::shared_ptr<ItemData>& item, bool wordEditor = false);
 void activateExplorer(Model& model, int id);
 void closeExplorer(Model& model, int id);
 void closeInspector(Model& model, int id);

@@ -587,14 +587,20 @@ private:
 
 class InspectorObject : public DispObject {
 public:
-    InspectorObject(ModelPtr model, std::shared_ptr<ItemData> item, std::shared_ptr<BarSet> bars)
-        : m_(std::move(model)), item_(std::move(item)), bars_(std::move(bars)), itemObject_(makeItem(m_, item_)) {
+    InspectorObject(ModelPtr model, std::shared_ptr<ItemData> item, std::shared_ptr<BarSet> bars, bool wordEditor)
+        : m_(std::move(model)), item_(std::move(item)), bars_(std::move(bars)), itemObject_(makeItem(m_, item_)),
+          wordEditor_(wordEditor) {
         addPoint(win32::DIID_InspectorEvents);
-        method(L"CommandBars", [this](Call& c) { c.ret(makeCommandBars(m_, bars_).get()); });
+        method(L"CommandBars", [this](Call& c) {
+            // Version 9 gives a window that edits with Word the editor's bars, out of the client's reach.
+            if (wordEditor_ && m_->majorVersion() < 10) raise(E_FAIL, L"The operation failed.");
+            c.ret(makeCommandBars(m_, bars_).get());
+        });
         // The window keeps one object for its item, so whoever listens to it hears Read, Open and Close.
         method(L"CurrentItem", [this](Call& c) { c.ret(itemObject_.get()); });
         method(L"Caption", [this](Call& c) { c.ret(item_->subject); });
         method(L"EditorType", [this](Call& c) {
+            if (wordEditor_) return c.ret(static_cast<long>(outlook::olEditorWord));
             c.ret(static_cast<long>(item_->htmlBody.empty() ? outlook::olEditorText : outlook::olEditorHTML));
         });
         method(L"Close", [this](Call&) {
@@ -610,6 +616,7 @@ private:
     std::shared_ptr<ItemData> item_;
     std::shared_ptr<BarSet> bars_;
     Ref<DispObject> itemObject_;
+    bool wordEditor_;
 };
 
 /// The window's item object, or null for another object.
@@ -808,8 +815,8 @@ Ref<DispObject> makeExplorer(const std::shared_ptr<Model>& model, const std::sha
 }
 
 Ref<DispObject> makeInspector(const std::shared_ptr<Model>& model, const std::shared_ptr<ItemData>& item,
-                              const std::shared_ptr<BarSet>& bars) {
-    return make<InspectorObject>(model, item, bars);
+                              const std::shared_ptr<BarSet>& bars, bool wordEditor) {
+    return make<InspectorObject>(model, item, bars, wordEditor);
 }
 
 Ref<DispObject> makeComAddIn(const std::shared_ptr<Model>& model, const std::wstring& progId, const std::wstring& description) {
@@ -912,17 +919,19 @@ void closeExplorer(Model& model, int id) {
     if (model.activeExplorer == id) model.activeExplorer = model.explorers.empty() ? 0 : model.explorers.back().id;
 }
 
-int openInspector(Model& model, const std::shared_ptr<ItemData>& item) {
+int openInspector(Model& model, const std::shared_ptr<ItemData>& item, bool wordEditor) {
     auto self = model.shared_from_this();
     int id = model.nextWindow++;
     // A mail window has bars of its own, apart from the explorers'.
     auto bars = builtInBars();
-    auto inspector = makeInspector(self, item, bars);
+    auto inspector = makeInspector(self, item, bars, wordEditor);
     model.inspectors.push_back({id, inspector, bars});
     model.eventSources.push_back(inspector);
     Ref<DispObject> shown = inspectorItem(inspector.get());
     model.eventSources.push_back(shown);
-    fire(model.inspectorsObject.get(), win32::DIID_InspectorsEvents, win32::DISPID_NewInspector, {Variant::object(inspector.get())});
+    if (!wordEditor || model.majorVersion() >= 10)
+        fire(model.inspectorsObject.get(), win32::DIID_InspectorsEvents, win32::DISPID_NewInspector,
+             {Variant::object(inspector.get())});
     // The item is shown and opened in the window, then the window comes up in front.
     fire(shown.get(), win32::DIID_ItemEvents, win32::DISPID_ItemRead);
     fireWithCancel(shown.get(), win32::DISPID_ItemOpen);

@@ -101,6 +101,7 @@ struct StandInClient::Impl {
     bool leaveApartment = false;
     std::vector<AddInResult> results;
     DWORD runningCookie = 0;
+    int itemAddBatchLimit = StandInClient::kItemAddBatchLimit;
     /// The first of the client's own objects.
     unsigned long firstSerial = nextObjectSerial();
 
@@ -312,6 +313,22 @@ std::string StandInClient::deliver(const std::string& path, const MailSpec& spec
     return toUtf8(item->entryId);
 }
 
+void StandInClient::setItemAddBatchLimit(int limit) {
+    impl_->itemAddBatchLimit = limit;
+}
+
+std::vector<std::string> StandInClient::deliverBatch(const std::string& path, const std::vector<MailSpec>& specs) {
+    auto folder = impl_->folder(path);
+    const bool fire = static_cast<long long>(specs.size()) <= impl_->itemAddBatchLimit;
+    std::vector<std::string> ids;
+    for (const auto& spec : specs) {
+        auto item = impl_->newMail(spec);
+        impl_->model->place(item, folder, fire);
+        ids.push_back(toUtf8(item->entryId));
+    }
+    return ids;
+}
+
 std::string StandInClient::addContact(const std::string& fullName, const std::string& email) {
     auto item = std::make_shared<ItemData>();
     item->itemClass = outlook::olContact;
@@ -354,6 +371,12 @@ int StandInClient::openInspector(const std::string& entryId) {
     auto item = impl_->model->itemById(toWide(entryId));
     if (!item) throw std::runtime_error("no item " + entryId);
     return standin::openInspector(*impl_->model, item);
+}
+
+int StandInClient::openWordEditorInspector(const std::string& entryId) {
+    auto item = impl_->model->itemById(toWide(entryId));
+    if (!item) throw std::runtime_error("no item " + entryId);
+    return standin::openInspector(*impl_->model, item, true);
 }
 
 void StandInClient::closeInspector(int inspector) {

@@ -137,6 +137,13 @@ public:
     std::string addMail(const std::string& path, const MailSpec& spec);
     /// Puts a message into a folder as the transport does: ItemAdd fires on the folder's Items.
     std::string deliver(const std::string& path, const MailSpec& spec);
+    /// The client raises no ItemAdd when more than this many items arrive in one go.
+    static constexpr int kItemAddBatchLimit = 16;
+    /// Changes that limit for this client (a test that wants events for a large batch, or none at all).
+    void setItemAddBatchLimit(int limit);
+    /// Delivers messages into a folder in one go, in order; ItemAdd fires for each only when the
+    /// batch is no larger than the limit. Answers their entry ids.
+    std::vector<std::string> deliverBatch(const std::string& path, const std::vector<MailSpec>& specs);
     /// A contact in Contacts.
     std::string addContact(const std::string& fullName, const std::string& email);
     /// An address book of the profile after Contacts and the books added before; names may repeat.
@@ -152,6 +159,10 @@ public:
     /// Opens an inspector on an item: NewInspector, the item's Read and Open, then Activate.
     /// Closing raises the item's Close, then the window's.
     int openInspector(const std::string& entryId);
+    /// Opens an inspector whose editor is Word (EditorType olEditorWord). Version 9 raises no
+    /// NewInspector for it and its CommandBars fail (the bars are the editor's); later versions
+    /// open it as any other. It is in Inspectors either way, and closes as any other.
+    int openWordEditorInspector(const std::string& entryId);
     void closeInspector(int inspector);
     /// Sets an explorer's selection: SelectionChange.
     void select(int explorer, const std::vector<std::string>& entryIds);
