@@ -1,4 +1,6 @@
 // The stand-in's command bars as IDispatch objects: CommandBars, CommandBar, CommandBarControls, buttons and popups.
+#include <olectl.h>
+
 #include <algorithm>
 
 #include "CommandBarData.h"
@@ -73,8 +75,32 @@ public:
         flag(L"Enabled", &ControlData::enabled);
         property(L"Style", [this](Call& c) { c.ret(button().style); }, [this](Call& c) { button().style = static_cast<int>(c.valueInt()); });
         property(L"FaceId", [this](Call& c) { c.ret(button().faceId); }, [this](Call& c) { button().faceId = static_cast<int>(c.valueInt()); });
-        // The picture on the clipboard becomes the face; the stand-in only notes that one was pasted.
-        method(L"PasteFace", [this](Call&) { button().faceSet = true; });
+        // The picture on the clipboard becomes the face; a clipboard without one fails the paste.
+        method(L"PasteFace", [this](Call&) {
+            ControlData& b = button();
+            std::string pixels;
+            if (OpenClipboard(nullptr)) {
+                pixels = bitmapPixels(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+                CloseClipboard();
+            }
+            if (pixels.empty()) raise(E_FAIL, L"The clipboard holds no picture to paste.");
+            b.facePixels = pixels;
+            b.faceSet = true;
+        });
+        // Picture takes an IPictureDisp from version 10 on; older clients know only PasteFace.
+        property(L"Picture",
+                 [this](Call&) {
+                     if (!pictures()) lacks();
+                     raise(E_NOTIMPL, L"The stand-in does not hand out faces.");
+                 },
+                 [this](Call& c) {
+                     if (!pictures()) lacks();
+                     ControlData& b = button();
+                     std::string pixels = picturePixels(c.value());
+                     if (pixels.empty()) raise(E_INVALIDARG, L"The value is no bitmap picture.");
+                     b.facePixels = pixels;
+                     b.faceSet = true;
+                 });
         method(L"Execute", [this](Call&) {
             if (auto client = m_.lock()) pressButton(*client, shared(true));
         });
@@ -93,6 +119,21 @@ public:
     }
 
 private:
+    bool pictures() const {
+        auto model = m_.lock();
+        return model && model->majorVersion() >= 10;
+    }
+    static std::string picturePixels(const VARIANT& value) {
+        const VARIANT* v = &value;
+        if (V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
+        IUnknown* object = V_VT(v) == VT_DISPATCH ? V_DISPATCH(v) : V_VT(v) == VT_UNKNOWN ? V_UNKNOWN(v) : nullptr;
+        Ref<IPicture> picture;
+        if (!object || FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.put())))) return {};
+        OLE_HANDLE handle = 0;
+        short type = PICTYPE_NONE;
+        if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle))) return {};
+        return bitmapPixels(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
+    }
     std::shared_ptr<ControlData> shared(bool buttonOnly) const {
         auto control = control_.lock();
         if (!control || control->deleted) gone(L"control");
