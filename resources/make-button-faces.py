@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Draws the three 16x16 button faces (resources/face-*.bmp): settings, block and approve. The corner
-colour (magenta) is the transparent background the buttons' mask is made from."""
+colour is the background: the mask a client draws the face through is made from it, and where a
+client only pastes a face, without a mask, the button-face grey blends into a classic toolbar."""
 import struct
 import sys
 
 SIZE = 16
-BACK = (255, 0, 255)
+BACK = (192, 192, 192)
 
 
 def blank():

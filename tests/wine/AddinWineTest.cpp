@@ -9,6 +9,7 @@
 #include "wine/AddinHost.h"
 #include "wine/FormWindowScript.h"
 #include "wine/ProgramFolder.h"
+#include "standin/CommandBarData.h"
 #include "win32/Win32Registry.h"
 
 namespace tw::winetest {
@@ -563,10 +564,12 @@ protected:
     }
 };
 
-// Version 11 takes the pictures as the buttons' Picture; version 9 only pastes them from the clipboard.
+// Version 11 takes the pictures as the buttons' Picture, with a mask; version 9 knows no Picture, so
+// there they are pasted from the clipboard, which the user gets back.
 TEST_F(FormWindowAddinFaces, TheButtonsShowTheAddinsPicturesAndTheUsersClipboardKeepsItsText) {
     for (const char* version : {"11.0.0.8312", "9.0.0.2711"}) {
         SCOPED_TRACE(version);
+        const bool masked = version[0] == '1';
         UserClipboard clipboard;
         ASSERT_TRUE(clipboard.put(L"the user's own words"));
         StandInClient client;
@@ -580,6 +583,7 @@ TEST_F(FormWindowAddinFaces, TheButtonsShowTheAddinsPicturesAndTheUsersClipboard
         for (size_t i = 0; i < 3; ++i) {
             EXPECT_TRUE(toolbar[i].faceSet) << toolbar[i].caption;
             EXPECT_EQ(toolbar[i].facePixels, addinPicture(faces[i])) << toolbar[i].caption << " shows another picture";
+            EXPECT_EQ(toolbar[i].maskPixels.empty(), !masked) << toolbar[i].caption;
             EXPECT_EQ(toolbar[i].style, 1) << "an icon button";
             EXPECT_FALSE(toolbar[i].tooltip.empty());
         }

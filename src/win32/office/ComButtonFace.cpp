@@ -4,6 +4,8 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -30,6 +32,7 @@ public:
         : handle_(static_cast<HBITMAP>(LoadImageW(ownModule(), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, 0))) {
         if (!handle_) fail("The add-in has no picture " + std::to_string(resourceId) + ".");
     }
+    explicit Bitmap(HBITMAP owned) : handle_(owned) {}
     ~Bitmap() {
         if (handle_) DeleteObject(handle_);
     }
@@ -82,8 +85,7 @@ public:
                 if (HANDLE copy = CopyImage(data, IMAGE_BITMAP, 0, 0, 0)) saved_.emplace_back(format, copy);
             } else if (format == CF_ENHMETAFILE) {
                 if (HANDLE copy = CopyEnhMetaFile(static_cast<HENHMETAFILE>(data), nullptr)) saved_.emplace_back(format, copy);
-            } else if (format != CF_PALETTE && format != CF_METAFILEPICT && format != CF_DSPBITMAP &&
-                       format != CF_DSPENHMETAFILE && format != CF_DSPMETAFILEPICT && format != CF_OWNERDISPLAY) {
+            } else if (isMemory(format)) {
                 if (HGLOBAL copy = copyMemory(data)) saved_.emplace_back(format, copy);
             }
         }
@@ -101,8 +103,21 @@ public:
     SavedClipboard& operator=(const SavedClipboard&) = delete;
 
 private:
+    /// Formats whose data is plain global memory: private and GDI-object formats hold handles of
+    /// their owner's, and the display and metafile-picture formats hold handles inside.
+    static bool isMemory(UINT format) {
+        if (format >= CF_PRIVATEFIRST && format <= CF_GDIOBJLAST) return false;
+        switch (format) {
+            case CF_PALETTE: case CF_METAFILEPICT: case CF_DSPBITMAP: case CF_DSPENHMETAFILE:
+            case CF_DSPMETAFILEPICT: case CF_OWNERDISPLAY:
+                return false;
+            default:
+                return true;
+        }
+    }
     static HGLOBAL copyMemory(HANDLE data) {
-        SIZE_T size = GlobalSize(data);
+        const SIZE_T size = GlobalSize(data);
+        if (size == 0) return nullptr;
         const void* from = GlobalLock(data);
         if (!from) return nullptr;
         HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
@@ -139,24 +154,52 @@ ComPtr<IPictureDisp> pictureOf(Bitmap& bitmap) {
     return picture;
 }
 
+/// The mask the client draws a face through: white where the picture shows the colour of its
+/// corner, its background, so the bar shows through there; black where the picture is drawn.
+HBITMAP maskOf(HBITMAP picture) {
+    BITMAP shape{};
+    if (!GetObjectW(picture, sizeof(shape), &shape)) fail("The picture cannot be measured.");
+    HBITMAP mask = CreateBitmap(shape.bmWidth, shape.bmHeight, 1, 1, nullptr);
+    HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldFrom = SelectObject(from, picture), oldTo = SelectObject(to, mask);
+    // A colour picture copied to a monochrome one turns its background colour white, the rest black.
+    SetBkColor(from, GetPixel(from, 0, 0));
+    const bool drawn = mask && BitBlt(to, 0, 0, shape.bmWidth, shape.bmHeight, from, 0, 0, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    if (!drawn) {
+        if (mask) DeleteObject(mask);
+        fail("The picture's mask could not be made.");
+    }
+    return mask;
+}
+
 }  // namespace
 
 void ComCommandBarControl::setPicture(int resourceId) {
-    Bitmap bitmap(resourceId);
+    bool hasPicture = true;
     try {
+        d_.idOf("Picture");
+    } catch (const Error&) {
+        hasPicture = false;  // an older client: the face goes only through the clipboard
+    }
+    if (hasPicture) {
+        Bitmap bitmap(resourceId), mask(maskOf(bitmap.get()));
         d_.putRef("Picture", Variant(static_cast<IDispatch*>(pictureOf(bitmap).get())));
+        d_.putRef("Mask", Variant(static_cast<IDispatch*>(pictureOf(mask).get())));
         return;
-    } catch (...) {
-        // A client without the Picture property takes a face only through the clipboard.
     }
     Bitmap pasted(resourceId);
     SavedClipboard saved;
-    {
-        OpenClipboardWindow open;
-        EmptyClipboard();
-        if (SetClipboardData(CF_BITMAP, pasted.get())) pasted.release();
-    }
     try {
+        {
+            OpenClipboardWindow open;
+            EmptyClipboard();
+            if (!SetClipboardData(CF_BITMAP, pasted.get())) fail("The picture could not be put on the clipboard.");
+            pasted.release();
+        }
         d_.call("PasteFace");
     } catch (...) {
         saved.restore();

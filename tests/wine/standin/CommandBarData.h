@@ -28,8 +28,8 @@ struct ControlData {
     std::wstring caption, tag, tooltip, parameter;
     int style = 0, faceId = 0;
     bool beginGroup = false, visible = true, enabled = true, temporary = false, builtIn = false, faceSet = false;
-    /// The face's pixels as bitmapPixels reads them; empty until a face was set.
-    std::string facePixels;
+    /// The face's and its mask's pixels as bitmapPixels reads them; empty until one was set.
+    std::string facePixels, maskPixels;
     bool deleted = false;
     /// Popups: the controls inside.
     std::shared_ptr<ControlList> children;

@@ -87,20 +87,18 @@ public:
             b.facePixels = pixels;
             b.faceSet = true;
         });
-        // Picture takes an IPictureDisp from version 10 on; older clients know only PasteFace.
-        property(L"Picture",
-                 [this](Call&) {
-                     if (!pictures()) lacks();
-                     raise(E_NOTIMPL, L"The stand-in does not hand out faces.");
-                 },
-                 [this](Call& c) {
-                     if (!pictures()) lacks();
-                     ControlData& b = button();
-                     std::string pixels = picturePixels(c.value());
-                     if (pixels.empty()) raise(E_INVALIDARG, L"The value is no bitmap picture.");
-                     b.facePixels = pixels;
-                     b.faceSet = true;
-                 });
+        // Picture and Mask take an IPictureDisp from version 10 on; to an older client the names are unknown.
+        auto client = m_.lock();
+        if (client && client->majorVersion() >= 10) {
+            property(L"Picture", [](Call&) { raise(E_NOTIMPL, L"The stand-in does not hand out faces."); },
+                     [this](Call& c) {
+                         ControlData& b = button();
+                         b.facePixels = picturePixels(c.value());
+                         b.faceSet = true;
+                     });
+            property(L"Mask", [](Call&) { raise(E_NOTIMPL, L"The stand-in does not hand out masks."); },
+                     [this](Call& c) { button().maskPixels = picturePixels(c.value()); });
+        }
         method(L"Execute", [this](Call&) {
             if (auto client = m_.lock()) pressButton(*client, shared(true));
         });
@@ -119,20 +117,21 @@ public:
     }
 
 private:
-    bool pictures() const {
-        auto model = m_.lock();
-        return model && model->majorVersion() >= 10;
-    }
+    /// The pixels of the bitmap picture a put assigns; raises for anything else.
     static std::string picturePixels(const VARIANT& value) {
         const VARIANT* v = &value;
         if (V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
         IUnknown* object = V_VT(v) == VT_DISPATCH ? V_DISPATCH(v) : V_VT(v) == VT_UNKNOWN ? V_UNKNOWN(v) : nullptr;
         Ref<IPicture> picture;
-        if (!object || FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.put())))) return {};
+        if (!object || FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.put()))))
+            raise(E_INVALIDARG, L"The value is no picture.");
         OLE_HANDLE handle = 0;
         short type = PICTYPE_NONE;
-        if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle))) return {};
-        return bitmapPixels(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
+        if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle)))
+            raise(E_INVALIDARG, L"The value is no bitmap picture.");
+        std::string pixels = bitmapPixels(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
+        if (pixels.empty()) raise(E_INVALIDARG, L"The value is no bitmap picture.");
+        return pixels;
     }
     std::shared_ptr<ControlData> shared(bool buttonOnly) const {
         auto control = control_.lock();

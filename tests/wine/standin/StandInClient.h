@@ -111,8 +111,8 @@ struct ControlState {
     bool beginGroup = false, visible = true, enabled = true, temporary = false, builtIn = false;
     /// The button took a face: pasted from a picture on the clipboard, or given as its Picture.
     bool faceSet = false;
-    /// The face's pixels, as standin::bitmapPixels reads a bitmap.
-    std::string facePixels;
+    /// The face's and its mask's pixels, as standin::bitmapPixels reads a bitmap.
+    std::string facePixels, maskPixels;
     /// Popups: the controls inside.
     std::vector<ControlState> children;
 };
