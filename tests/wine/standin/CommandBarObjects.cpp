@@ -88,8 +88,7 @@ public:
             b.faceSet = true;
         });
         // Picture and Mask take an IPictureDisp from version 10 on; to an older client the names are unknown.
-        auto client = m_.lock();
-        if (client && client->majorVersion() >= 10) {
+        if (auto owner = m_.lock(); owner && owner->majorVersion() >= 10) {
             property(L"Picture", [](Call&) { raise(E_NOTIMPL, L"The stand-in does not hand out faces."); },
                      [this](Call& c) {
                          ControlData& b = button();
