@@ -32,10 +32,12 @@ void ExplorerBars::bind(std::vector<Subscription>& bindings, const std::shared_p
 }
 
 void ExplorerBars::applyFace(CommandBarControl& control, int picture) {
-    auto& ui = host_.platform().ui;
-    ui.clipboardClear();
-    ui.clipboardSetPicture(picture);
-    control.PasteFace();
+    // A button without its face still works: its set-up and binding go on.
+    try {
+        control.setPicture(picture);
+    } catch (...) {
+        host_.log().logError("applyFace");
+    }
 }
 
 void ExplorerBars::ShowToolBarMenu() {

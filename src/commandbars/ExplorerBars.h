@@ -52,7 +52,7 @@ public:
     void cmdReport_Click(int kind);
 
     std::shared_ptr<office::CommandBar> toolbar() const { return toolbar_; }
-    /// Pastes a face picture from the add-in's resources onto a button, through the clipboard.
+    /// Gives a button its face from the add-in's pictures; a failure is logged and the button kept.
     void applyFace(office::CommandBarControl& control, int picture);
 
 private:

@@ -50,6 +50,9 @@ public:
     virtual void Delete() = 0;
     /// Buttons: the picture on the clipboard becomes the button's face.
     virtual void PasteFace() = 0;
+    /// Buttons: the add-in's own picture (its bitmap resource of that id) becomes the face, and the
+    /// user's clipboard is as it was afterwards. Raises when the face cannot be set.
+    virtual void setPicture(int resourceId) = 0;
     /// Popups: the controls inside.
     virtual std::shared_ptr<CommandBarControls> Controls() = 0;
     using ClickHandler = std::function<void(std::shared_ptr<CommandBarControl>, bool&)>;

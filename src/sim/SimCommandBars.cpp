@@ -82,6 +82,12 @@ void SimCommandBarControl::PasteFace() {
     face_ = picture;
 }
 
+void SimCommandBarControl::setPicture(int resourceId) {
+    if (type_ != office::msoControlButton) throw noSuchProperty();
+    if (hub_.refusePictures) throw invalid("The picture could not be read.");
+    face_ = resourceId;
+}
+
 std::shared_ptr<office::CommandBarControls> SimCommandBarControl::Controls() {
     if (!controls_) throw noSuchProperty();
     return controls_;

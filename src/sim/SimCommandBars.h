@@ -23,6 +23,8 @@ public:
     ClickEvent& clickFor(const std::string& tag);
     /// The picture a PasteFace pastes (0: the clipboard holds none).
     std::function<int()> clipboardPicture;
+    /// Buttons refuse a picture given directly, as a client may that cannot read it.
+    bool refusePictures = false;
 
 private:
     std::map<std::string, std::unique_ptr<ClickEvent>> byTag_;
@@ -50,6 +52,7 @@ public:
     int Index() override;
     void Delete() override;
     void PasteFace() override;
+    void setPicture(int resourceId) override;
     std::shared_ptr<office::CommandBarControls> Controls() override;
     Subscription onClick(ClickHandler handler) override;
 

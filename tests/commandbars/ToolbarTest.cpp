@@ -101,5 +101,21 @@ TEST_F(Toolbar, HiddenToolbarIsStoredAtCloseAndEveryExplorerSharesTheClicks) {
     EXPECT_FALSE(h.addin().senders());
 }
 
+TEST_F(Toolbar, AButtonWhoseFaceCannotBeSetIsStillSetUpAndBound) {
+    h.client.commandBarHub().refusePictures = true;
+    start();
+    settings().showsenderdialog = 1;
+    auto block = bar(h.client.activeExplorer())->controls()->all()[2];
+    EXPECT_EQ(block->face(), 0);
+    EXPECT_EQ(block->Style(), office::msoButtonIcon);
+    EXPECT_EQ(block->TooltipText(), "Block Message");
+    EXPECT_TRUE(block->Visible());
+    auto item = deliver("bulk@bad.example", "deal");
+    h.client.activeExplorer()->select({item});
+    block->click();
+    EXPECT_EQ(item->parentFolder(), h.client.defaultFolder(outlook::olFolderDeletedItems));
+    EXPECT_TRUE(h.logHas("applyFace")) << "the failure went unlogged";
+}
+
 }  // namespace
 }  // namespace tw::test

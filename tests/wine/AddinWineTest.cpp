@@ -9,6 +9,7 @@
 #include "wine/AddinHost.h"
 #include "wine/FormWindowScript.h"
 #include "wine/ProgramFolder.h"
+#include "standin/CommandBarData.h"
 #include "win32/Win32Registry.h"
 
 namespace tw::winetest {
@@ -502,6 +503,108 @@ TEST_F(FormWindowAddinStartupScan, WithDefaultNetworkSettingsAndNoServiceTheClie
     client.closeExplorer(explorer);
     EXPECT_EQ(visibleFormWindow(L"Tarnwick Network"), nullptr) << "teardown closes the warning";
     client.disconnectAddIns();
+}
+
+}  // namespace
+}  // namespace tw::winetest
+
+namespace tw::winetest {
+namespace {
+
+/// Text on the clipboard, as the user left it; a window owns it, as setting data needs.
+class UserClipboard {
+public:
+    UserClipboard() : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~UserClipboard() {
+        if (window_) DestroyWindow(window_);
+    }
+    bool put(const std::wstring& text) {
+        if (!window_ || !OpenClipboard(window_)) return false;
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(memory);
+        bool done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        CloseClipboard();
+        return done;
+    }
+    std::wstring text() const {
+        std::wstring out;
+        if (!OpenClipboard(window_)) return L"(the clipboard could not be opened)";
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            out = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return out;
+    }
+
+private:
+    HWND window_;
+};
+
+/// The add-in's own picture of that id, as the stand-in reads a face.
+std::string addinPicture(int id) {
+    HMODULE addin = GetModuleHandleW(L"TarnwickOutlookAddIn.dll");
+    auto bitmap = static_cast<HBITMAP>(LoadImageW(addin, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+    std::string pixels = standin::bitmapPixels(bitmap);
+    if (bitmap) DeleteObject(bitmap);
+    return pixels;
+}
+
+/// A mask lets the bar show through where its corner is (white) and draws the rest of the face (black).
+bool maskKeepsTheDrawing(const std::string& mask) {
+    const size_t start = mask.find(':') + 1;
+    if (start == 0 || mask.size() < start + 4) return false;
+    bool black = false;
+    for (size_t i = start; i + 3 < mask.size(); i += 4) black = black || (mask[i] == 0 && mask[i + 1] == 0 && mask[i + 2] == 0);
+    return black && mask.compare(start, 3, "\xff\xff\xff") == 0;
+}
+
+/// The clipboard needs a window, so these run where windows can be made.
+class FormWindowAddinFaces : public AddinWineTest {
+protected:
+    void SetUp() override {
+        if (!test::canCreateWindows()) GTEST_SKIP() << "no display driver: no window can own the clipboard";
+        AddinWineTest::SetUp();
+    }
+    void TearDown() override {
+        if (test::canCreateWindows()) AddinWineTest::TearDown();
+    }
+};
+
+// Version 11 takes the pictures as the buttons' Picture, with a mask; version 9 knows no Picture, so
+// there they are pasted from the clipboard, which the user gets back.
+TEST_F(FormWindowAddinFaces, TheButtonsShowTheAddinsPicturesAndTheUsersClipboardKeepsItsText) {
+    for (const char* version : {"11.0.0.8312", "9.0.0.2711"}) {
+        SCOPED_TRACE(version);
+        const bool masked = version[0] == '1';
+        UserClipboard clipboard;
+        ASSERT_TRUE(clipboard.put(L"the user's own words"));
+        StandInClient client;
+        client.setVersion(version);
+        const int explorer = client.openExplorer(kInbox);
+        ASSERT_EQ(client.loadAddIns().size(), 1u);
+
+        const auto toolbar = client.controls(explorer, "Velmora");
+        ASSERT_EQ(toolbar.size(), 4u);
+        const int faces[] = {101, 103, 102};  // options, approve, block
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_TRUE(toolbar[i].faceSet) << toolbar[i].caption;
+            EXPECT_EQ(toolbar[i].facePixels, addinPicture(faces[i])) << toolbar[i].caption << " shows another picture";
+            if (masked) EXPECT_TRUE(maskKeepsTheDrawing(toolbar[i].maskPixels)) << toolbar[i].caption;
+            else EXPECT_TRUE(toolbar[i].maskPixels.empty()) << toolbar[i].caption;
+            EXPECT_EQ(toolbar[i].style, 1) << "an icon button";
+            EXPECT_FALSE(toolbar[i].tooltip.empty());
+        }
+        EXPECT_FALSE(addinPicture(101).empty()) << "the add-in carries no picture 101";
+        const auto& menu = toolbar[3].children;
+        ASSERT_EQ(menu.size(), 17u);
+        EXPECT_EQ(menu[2].facePixels, addinPicture(102)) << menu[2].caption;
+        EXPECT_EQ(clipboard.text(), L"the user's own words");
+        client.closeExplorer(explorer);
+        EXPECT_FALSE(contains(addinLog(), "Error #")) << addinLog();
+    }
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 // The stand-in client's command bars under Wine, driven late-bound as the add-in's adapter drives them.
 #include <gtest/gtest.h>
 
+#include <olectl.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "CommandBarData.h"
 #include "ComBase.h"
 #include "StandInClient.h"
+#include "wine/FormWindowScript.h"
 
 namespace tw::winetest {
 namespace {
@@ -28,7 +32,7 @@ HRESULT invoke(IDispatch* target, const wchar_t* name, WORD flags, std::vector<V
     std::vector<VARIANT> reversed;
     for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(it->value());
     DISPID named = DISPID_PROPERTYPUT;
-    bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
+    bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), put ? &named : nullptr, static_cast<UINT>(reversed.size()),
                       put ? 1u : 0u};
     EXCEPINFO excep{};
@@ -372,7 +376,6 @@ TEST(StandInCommandBarsTest, PropertiesReadBackAndBarPlacementIsKept) {
     put(button.get(), L"TooltipText", t(L"Approve the sender"));
     put(button.get(), L"Style", n(3));
     put(button.get(), L"BeginGroup", b(true));
-    EXPECT_EQ(call(button.get(), L"PasteFace"), S_OK);
 
     auto state = client.bars(window).back();
     EXPECT_EQ(state.name, "Tarnwick");
@@ -384,7 +387,7 @@ TEST(StandInCommandBarsTest, PropertiesReadBackAndBarPlacementIsKept) {
     EXPECT_EQ(c.caption, "&Approve");
     EXPECT_EQ(c.tooltip, "Approve the sender");
     EXPECT_EQ(c.style, 3);
-    EXPECT_TRUE(c.beginGroup && c.faceSet && c.visible);
+    EXPECT_TRUE(c.beginGroup && c.visible);
     EXPECT_FALSE(c.temporary);
     EXPECT_THROW(client.controls(window, "No Such Bar"), std::runtime_error);
 }
@@ -420,6 +423,114 @@ TEST(StandInCommandBarsTest, BarsAndControlsMadeToStaySurviveARestartAndTemporar
 
     StandInClient fresh;
     EXPECT_EQ(fresh.barNames(fresh.openExplorer(kInbox)), (std::vector<std::string>{"Menu Bar", "Standard"}));
+}
+
+/// A small bitmap of one colour with one pixel of another, so two pictures tell apart.
+HBITMAP smallBitmap(COLORREF colour) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) SetPixel(dc, x, y, x == y ? RGB(0, 0, 0) : colour);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+/// An OLE picture owning a copy of the bitmap.
+Ref<IDispatch> pictureOf(HBITMAP bitmap) {
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof(description);
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
+    Ref<IDispatch> picture;
+    EXPECT_EQ(OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.put())), S_OK);
+    return picture;
+}
+
+Ref<IDispatch> newButton(StandInClient& client, long explorer) {
+    auto bar = object(explorerBars(client, explorer).get(), L"Add", {t(L"Faces"), n(1), b(false), b(true)});
+    return object(object(bar.get(), L"Controls").get(), L"Add", {n(kButton)});
+}
+
+// The client of version 9 knows no Picture: the add-in has to find another road there.
+TEST(StandInCommandBarsTest, PictureSetsAButtonsFaceFromVersion10AndIsUnknownBefore) {
+    HBITMAP bitmap = smallBitmap(RGB(200, 30, 30));
+    {
+        StandInClient client;
+        const int window = client.openExplorer(kInbox);
+        auto button = newButton(client, 1);
+        EXPECT_EQ(invoke(button.get(), L"Picture", DISPATCH_PROPERTYPUTREF, {t(L"not a picture")}), DISP_E_EXCEPTION);
+        EXPECT_FALSE(client.controls(window, "Faces").at(0).faceSet);
+        auto picture = pictureOf(bitmap);
+        EXPECT_EQ(invoke(button.get(), L"Picture", DISPATCH_PROPERTYPUTREF, {Variant::object(picture.get())}), S_OK);
+        const auto face = client.controls(window, "Faces").at(0);
+        EXPECT_TRUE(face.faceSet);
+        EXPECT_EQ(face.facePixels, standin::bitmapPixels(bitmap));
+        EXPECT_FALSE(face.facePixels.empty());
+    }
+    {
+        StandInClient client;
+        client.setVersion("9.0.0.2711");
+        const int window = client.openExplorer(kInbox);
+        auto button = newButton(client, 1);
+        auto picture = pictureOf(bitmap);
+        EXPECT_EQ(invoke(button.get(), L"Picture", DISPATCH_PROPERTYPUTREF, {Variant::object(picture.get())}), DISP_E_UNKNOWNNAME);
+        EXPECT_FALSE(client.controls(window, "Faces").at(0).faceSet);
+    }
+    DeleteObject(bitmap);
+}
+
+/// Puts data on the clipboard as another program would, owning it with a window of its own.
+class OtherProgram {
+public:
+    OtherProgram() : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~OtherProgram() { DestroyWindow(window_); }
+    /// Empties the clipboard, then puts the data (none for a null handle) in that format.
+    bool copy(UINT format, HANDLE data) {
+        if (!OpenClipboard(window_)) return false;
+        EmptyClipboard();
+        bool done = !data || SetClipboardData(format, data) != nullptr;
+        CloseClipboard();
+        return done;
+    }
+
+private:
+    HWND window_;
+};
+
+HGLOBAL textMemory(const char* text) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    memcpy(GlobalLock(memory), text, strlen(text) + 1);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+// A window has to own what is put on the clipboard, so this runs where windows can be made.
+TEST(FormWindowStandInFaces, PasteFaceTakesThePictureOnTheClipboardAndFailsWithoutOne) {
+    if (!test::canCreateWindows()) GTEST_SKIP() << "no display driver: no window can own the clipboard";
+    StandInClient client;
+    client.setVersion("9.0.0.2711");
+    const int window = client.openExplorer(kInbox);
+    auto button = newButton(client, 1);
+    OtherProgram other;
+
+    ASSERT_TRUE(other.copy(CF_TEXT, nullptr));
+    EXPECT_EQ(call(button.get(), L"PasteFace"), DISP_E_EXCEPTION) << "an empty clipboard";
+    ASSERT_TRUE(other.copy(CF_TEXT, textMemory("words, not a picture")));
+    EXPECT_EQ(call(button.get(), L"PasteFace"), DISP_E_EXCEPTION) << "a clipboard holding text";
+    EXPECT_FALSE(client.controls(window, "Faces").at(0).faceSet);
+
+    HBITMAP bitmap = smallBitmap(RGB(30, 150, 50));
+    const std::string pixels = standin::bitmapPixels(bitmap);
+    ASSERT_TRUE(other.copy(CF_BITMAP, bitmap));
+    EXPECT_EQ(call(button.get(), L"PasteFace"), S_OK);
+    const auto face = client.controls(window, "Faces").at(0);
+    EXPECT_TRUE(face.faceSet);
+    EXPECT_EQ(face.facePixels, pixels);
+    ASSERT_TRUE(other.copy(CF_TEXT, nullptr));
 }
 
 }  // namespace

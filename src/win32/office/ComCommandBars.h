@@ -35,6 +35,8 @@ public:
     int Index() override { return d_.get("Index").toInt(); }
     void Delete() override { d_.call("Delete"); }
     void PasteFace() override { d_.call("PasteFace"); }
+    /// Sets the Picture where the client has it, else pastes through the clipboard and restores it.
+    void setPicture(int resourceId) override;
     std::shared_ptr<mso::CommandBarControls> Controls() override;
     /// The button's event connection is shared by this adapter and every subscription made through
     /// it, and ends with the last of them.

@@ -177,6 +177,24 @@ bool pressButton(Model& model, const std::shared_ptr<ControlData>& button) {
     return cancel != VARIANT_FALSE;
 }
 
+std::string bitmapPixels(HBITMAP bitmap) {
+    BITMAP shape{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(shape), &shape)) return {};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = shape.bmWidth;
+    info.bmiHeader.biHeight = -shape.bmHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::string pixels(static_cast<size_t>(shape.bmWidth) * static_cast<size_t>(shape.bmHeight) * 4, '\0');
+    HDC dc = CreateCompatibleDC(nullptr);
+    int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(shape.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteDC(dc);
+    if (rows != shape.bmHeight) return {};
+    return std::to_string(shape.bmWidth) + "x" + std::to_string(shape.bmHeight) + ":" + pixels;
+}
+
 void dropBarObjects(BarSet& set) {
     for (const auto& b : set.bars) dropObjects(*b->controls);
 }

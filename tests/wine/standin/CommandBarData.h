@@ -28,6 +28,8 @@ struct ControlData {
     std::wstring caption, tag, tooltip, parameter;
     int style = 0, faceId = 0;
     bool beginGroup = false, visible = true, enabled = true, temporary = false, builtIn = false, faceSet = false;
+    /// The face's and its mask's pixels as bitmapPixels reads them; empty until one was set.
+    std::string facePixels, maskPixels;
     bool deleted = false;
     /// Popups: the controls inside.
     std::shared_ptr<ControlList> children;
@@ -79,6 +81,9 @@ void removeControl(const std::shared_ptr<ControlData>& control);
 /// The user clicks a button: Click goes to the sinks of that button and of every button with the
 /// same Tag in any window, the empty Tag included. Answers the CancelDefault the sinks left.
 bool pressButton(Model& model, const std::shared_ptr<ControlData>& button);
+/// A bitmap's size and pixels as 32-bit colours from the top row down, to tell pictures apart; empty
+/// for no bitmap.
+std::string bitmapPixels(HBITMAP bitmap);
 /// Drops the sinks and COM objects of every control of the bars (the client's teardown).
 void dropBarObjects(BarSet& set);
 

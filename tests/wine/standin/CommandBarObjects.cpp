@@ -1,4 +1,6 @@
 // The stand-in's command bars as IDispatch objects: CommandBars, CommandBar, CommandBarControls, buttons and popups.
+#include <olectl.h>
+
 #include <algorithm>
 
 #include "CommandBarData.h"
@@ -73,8 +75,29 @@ public:
         flag(L"Enabled", &ControlData::enabled);
         property(L"Style", [this](Call& c) { c.ret(button().style); }, [this](Call& c) { button().style = static_cast<int>(c.valueInt()); });
         property(L"FaceId", [this](Call& c) { c.ret(button().faceId); }, [this](Call& c) { button().faceId = static_cast<int>(c.valueInt()); });
-        // The picture on the clipboard becomes the face; the stand-in only notes that one was pasted.
-        method(L"PasteFace", [this](Call&) { button().faceSet = true; });
+        // The picture on the clipboard becomes the face; a clipboard without one fails the paste.
+        method(L"PasteFace", [this](Call&) {
+            ControlData& b = button();
+            std::string pixels;
+            if (OpenClipboard(nullptr)) {
+                pixels = bitmapPixels(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+                CloseClipboard();
+            }
+            if (pixels.empty()) raise(E_FAIL, L"The clipboard holds no picture to paste.");
+            b.facePixels = pixels;
+            b.faceSet = true;
+        });
+        // Picture and Mask take an IPictureDisp from version 10 on; to an older client the names are unknown.
+        if (auto owner = m_.lock(); owner && owner->majorVersion() >= 10) {
+            property(L"Picture", [](Call&) { raise(E_NOTIMPL, L"The stand-in does not hand out faces."); },
+                     [this](Call& c) {
+                         ControlData& b = button();
+                         b.facePixels = picturePixels(c.value());
+                         b.faceSet = true;
+                     });
+            property(L"Mask", [](Call&) { raise(E_NOTIMPL, L"The stand-in does not hand out masks."); },
+                     [this](Call& c) { button().maskPixels = picturePixels(c.value()); });
+        }
         method(L"Execute", [this](Call&) {
             if (auto client = m_.lock()) pressButton(*client, shared(true));
         });
@@ -93,6 +116,22 @@ public:
     }
 
 private:
+    /// The pixels of the bitmap picture a put assigns; raises for anything else.
+    static std::string picturePixels(const VARIANT& value) {
+        const VARIANT* v = &value;
+        if (V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
+        IUnknown* object = V_VT(v) == VT_DISPATCH ? V_DISPATCH(v) : V_VT(v) == VT_UNKNOWN ? V_UNKNOWN(v) : nullptr;
+        Ref<IPicture> picture;
+        if (!object || FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.put()))))
+            raise(E_INVALIDARG, L"The value is no picture.");
+        OLE_HANDLE handle = 0;
+        short type = PICTYPE_NONE;
+        if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle)))
+            raise(E_INVALIDARG, L"The value is no bitmap picture.");
+        std::string pixels = bitmapPixels(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
+        if (pixels.empty()) raise(E_INVALIDARG, L"The value is no bitmap picture.");
+        return pixels;
+    }
     std::shared_ptr<ControlData> shared(bool buttonOnly) const {
         auto control = control_.lock();
         if (!control || control->deleted) gone(L"control");

@@ -109,8 +109,10 @@ struct ControlState {
     std::string caption, tag, tooltip, parameter;
     int style = 0, faceId = 0;
     bool beginGroup = false, visible = true, enabled = true, temporary = false, builtIn = false;
-    /// PasteFace was called on it.
+    /// The button took a face: pasted from a picture on the clipboard, or given as its Picture.
     bool faceSet = false;
+    /// The face's and its mask's pixels, as standin::bitmapPixels reads a bitmap.
+    std::string facePixels, maskPixels;
     /// Popups: the controls inside.
     std::vector<ControlState> children;
 };

@@ -41,6 +41,8 @@ ControlState stateOf(const ControlData& c) {
     s.temporary = c.temporary;
     s.builtIn = c.builtIn;
     s.faceSet = c.faceSet;
+    s.facePixels = c.facePixels;
+    s.maskPixels = c.maskPixels;
     if (c.children)
         for (const auto& child : c.children->items) s.children.push_back(stateOf(*child));
     return s;
