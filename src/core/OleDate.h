@@ -13,6 +13,18 @@ struct CivilTime {
     int hour = 0, minute = 0, second = 0;
 };
 
+/// The user's regional short date and time formats, in the Control Panel's picture codes
+/// ("M/d/yyyy", "dd.MM.yyyy", "h:mm:ss tt", "HH:mm"; text in apostrophes stands as it is), and the
+/// morning and afternoon designators. The mail client reads the dates of its filters in these.
+struct DateLocale {
+    std::string shortDate = "M/d/yyyy";
+    std::string time = "h:mm:ss tt";
+    std::string am = "AM";
+    std::string pm = "PM";
+    /// Month names are read and written in the locale's language; only English ones are known here.
+    bool englishMonthNames = true;
+};
+
 class OleDate {
 public:
     constexpr OleDate() = default;
@@ -35,6 +47,14 @@ public:
 
     /// The mail client's filter form "mmm dd yyyy hh:mm", for example "Dec 08 2026 16:05".
     std::string toFilterText() const;
+    /// The short date and the time in the locale's formats, without the seconds, as the mail
+    /// client's filters read them: "12/8/2026 4:05 PM", "08.12.2026 16:05".
+    std::string toLocaleText(const DateLocale& locale) const;
+    /// Reads a date, optionally followed by a time, in the locale's short date order and separators;
+    /// where the locale's month names are English and it writes the month before the day (a US
+    /// locale), "Dec 08 2026 16:05" as well. The time may have
+    /// seconds and a designator. Nothing for any other form.
+    static std::optional<OleDate> parseLocaleText(std::string_view text, const DateLocale& locale);
     /// "yyyy-mm-dd hh:mm:ss", for logs and summaries.
     std::string toIsoText() const;
 

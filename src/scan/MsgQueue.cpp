@@ -21,6 +21,8 @@ constexpr int kInboxPreviousFromScanSeconds = 2;
 constexpr int kMaxTimerInterval = 65535;
 constexpr int kOldestMailClientWithoutIcon = 11;
 constexpr double kOneHour = 1.0 / 24.0;
+// The object model's "none" date, 1 January 4501, which a date property holds before it is set.
+constexpr OleDate kNoDate{949998.0};
 
 const char* const kLastRun = "lastrun";
 const char* const kPreviousFromRun = "pfrun";
@@ -218,7 +220,18 @@ void MsgQueue::processFolderMessages() {
     }
 }
 
-bool MsgQueue::hasMarker(outlook::Item& item) { return item.UserProperties()->Find(kMarkerName) != nullptr; }
+bool MsgQueue::hasMarker(outlook::Item& item) {
+    auto marker = item.UserProperties()->Find(kMarkerName);
+    if (!marker) return false;
+    // A date property never given a value reads as empty here, and as the client's "none" date
+    // (1 January 4501) through the object model.
+    outlook::PropertyValue value = marker->Value();
+    if (auto* when = std::get_if<OleDate>(&value)) return *when < kNoDate;
+    if (auto* text = std::get_if<std::string>(&value)) return !text->empty();
+    return !std::holds_alternative<std::monostate>(value);
+}
+
+std::string MsgQueue::filterDate(OleDate when) const { return when.toLocaleText(addin_.platform().clock.userDateFormats()); }
 
 void MsgQueue::processMail(const std::shared_ptr<outlook::Items>& msgs) {
     auto& log = addin_.log();
@@ -244,16 +257,23 @@ void MsgQueue::processMail(const std::shared_ptr<outlook::Items>& msgs) {
             return;
         }
 
-        // The client refuses a filter on a field the folder does not know yet.
+        // The folder learns the marker as one of its fields, so filters and views may name it. A
+        // marker without a value marks nothing: hasMarker looks for the time a check wrote.
         auto first = msgs->Item(1);
-        if (first && !hasMarker(*first)) {
+        if (first && !first->UserProperties()->Find(kMarkerName)) {
             first->UserProperties()->Add(kMarkerName, outlook::olDateTime, true);
             first->Save();
         }
 
-        std::string filter = "[CreationTime] >= '" + lastCheckDate_.plusDays(-kOneHour).toFilterText() +
-                             "' AND [Unread]=True AND [" + kMarkerName + "] = ''";
-        auto item = msgs->Find(filter);
+        // A condition on a property a message lacks is undefined in the client's filters, so the
+        // filter names only date and Unread, and a checked message is passed over here.
+        std::string filter = "[CreationTime] >= '" + filterDate(lastCheckDate_.plusDays(-kOneHour)) +
+                             "' AND [Unread]=True";
+        auto unmarked = [&](std::shared_ptr<outlook::Item> next) {
+            while (next && hasMarker(*next)) next = msgs->FindNext();
+            return next;
+        };
+        auto item = unmarked(msgs->Find(filter));
         if (!item) {
             setEnabled(false);
             log.LogErrorMessage("no candidate messages2. Disabling scanning");
@@ -261,7 +281,7 @@ void MsgQueue::processMail(const std::shared_ptr<outlook::Items>& msgs) {
             classify::sendersOf(addin_).updateCachedLists();
             int32_t count = 0;
             bool found = false;
-            for (; item; item = msgs->FindNext()) {
+            for (; item; item = unmarked(msgs->FindNext())) {
                 if (!serviceAvailable() || !filteringEnabled()) return;
                 if (item->Class() == outlook::olMail) {
                     log.LogErrorMessage("found message to check");
@@ -412,8 +432,8 @@ void MsgQueue::previousFromPass(const std::shared_ptr<outlook::Items>& msgs, int
     BusyScope busy(*this);
     previousFromRun_ = now();
 
-    std::string filter = "[Unread]=False AND [CreationTime] < '" + now().plusDays(-1).toFilterText() +
-                         " ' AND [CreationTime] > '" + previousFromMark_.toFilterText() + "'";
+    std::string filter = "[Unread]=False AND [CreationTime] < '" + filterDate(now().plusDays(-1)) +
+                         " ' AND [CreationTime] > '" + filterDate(previousFromMark_) + "'";
     auto item = msgs->Find(filter);
     OleDate start = now();
     KeyedSet addresses;

@@ -131,7 +131,10 @@ private:
     bool filteringEnabled() const;
     /// The network service answers, or is not in use.
     bool serviceAvailable();
+    /// The message carries the time of a check (a marker added without a value does not count).
     bool hasMarker(outlook::Item& item);
+    /// A date as the client reads it in a filter: in the user's regional short date and time.
+    std::string filterDate(OleDate when) const;
     void switchToCacheMode();
     void clearNewMailIcon();
     void saveTimeStamps();

@@ -33,76 +33,11 @@ struct Literal {
     bool boolean = false;
 };
 
-const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
-
-bool readInt(std::string_view s, size_t& i, int& out, size_t maxDigits) {
-    size_t start = i;
-    out = 0;
-    while (i < s.size() && i - start < maxDigits && s[i] >= '0' && s[i] <= '9') out = out * 10 + (s[i++] - '0');
-    return i > start;
-}
-
-void skipBlanks(std::string_view s, size_t& i) {
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-}
-
-// Optional " hh:mm[:ss] [AM|PM]" after a date.
-bool readTime(std::string_view s, size_t& i, CivilTime& t) {
-    skipBlanks(s, i);
-    if (i == s.size()) return true;
-    if (!readInt(s, i, t.hour, 2) || i >= s.size() || s[i++] != ':' || !readInt(s, i, t.minute, 2)) return false;
-    if (i < s.size() && s[i] == ':') {
-        ++i;
-        if (!readInt(s, i, t.second, 2)) return false;
-    }
-    skipBlanks(s, i);
-    if (i + 2 <= s.size()) {
-        std::string ampm = text::lower(s.substr(i, 2));
-        if (ampm == "am" || ampm == "pm") {
-            if (t.hour < 1 || t.hour > 12) return false;
-            if (t.hour == 12) t.hour = 0;
-            if (ampm == "pm") t.hour += 12;
-            i += 2;
-        }
-    }
-    skipBlanks(s, i);
-    return i == s.size() && t.hour < 24 && t.minute < 60 && t.second < 60;
-}
-
-bool validDay(const CivilTime& t) {
-    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return t.year >= 100 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= days[t.month - 1];
-}
-
-std::optional<OleDate> parseDate(std::string_view raw) {
-    std::string s = text::trim(raw);
-    CivilTime t;
-    size_t i = 0;
-    if (s.size() >= 3 && std::isalpha(static_cast<unsigned char>(s[0]))) {
-        std::string mon = text::lower(s.substr(0, 3));
-        t.month = 0;
-        for (int m = 0; m < 12; ++m)
-            if (mon == kMonths[m]) t.month = m + 1;
-        if (t.month == 0) return std::nullopt;
-        i = 3;
-        while (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i]))) ++i;  // "December"
-        skipBlanks(s, i);
-        if (!readInt(s, i, t.day, 2)) return std::nullopt;
-        if (i < s.size() && s[i] == ',') ++i;
-        skipBlanks(s, i);
-        if (!readInt(s, i, t.year, 4)) return std::nullopt;
-    } else {
-        int a = 0, b = 0, c = 0;
-        if (!readInt(s, i, a, 4) || i >= s.size()) return std::nullopt;
-        char sep = s[i++];
-        if ((sep != '-' && sep != '/') || !readInt(s, i, b, 2) || i >= s.size() || s[i++] != sep ||
-            !readInt(s, i, c, 4))
-            return std::nullopt;
-        if (sep == '-') t.year = a, t.month = b, t.day = c;
-        else t.month = a, t.day = b, t.year = c;
-    }
-    if (!validDay(t) || !readTime(s, i, t)) return std::nullopt;
-    return OleDate::fromCivil(t);
+std::optional<OleDate> parseDate(std::string_view raw, const DateLocale& locale) {
+    if (auto local = OleDate::parseLocaleText(raw, locale)) return local;
+    // Year first with dashes reads the same in every locale.
+    static const DateLocale kIso{"yyyy-M-d", "H:mm:ss", "AM", "PM", false};
+    return OleDate::parseLocaleText(raw, kIso);
 }
 
 int64_t wholeMinutes(OleDate d) { return static_cast<int64_t>(std::floor(d.toUnixSeconds() / 60.0)); }
@@ -344,13 +279,14 @@ Op mirrored(Op op) {
     }
 }
 
-bool evaluateCompare(const Node& node, const FilterExpression::Lookup& lookup) {
+bool evaluateCompare(const Node& node, const FilterExpression::Lookup& lookup, const DateLocale& locale) {
     outlook::PropertyValue value = lookup(node.property);
+    if (std::holds_alternative<std::monostate>(value)) return false;
     Op op = node.literalFirst ? mirrored(node.op) : node.op;
     const Literal& lit = node.literal;
     if (auto* date = std::get_if<OleDate>(&value)) {
         if (lit.kind == Literal::Kind::Text && text::trim(lit.text).empty()) return compare(std::string("x"), std::string(), op);
-        auto wanted = lit.kind == Literal::Kind::Text ? parseDate(lit.text) : std::nullopt;
+        auto wanted = lit.kind == Literal::Kind::Text ? parseDate(lit.text, locale) : std::nullopt;
         if (!wanted) throw mismatch(node.property, lit);
         return compare(wholeMinutes(*date), wholeMinutes(*wanted), op);
     }
@@ -368,33 +304,54 @@ bool evaluateCompare(const Node& node, const FilterExpression::Lookup& lookup) {
     return compare(have, text::lower(literalAsText(lit)), op);
 }
 
-bool evaluate(const Node& node, const FilterExpression::Lookup& lookup) {
+bool evaluate(const Node& node, const FilterExpression::Lookup& lookup, const DateLocale& locale) {
     switch (node.kind) {
         case Node::Kind::And:
             for (const auto& operand : node.operands)
-                if (!evaluate(*operand, lookup)) return false;
+                if (!evaluate(*operand, lookup, locale)) return false;
             return true;
         case Node::Kind::Or:
             for (const auto& operand : node.operands)
-                if (evaluate(*operand, lookup)) return true;
+                if (evaluate(*operand, lookup, locale)) return true;
             return false;
-        case Node::Kind::Not: return !evaluate(*node.operands.front(), lookup);
-        case Node::Kind::Compare: return evaluateCompare(node, lookup);
+        case Node::Kind::Not: return !evaluate(*node.operands.front(), lookup, locale);
+        case Node::Kind::Compare: return evaluateCompare(node, lookup, locale);
     }
     return false;
 }
 
+void checkFields(const Node& node, const FilterExpression::Options& options) {
+    if (node.kind != Node::Kind::Compare) {
+        for (const auto& operand : node.operands) checkFields(*operand, options);
+        return;
+    }
+    if (!options.knowsUserField || FilterExpression::isBuiltInProperty(node.property) ||
+        options.knowsUserField(node.property))
+        return;
+    throw Error(kCannotParse, "Microsoft Outlook", "The property \"" + node.property + "\" in the condition is unknown.");
+}
+
 }  // namespace
 
-FilterExpression::FilterExpression(std::string_view filter) {
+bool FilterExpression::isBuiltInProperty(std::string_view name) {
+    static const char* const kBuiltIn[] = {"Subject",  "UnRead",        "CreationTime",  "ReceivedTime",  "MessageClass",
+                                           "EntryID",  "SenderName",    "SenderEmailAddress", "Body",     "FullName",
+                                           "Email1Address", "Email2Address", "Email3Address"};
+    for (const char* known : kBuiltIn)
+        if (text::iequals(name, known)) return true;
+    return false;
+}
+
+FilterExpression::FilterExpression(std::string_view filter, Options options) : locale_(std::move(options.locale)) {
     if (text::trim(filter).empty()) throw parseError(filter, 0);
     root_ = Parser(filter).parseAll();
+    checkFields(*root_, options);
 }
 
 FilterExpression::~FilterExpression() = default;
 FilterExpression::FilterExpression(FilterExpression&&) noexcept = default;
 FilterExpression& FilterExpression::operator=(FilterExpression&&) noexcept = default;
 
-bool FilterExpression::matches(const Lookup& lookup) const { return evaluate(*root_, lookup); }
+bool FilterExpression::matches(const Lookup& lookup) const { return evaluate(*root_, lookup, locale_); }
 
 }  // namespace tw::sim

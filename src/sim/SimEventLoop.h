@@ -20,6 +20,9 @@ public:
     explicit SimEventLoop(OleDate start);
 
     OleDate now() override;
+    /// The sim's regional formats: a typical US locale unless a test sets another.
+    DateLocale userDateFormats() override { return dateLocale_; }
+    void setUserDateFormats(DateLocale locale) { dateLocale_ = std::move(locale); }
     /// Lets virtual time pass inside running code: every reading of the clock moves it on by this
     /// much (0, the default, leaves it still), as real time passes while a long pass works through
     /// its messages. Timers that fall due meanwhile run at the next doEvents or advance.
@@ -73,6 +76,7 @@ private:
     void fireTimer(const std::shared_ptr<Timer>& timer);
 
     OleDate start_;
+    DateLocale dateLocale_;
     int64_t elapsedMs_ = 0;
     int64_t msPerClockRead_ = 0;
     std::map<platform::TimerId, std::shared_ptr<Timer>> timers_;

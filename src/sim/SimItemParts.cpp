@@ -3,6 +3,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "sim/SimOutlook.h"
 
 namespace tw::sim {
 
@@ -84,6 +85,13 @@ void SimUserProperty::setValue(const outlook::PropertyValue& value) {
     p.value = v;
 }
 
+namespace {
+/// The field joins the definitions of the folder the item is in; an item in no folder has none.
+void addToFields(SimItem& item, const std::string& name) {
+    if (auto folder = item.parentFolder()) folder->simItems()->addFolderField(name);
+}
+}  // namespace
+
 int SimUserProperties::Count() { return static_cast<int>(item_->userProperties().size()); }
 
 std::shared_ptr<outlook::UserProperty> SimUserProperties::Item(int index) {
@@ -96,7 +104,7 @@ std::shared_ptr<outlook::UserProperty> SimUserProperties::Find(const std::string
     return nullptr;
 }
 
-std::shared_ptr<outlook::UserProperty> SimUserProperties::Add(const std::string& name, int type, bool /*addToFolderFields*/) {
+std::shared_ptr<outlook::UserProperty> SimUserProperties::Add(const std::string& name, int type, bool addToFolderFields) {
     if (text::trim(name).empty() || name.find_first_of("[]_#") != std::string::npos)
         throw Error(-2147024809, "Microsoft Outlook", "The property name \"" + name + "\" is not allowed.");
     if (type != outlook::olText && type != outlook::olNumber && type != outlook::olDateTime && type != outlook::olYesNo)
@@ -105,9 +113,11 @@ std::shared_ptr<outlook::UserProperty> SimUserProperties::Add(const std::string&
         if (!text::iequals(p.name, name)) continue;
         if (p.type != type)
             throw Error(-2147352567, "Microsoft Outlook", "The property \"" + name + "\" exists with another type.");
+        if (addToFolderFields) addToFields(*item_, p.name);
         return std::make_shared<SimUserProperty>(item_, p.name);
     }
     item_->userProperties().push_back({name, type, {}});
+    if (addToFolderFields) addToFields(*item_, name);
     return std::make_shared<SimUserProperty>(item_, name);
 }
 

@@ -91,9 +91,24 @@ std::shared_ptr<SimItem> SimItems::advance(Cursor& cursor, const FilterExpressio
     return nullptr;
 }
 
+void SimItems::addFolderField(const std::string& name) {
+    if (!knowsFolderField(name)) folderFields_->push_back(name);
+}
+
+bool SimItems::knowsFolderField(const std::string& name) const {
+    return std::any_of(folderFields_->begin(), folderFields_->end(), [&](const auto& f) { return text::iequals(f, name); });
+}
+
+FilterExpression::Options SimItems::filterOptions() const {
+    FilterExpression::Options options;
+    if (dateFormats_) options.locale = dateFormats_();
+    options.knowsUserField = [this](const std::string& name) { return knowsFolderField(name); };
+    return options;
+}
+
 std::shared_ptr<outlook::Item> SimItems::Find(const std::string& filter) {
     if (faultCheck_) faultCheck_(filter);
-    auto parsed = std::make_unique<FilterExpression>(filter);
+    auto parsed = std::make_unique<FilterExpression>(filter, filterOptions());
     findFilter_ = std::move(parsed);
     findCursor_ = Cursor{};
     return advance(findCursor_, findFilter_.get());
@@ -106,8 +121,10 @@ std::shared_ptr<outlook::Item> SimItems::FindNext() {
 
 std::shared_ptr<outlook::Items> SimItems::Restrict(const std::string& filter) {
     if (faultCheck_) faultCheck_(filter);
-    FilterExpression parsed(filter);
+    FilterExpression parsed(filter, filterOptions());
     auto view = std::make_shared<SimItems>();
+    view->dateFormats_ = dateFormats_;
+    view->folderFields_ = folderFields_;
     for (const auto& item : all())
         if (parsed.matches([&](const std::string& name) { return item->filterValue(name); })) view->add(item);
     return view;

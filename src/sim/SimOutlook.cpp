@@ -62,6 +62,7 @@ SimFolder::SimFolder(SimMailClient& client, std::string name, std::string entryI
         if (owner->faults().trips("Find", {filter}))
             throw Error(-2147352567, "Microsoft Outlook", "The operation failed.");
     });
+    items_->setDateFormats([owner] { return owner->clock().userDateFormats(); });
 }
 
 std::shared_ptr<SimFolders> SimFolder::simFolders() {

@@ -39,6 +39,12 @@ public:
     const std::vector<std::shared_ptr<SimItem>>& unsorted() const { return items_; }
     /// Raised by Find and Restrict so tests can make a search fail.
     void setFaultCheck(std::function<void(const std::string&)> check) { faultCheck_ = std::move(check); }
+    /// Where Find and Restrict learn the user's regional formats their date literals are read in.
+    void setDateFormats(std::function<DateLocale()> formats) { dateFormats_ = std::move(formats); }
+    /// The folder's user-defined fields: a user property added with AddToFolderFields. Filters may
+    /// name these and the client's own properties, nothing else.
+    void addFolderField(const std::string& name);
+    bool knowsFolderField(const std::string& name) const;
 
 private:
     /// Where a walk goes on: after the last item it answered when that item is still here,
@@ -56,7 +62,12 @@ private:
     bool sortDescending_ = false;
     std::unique_ptr<FilterExpression> findFilter_;
     Cursor findCursor_, walkCursor_;
+    FilterExpression::Options filterOptions() const;
+
     std::function<void(const std::string&)> faultCheck_;
+    std::function<DateLocale()> dateFormats_;
+    /// Shared with the views Restrict makes, as they belong to the same folder.
+    std::shared_ptr<std::vector<std::string>> folderFields_ = std::make_shared<std::vector<std::string>>();
     Event<std::shared_ptr<outlook::Item>> itemAdd_;
 };
 

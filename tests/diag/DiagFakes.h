@@ -74,6 +74,7 @@ private:
 class FixedClock : public platform::Clock {
 public:
     OleDate now() override { return OleDate::fromCivil({2026, 12, 8, 16, 5, 9}); }
+    DateLocale userDateFormats() override { return {}; }
 };
 
 class FakeShell : public platform::Shell {

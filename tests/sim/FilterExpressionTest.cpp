@@ -80,17 +80,47 @@ TEST(FilterSyntax, DatesCompareToTheMinuteAndBooleansAsTruthValues) {
     EXPECT_THROW(mail.matches("[CreationTime] > 'Feb 30 2026 10:00'"), Error);
 }
 
-TEST(FilterSyntax, AMissingUserPropertyComparesAsEmptyText) {
-    FakeItem fresh{{{"UnRead", true}}};
-    FakeItem checked{{{"UnRead", true}, {"tarnwickd", OleDate::fromCivil({2026, 12, 8, 9, 0, 0})}}};
-    const std::string filter = "[CreationTime] >= 'Dec 08 2026 08:00' AND [Unread]=True AND [tarnwickd] = ''";
-    FakeItem withTime = fresh;
-    withTime.values["CreationTime"] = OleDate::fromCivil({2026, 12, 8, 9, 30, 0});
-    EXPECT_TRUE(withTime.matches(filter));
-    checked.values["CreationTime"] = OleDate::fromCivil({2026, 12, 8, 9, 30, 0});
-    EXPECT_FALSE(checked.matches(filter));
-    EXPECT_TRUE(checked.matches("[tarnwickd] <> ''"));
+TEST(FilterSyntax, AMissingPropertyMatchesNeitherEmptyNorAnythingElse) {
+    FakeItem fresh{{{"UnRead", true}, {"CreationTime", OleDate::fromCivil({2026, 12, 8, 9, 30, 0})}}};
+    FakeItem checked = fresh;
+    checked.values["tarnwickd"] = OleDate::fromCivil({2026, 12, 8, 9, 0, 0});
+    FakeItem emptyText = fresh;
+    emptyText.values["note"] = std::string();
+    EXPECT_FALSE(fresh.matches("[tarnwickd] = ''"));
+    EXPECT_FALSE(fresh.matches("[tarnwickd] <> ''"));
     EXPECT_FALSE(fresh.matches("[tarnwickd] = 'anything'"));
+    EXPECT_FALSE(fresh.matches("[Unread]=True AND [tarnwickd] = ''"));
+    EXPECT_TRUE(fresh.matches("[Unread]=True OR [tarnwickd] = ''"));
+    EXPECT_TRUE(checked.matches("[tarnwickd] <> ''"));
+    EXPECT_FALSE(checked.matches("[tarnwickd] = ''"));
+    EXPECT_TRUE(emptyText.matches("[note] = ''")) << "a property set to empty text is defined";
+}
+
+TEST(FilterSyntax, AUserFieldTheFolderDoesNotKnowIsRefused) {
+    sim::FilterExpression::Options options;
+    options.knowsUserField = [](const std::string& name) { return text::iequals(name, "tarnwickd"); };
+    EXPECT_NO_THROW(sim::FilterExpression("[TARNWICKD] <> '' AND [Subject] = 'x' AND [unread] = true", options));
+    try {
+        sim::FilterExpression("[Unread]=True AND ([Subject] = 'x' OR NOT [spamscore] = '')", options);
+        ADD_FAILURE() << "an unknown field was accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.description(), "The property \"spamscore\" in the condition is unknown.");
+    }
+}
+
+TEST(FilterSyntax, DatesAreReadInTheLocalesShortDateAndTime) {
+    sim::FilterExpression::Options german;
+    german.locale = {"dd.MM.yyyy", "HH:mm:ss", "", "", false};
+    auto created = [](OleDate when) {
+        return [when](const std::string& name) { return name == "CreationTime" ? PropertyValue(when) : PropertyValue(); };
+    };
+    const auto tenth = created(OleDate::fromCivil({2026, 12, 10, 3, 58, 30}));
+    EXPECT_TRUE(sim::FilterExpression("[CreationTime] >= '10.12.2026 03:58'", german).matches(tenth));
+    EXPECT_FALSE(sim::FilterExpression("[CreationTime] > '10.12.2026 03:58'", german).matches(tenth));
+    EXPECT_TRUE(sim::FilterExpression("[CreationTime] < '12.10.2026 00:00'", german).matches(
+        created(OleDate::fromCivil({2026, 10, 11, 23, 0, 0}))));
+    EXPECT_THROW(sim::FilterExpression("[CreationTime] >= 'Dec 10 2026 03:58'", german).matches(tenth), Error);
+    EXPECT_THROW(sim::FilterExpression("[CreationTime] >= '12/10/2026 3:58 AM'", german).matches(tenth), Error);
 }
 
 TEST(FilterSyntax, MalformedFiltersRaiseAClearError) {

@@ -32,6 +32,8 @@ public:
     virtual void closeLastInspector() = 0;
     /// The user clicks the button with that Tag on a bar of the index-th open item window (1-based).
     virtual void clickInInspector(int inspector, const std::string& barName, const std::string& tag) = 0;
+    /// The user sets the regional short date and time formats (put back when the world ends).
+    virtual void setUserDateFormats(const std::string& shortDate, const std::string& time) = 0;
 };
 
 struct OutlookWorldFactory {
@@ -126,10 +128,40 @@ TEST_P(OutlookContractTest, UserPropertiesKeepTheirValuesAndTakePartInFilters) {
     EXPECT_EQ(std::get<std::string>(stored->Value()), "checked");
     EXPECT_EQ(stored->Type(), outlook::olText);
 
-    auto unchecked = inbox->Items()->Restrict("[tarnwickd] = ''");
-    ASSERT_EQ(unchecked->Count(), 1) << "a property never set compares as empty text";
-    EXPECT_EQ(unchecked->Item(1)->Subject(), "unmarked");
+    auto checked = inbox->Items()->Restrict("[tarnwickd] <> ''");
+    ASSERT_EQ(checked->Count(), 1);
+    EXPECT_EQ(checked->Item(1)->Subject(), "marked");
+    EXPECT_EQ(inbox->Items()->Restrict("[tarnwickd] = ''")->Count(), 0)
+        << "a message without the property matches neither '=' nor '<>'";
     EXPECT_NE(errorOf([&] { ns->GetItemFromID("00DEADBEEF", inbox->StoreID()); }), 0);
+}
+
+TEST_P(OutlookContractTest, FiltersRefuseAUserFieldTheFolderDoesNotKnow) {
+    const std::string id = world->deliver("ann@a.example", "kept out");
+    auto items = inbox->Items();
+    EXPECT_NE(errorOf([&] { items->Find("[tarnwickd] = ''"); }), 0) << "no item gave the folder this field";
+    auto item = ns->GetItemFromID(id, inbox->StoreID());
+    item->UserProperties()->Add("tarnwickd", outlook::olText, false)->setValue(std::string("x"));
+    item->Save();
+    EXPECT_NE(errorOf([&] { items->Restrict("[UnRead] = True AND [tarnwickd] <> ''"); }), 0)
+        << "a property kept out of the folder's fields is still unknown to its filters";
+    item->UserProperties()->Add("tarnwickd", outlook::olText, true);
+    item->Save();
+    EXPECT_EQ(items->Restrict("[UnRead] = True AND [tarnwickd] <> ''")->Count(), 1);
+}
+
+TEST_P(OutlookContractTest, FilterDatesAreReadInTheUsersShortDateAndTime) {
+    world->deliver("ann@a.example", "dated");
+    world->setUserDateFormats("dd.MM.yyyy", "HH:mm:ss");
+    auto items = inbox->Items();
+    const OleDate dayBefore = items->Item(1)->CreationTime().plusDays(-1);
+    const DateLocale dayFirst{"dd.MM.yyyy", "HH:mm:ss", "", "", false};
+    EXPECT_EQ(items->Restrict("[CreationTime] >= '" + dayBefore.toLocaleText(dayFirst) + "'")->Count(), 1);
+    EXPECT_EQ(items->Restrict("[CreationTime] < '" + dayBefore.toLocaleText(dayFirst) + "'")->Count(), 0);
+    EXPECT_NE(errorOf([&] { items->Find("[CreationTime] >= '" + dayBefore.toFilterText() + "'"); }), 0)
+        << "a month name where the locale writes none";
+    EXPECT_NE(errorOf([&] { items->Find("[CreationTime] >= '" + dayBefore.toLocaleText(DateLocale{}) + "'"); }), 0)
+        << "a date in another order and with other separators";
 }
 
 TEST_P(OutlookContractTest, NewItemsReachSubscribersUntilTheyLetGoAndMoveAnswersTheMovedItem) {

@@ -22,8 +22,9 @@ TEST(SimItems, FindNextVisitsEachMatchOnceWhileTheWalkMarksAndMovesMessages) {
     client.inbox()->simItems()->all()[2]->setUnRead(false);
     auto junk = client.inbox()->subfolder("Junk");
     auto items = client.inbox()->Items();
-    const std::string filter = "[CreationTime] >= '" + client.clock().now().plusDays(-1.0 / 24).toFilterText() +
-                               "' AND [Unread]=True AND [tarnwickd] = ''";
+    const std::string filter = "[CreationTime] >= '" +
+                               client.clock().now().plusDays(-1.0 / 24).toLocaleText(client.clock().userDateFormats()) +
+                               "' AND [Unread]=True";
     std::vector<std::string> seen;
     for (auto item = items->Find(filter); item; item = items->FindNext()) {
         seen.push_back(item->Subject());
@@ -32,7 +33,7 @@ TEST(SimItems, FindNextVisitsEachMatchOnceWhileTheWalkMarksAndMovesMessages) {
         if (item->Subject() == "m1") item->Move(*junk);  // as spam leaves the folder
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"m0", "m1", "m3", "m4"}));
-    EXPECT_FALSE(items->Find(filter));
+    EXPECT_FALSE(items->Find(filter + " AND [tarnwickd] = ''"));
     EXPECT_EQ(items->Restrict("[tarnwickd] <> ''")->Count(), 3);
     EXPECT_EQ(items->Restrict("[Unread] = False")->Count(), 1);
     EXPECT_FALSE(items->FindNext());
@@ -136,6 +137,32 @@ TEST(SimItems, UserPropertiesCheckTheirTypes) {
     marker->setValue(46364.5);
     EXPECT_EQ(std::get<OleDate>(marker->Value()), OleDate(46364.5));
     EXPECT_EQ(props->Count(), 1);
+}
+
+TEST(SimItems, FiltersNameOnlyFolderFieldsAndReadDatesInTheUsersFormat) {
+    sim::SimEventLoop clock(OleDate::fromCivil({2026, 12, 10, 3, 58, 0}));
+    sim::SimMailClient client(clock);
+    auto first = client.deliver("first");
+    auto second = client.deliver("second");
+    auto items = client.inbox()->Items();
+    EXPECT_THROW(items->Find("[tarnwickd] = ''"), Error) << "no item added the field to the folder";
+    first->UserProperties()->Add("tarnwickd", outlook::olDateTime, false)->setValue(clock.now());
+    try {
+        items->Restrict("[Unread] = True AND [tarnwickd] <> ''");
+        ADD_FAILURE() << "a property kept out of the folder's fields was accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.description(), "The property \"tarnwickd\" in the condition is unknown.");
+    }
+    second->UserProperties()->Add("TarnwickD", outlook::olDateTime, true);
+    EXPECT_EQ(items->Restrict("[tarnwickd] <> ''")->Count(), 1);
+    EXPECT_EQ(items->Restrict("[Unread] = True")->Restrict("[tarnwickd] = ''")->Count(), 0)
+        << "a view belongs to the folder and knows its fields; an unset property matches nothing";
+
+    clock.setUserDateFormats({"dd.MM.yyyy", "HH:mm:ss", "", "", false});
+    EXPECT_EQ(items->Restrict("[CreationTime] >= '10.12.2026 03:58'")->Count(), 2);
+    EXPECT_EQ(items->Restrict("[CreationTime] >= '12.10.2026 03:58'")->Count(), 2);
+    EXPECT_EQ(items->Restrict("[CreationTime] < '12.10.2026 03:58'")->Count(), 0) << "the twelfth of October";
+    EXPECT_THROW(items->Find("[CreationTime] >= 'Dec 10 2026 03:58'"), Error);
 }
 
 }  // namespace

@@ -42,6 +42,13 @@ public:
         std::dynamic_pointer_cast<sim::SimCommandBarControl>(bar->FindControl(0, 0, tag, true, true))->click();
     }
 
+    void setUserDateFormats(const std::string& shortDate, const std::string& time) override {
+        DateLocale locale;
+        locale.shortDate = shortDate;
+        locale.time = time;
+        clock.setUserDateFormats(locale);
+    }
+
 private:
     sim::SimEventLoop clock{OleDate::fromCivil({2026, 12, 8, 9, 0, 0})};
     sim::SimMailClient client{clock};

@@ -1,4 +1,5 @@
 // Runs the object-model contract against the Windows adapter, late-bound over the stand-in client.
+#include "UserLocaleOverride.h"
 #include "sim/AddressListsContractTest.h"
 #include "sim/CommandBarsContractTest.h"
 #include "sim/SafeMailContractTest.h"
@@ -47,8 +48,12 @@ public:
     void clickInInspector(int inspector, const std::string&, const std::string& tag) override {
         client.click(inspectors.at(static_cast<size_t>(inspector - 1)), tag);
     }
+    void setUserDateFormats(const std::string& shortDate, const std::string& time) override {
+        ASSERT_TRUE(locale.set(shortDate, time)) << "the system refused the formats";
+    }
 
 private:
+    test::UserLocaleOverride locale;
     standin::StandInClient client;
     std::vector<int> explorers, inspectors;
 };

@@ -77,6 +77,9 @@ struct FolderData {
     std::weak_ptr<FolderData> parent;
     std::vector<std::shared_ptr<FolderData>> children;
     std::vector<std::shared_ptr<ItemData>> items;
+    /// The user-defined fields of the folder (user properties added with AddToFolderFields), the
+    /// only user properties its filters may name.
+    std::vector<std::wstring> userFields;
     /// The folder's one Items object, made on first use, so sinks advised on it hear ItemAdd.
     Ref<DispObject> itemsObject;
 };

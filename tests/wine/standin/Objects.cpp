@@ -9,6 +9,7 @@
 #include "mapi/StandInMapi.h"
 #include "sim/FilterExpression.h"
 #include "win32/TextEncoding.h"
+#include "win32/Win32Clock.h"
 #include "win32/com/OutlookEvents.h"
 
 namespace tw::standin {
@@ -166,6 +167,9 @@ private:
     std::shared_ptr<ItemData> item_;
 };
 
+/// Field names compare without regard to case, as the client's do.
+bool sameFieldName(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+
 class UserPropertyObject : public DispObject {
 public:
     explicit UserPropertyObject(std::shared_ptr<UserPropertyData> p) : p_(std::move(p)) {
@@ -206,6 +210,8 @@ public:
         method(L"Add", [this](Call& c) {
             std::wstring name = c.toText(0);
             int type = static_cast<int>(c.toInt(1));
+            // AddToFolderFields is True unless the caller says otherwise.
+            if (!c.has(2) || c.toBool(2)) addToFolderFields(name);
             if (auto existing = item_->findProperty(name)) {
                 if (existing->type != type) raise(E_INVALIDARG, L"A property named " + name + L" exists with another type.");
                 c.ret(make<UserPropertyObject>(existing).get());
@@ -230,6 +236,14 @@ public:
     }
 
 private:
+    void addToFolderFields(const std::wstring& name) {
+        auto folder = item_->folder.lock();
+        if (!folder) return;
+        for (const auto& field : folder->userFields)
+            if (sameFieldName(field, name)) return;
+        folder->userFields.push_back(name);
+    }
+
     std::shared_ptr<ItemData> item_;
 };
 
@@ -427,8 +441,21 @@ public:
     }
 
 private:
+    /// The filter's dates are read in the Windows user locale (GetLocaleInfo of LOCALE_USER_DEFAULT,
+    /// which a test changes with SetLocaleInfo), as the client reads them; a user property the folder
+    /// has no field for makes the filter fail. The client leaves a condition on a property an item
+    /// lacks undefined; the stand-in's choice is that it matches nothing, '=' and '<>' alike.
     std::vector<std::shared_ptr<ItemData>> matching(const std::wstring& filter) const {
-        sim::FilterExpression expression(win32::toUtf8(filter));
+        sim::FilterExpression::Options options;
+        options.locale = win32::Win32Clock().userDateFormats();
+        auto folder = folder_.lock();
+        options.knowsUserField = [&folder](const std::string& name) {
+            if (!folder) return false;
+            for (const auto& field : folder->userFields)
+                if (sameFieldName(field, win32::toWide(name))) return true;
+            return false;
+        };
+        sim::FilterExpression expression(win32::toUtf8(filter), std::move(options));
         std::vector<std::shared_ptr<ItemData>> matches;
         for (const auto& item : list())
             if (expression.matches([&](const std::string& name) { return item->filterValue(name); })) matches.push_back(item);
