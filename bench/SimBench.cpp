@@ -22,7 +22,6 @@ SimBench::SimBench(const std::filesystem::path& root)
       connect(library) {
     safeMail.setClient(&client);
     // The toolbar's button faces come through the clipboard.
-    client.commandBarHub().clipboardPicture = [this] { return ui.clipboardPicture; };
     files.createFolders(shell.libraryFolder());
     // Where the data folder is found.
     const char* versionKey = "Software\\Microsoft\\Windows\\CurrentVersion";

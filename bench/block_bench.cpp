@@ -69,7 +69,6 @@ Result runRounds(bool withDialog, const std::filesystem::path& root) {
     tw::platform::Platform platform{registry, files, shell, ui, loop, engine, safeMail};
     tw::sim::SimMailClient client(loop);
     safeMail.setClient(&client);
-    client.commandBarHub().clipboardPicture = [&ui] { return ui.clipboardPicture; };
     files.createFolders(shell.libraryFolder());
     registry.createKey(tw::platform::Hive::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion");
     registry.setValue(tw::platform::Hive::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",

@@ -34,8 +34,6 @@ public:
     int screenWidth() const override { return inner_.screenWidth(); }
     int screenHeight() const override { return inner_.screenHeight(); }
     int textWidth(const std::string& text) const override { return inner_.textWidth(text); }
-    void clipboardClear() override { inner_.clipboardClear(); }
-    void clipboardSetPicture(int resourceId) override { inner_.clipboardSetPicture(resourceId); }
 
 private:
     platform::UserInterface& inner_;

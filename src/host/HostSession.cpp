@@ -64,7 +64,6 @@ HostSession::HostSession(const Profile& profile, const RunOptions& options)
         platform::Platform{registry_, *files_, shell_, *ui_, *loop_, libraries_, safeMail_});
     client_ = std::make_unique<sim::SimMailClient>(*loop_);
     safeMail_.setClient(client_.get());
-    client_->commandBarHub().clipboardPicture = [this] { return ui_->clipboardPicture; };
     client_->openStore(profile_.mailStore(), [](const std::string& line) { std::cerr << "mail store: " << line << "\n"; });
     // What the transport sends is kept on disk so a person can read exactly what would leave the machine.
     client_->setSentObserver([folder = profile_.root() / "outbox"](const std::string& raw) {

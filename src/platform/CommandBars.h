@@ -27,7 +27,7 @@ enum MsoBarPosition : int {
 class CommandBarControls;
 
 /// A button or a popup on a bar or in a popup. Properties that a control of its type lacks
-/// (Style or PasteFace on a popup, Controls on a button) raise error 438.
+/// (Style or a picture on a popup, Controls on a button) raise error 438.
 class CommandBarControl {
 public:
     virtual ~CommandBarControl() = default;
@@ -48,8 +48,6 @@ public:
     /// 1-based place among its siblings.
     virtual int Index() = 0;
     virtual void Delete() = 0;
-    /// Buttons: the picture on the clipboard becomes the button's face.
-    virtual void PasteFace() = 0;
     /// Buttons: the add-in's own picture (its bitmap resource of that id) becomes the face, and the
     /// user's clipboard is as it was afterwards. Raises when the face cannot be set.
     virtual void setPicture(int resourceId) = 0;

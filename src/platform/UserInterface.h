@@ -67,11 +67,6 @@ public:
     virtual int textWidth(const std::string& text) const;
     /// The widest of the texts by textWidth, as a list's horizontal extent; 0 for none.
     int widestText(const std::vector<std::string>& texts) const;
-
-    /// The clipboard, as a button's PasteFace reads it: emptied, then given one of the add-in's
-    /// bitmap resources by id. A platform without a clipboard ignores both.
-    virtual void clipboardClear() {}
-    virtual void clipboardSetPicture(int resourceId) { (void)resourceId; }
 };
 
 }  // namespace tw::platform

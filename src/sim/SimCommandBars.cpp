@@ -75,13 +75,6 @@ void SimCommandBarControl::Delete() {
     owner_ = nullptr;
 }
 
-void SimCommandBarControl::PasteFace() {
-    if (type_ != office::msoControlButton) throw noSuchProperty();
-    int picture = hub_.clipboardPicture ? hub_.clipboardPicture() : 0;
-    if (picture == 0) throw invalid("The clipboard holds no picture.");
-    face_ = picture;
-}
-
 void SimCommandBarControl::setPicture(int resourceId) {
     if (type_ != office::msoControlButton) throw noSuchProperty();
     if (hub_.refusePictures) throw invalid("The picture could not be read.");

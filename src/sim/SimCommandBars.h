@@ -21,8 +21,6 @@ public:
     using ClickEvent = Event<std::shared_ptr<office::CommandBarControl>, bool&>;
     /// The one click event of every button carrying this Tag, the empty one included.
     ClickEvent& clickFor(const std::string& tag);
-    /// The picture a PasteFace pastes (0: the clipboard holds none).
-    std::function<int()> clipboardPicture;
     /// Buttons refuse a picture given directly, as a client may that cannot read it.
     bool refusePictures = false;
 
@@ -51,7 +49,6 @@ public:
     void setVisible(bool value) override { visible_ = value; }
     int Index() override;
     void Delete() override;
-    void PasteFace() override;
     void setPicture(int resourceId) override;
     std::shared_ptr<office::CommandBarControls> Controls() override;
     Subscription onClick(ClickHandler handler) override;

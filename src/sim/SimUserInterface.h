@@ -78,11 +78,7 @@ public:
     void doEvents() override;
     int screenWidth() const override { return screenWidthTwips; }
     int screenHeight() const override { return screenHeightTwips; }
-    void clipboardClear() override { clipboardPicture = 0; }
-    void clipboardSetPicture(int resourceId) override { clipboardPicture = resourceId; }
 
-    /// The bitmap resource on the clipboard; 0 for none.
-    int clipboardPicture = 0;
     /// The simulated screen, in twips (1024 by 768 pixels at 96 dots per inch unless a test changes it).
     int screenWidthTwips = 15360;
     int screenHeightTwips = 11520;

@@ -53,7 +53,7 @@ TEST_P(CommandBarsContractTest, BarsAndControlsAreBuiltFoundInOrderAndDeleted) {
     EXPECT_FALSE(bar->FindControl(0, 0, "inside", false, false)) << "a shallow search looked into a popup";
     ASSERT_TRUE(bar->FindControl(0, 0, "inside", false, true));
     EXPECT_EQ(bar->FindControl(msoControlPopup, 0, "", false, false)->Tag(), "menu");
-    EXPECT_NE(errorOf([&] { popup->PasteFace(); }), 0) << "a popup took a face";
+    EXPECT_NE(errorOf([&] { popup->setPicture(101); }), 0) << "a popup took a face";
 
     controls->Item(1)->Delete();
     EXPECT_EQ(controls->Count(), 3);

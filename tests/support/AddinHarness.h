@@ -33,7 +33,6 @@ public:
           ui(loop), libraries({stubLibraryDir()}), platform{registry, files, shell, ui, loop, libraries, safeMail},
           client(loop, std::move(clientVersion)), library(platform), connect(library) {
         safeMail.setClient(&client);
-        client.commandBarHub().clipboardPicture = [this] { return ui.clipboardPicture; };
         files.createFolders(kLibraryFolder);
         registry.createKey(platform::Hive::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion");
         registry.setValue(platform::Hive::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",

@@ -34,7 +34,6 @@ public:
     void setVisible(bool value) override { d_.put("Visible", value); }
     int Index() override { return d_.get("Index").toInt(); }
     void Delete() override { d_.call("Delete"); }
-    void PasteFace() override { d_.call("PasteFace"); }
     /// Sets the Picture where the client has it, else pastes through the clipboard and restores it.
     void setPicture(int resourceId) override;
     std::shared_ptr<mso::CommandBarControls> Controls() override;

@@ -84,8 +84,6 @@ public:
     int screenWidth() const override { return screen_.screenWidth(); }
     int screenHeight() const override { return screen_.screenHeight(); }
     int textWidth(const std::string& text) const override { return screen_.textWidth(text); }
-    void clipboardClear() override { screen_.clipboardClear(); }
-    void clipboardSetPicture(int resourceId) override { screen_.clipboardSetPicture(resourceId); }
 
 private:
     struct Shown;
