@@ -9,6 +9,21 @@
 
 namespace tw::commandbars {
 
+namespace {
+bool isVersion9(outlook::Application& application) { return text::startsWith(application.Version(), "9."); }
+
+/// The message windows whose close the add-in hears: in version 9 a window that edits with Word
+/// raises none of the events the add-in listens to, so it cannot wait for that one to close.
+int heardWindows(outlook::Application& application) {
+    auto windows = application.Inspectors();
+    const bool version9 = isVersion9(application);
+    int heard = 0;
+    for (int i = 1; i <= windows->Count(); ++i)
+        if (!version9 || windows->Item(i)->EditorType() != outlook::olEditorWord) ++heard;
+    return heard;
+}
+}  // namespace
+
 void InspWrap::setInspector(std::shared_ptr<outlook::Inspector> inspector) {
     m_objInsp_ = std::move(inspector);
     onActivate_ = m_objInsp_->Activate().connect([this] { m_objInsp_Activate(); });
@@ -104,7 +119,7 @@ void InspWrap::m_objMail_Read() {
 bool InspWrap::editorOwnsBars() {
     if (!m_objInsp_ || m_objInsp_->EditorType() != outlook::olEditorWord) return false;
     auto application = addin_.application();
-    return application && text::startsWith(application->Version(), "9.");
+    return application && isVersion9(*application);
 }
 
 std::shared_ptr<outlook::Item> InspWrap::windowMessage() {
@@ -197,7 +212,8 @@ void InspWrap::closeWindow() {
     item_.reset();
     m_objInsp_.reset();
     auto application = addin_.application();
-    if (application && application->Inspectors()->Count() < 2 && !application->ActiveExplorer()) {
+    // The last window the add-in can hear close: holding on would keep the client from ending.
+    if (application && heardWindows(*application) < 2 && !application->ActiveExplorer()) {
         addin_.log().LogErrorMessage("Calling UnInitHandler from m_objInsp_Close()");
         addin_.UnInitHandler();
     }

@@ -65,6 +65,19 @@ TEST_F(WordEditorWindow, Version9WindowOpenAtConnectionGetsNoToolbar) {
     closeExplorerAndExpectTeardown();
 }
 
+TEST_F(WordEditorWindow, Version9LetsGoWhenTheLastWindowItHearsClosesBesideASilentOne) {
+    auto message = h.client.openInspector(h.client.deliver("Ordinary"));
+    h.connectAddin();
+    auto word = h.client.openWordEditorInspector(h.client.deliver("Written in Word"));
+    close(message);
+    // The Word window's close would go unheard: the add-in lets go now, or the client never ends.
+    EXPECT_TRUE(closed.expired()) << "the add-in still holds the closed window";
+    EXPECT_TRUE(h.logHas("End of UnInitHandler()"));
+    h.client.closeInspector(word);
+    EXPECT_EQ(h.client.inspectors()->Count(), 0) << "the client can end";
+    EXPECT_FALSE(h.logHas("Error #")) << h.logText();
+}
+
 class WordEditorWindowLater : public WordEditorWindow {
 protected:
     WordEditorWindowLater() : WordEditorWindow("10.0.0.4712") {}
