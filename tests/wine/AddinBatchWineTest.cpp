@@ -157,5 +157,24 @@ TEST_F(AddinAwkwardClient, AVersion9WordEditorWindowOpenAtConnectionIsLetGoWhenI
     EXPECT_EQ(client.exitAfterLastWindow(), 0);
 }
 
+TEST_F(AddinAwkwardClient, AVersion9AddInLetsGoWhenTheLastWindowItHearsClosesBesideAWordEditedOne) {
+    StandInClient client;
+    client.setVersion("9.0.0.2711");
+    const std::string ordinary = client.addMail(kInbox, mailFromFile("ham.eml"));
+    const std::string written = client.addMail(kInbox, mailFromFile("ham.eml"));
+    const int message = client.openInspector(ordinary);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    const int word = client.openWordEditorInspector(written);
+    client.pump(500);
+
+    // The Word window's close goes unheard, so the add-in lets go when the ordinary one closes.
+    client.closeInspector(message);
+    const std::string log = addinLog();
+    EXPECT_TRUE(contains(log, "End of UnInitHandler()")) << log;
+    EXPECT_FALSE(contains(log, "Error #")) << log;
+    client.closeInspector(word);
+    EXPECT_EQ(client.exitAfterLastWindow(), 0) << "the add-in holds the client's objects: it could not end";
+}
+
 }  // namespace
 }  // namespace tw::winetest
