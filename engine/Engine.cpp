@@ -29,6 +29,8 @@ constexpr double kPAddressedToMe = 0.4;
 constexpr double kPNotAddressedToMe = 0.65;
 constexpr double kPSentToItself = 0.8;
 
+constexpr const char* kIpListNames[] = {"blocked_ip_list", "approved_ip_list", "ignored_ip_list"};
+
 std::string senderFromHeaders(std::string_view headers) {
     auto fields = parseHeaderFields(headers);
     std::string_view from = findHeader(fields, "From");
@@ -136,9 +138,32 @@ void Engine::saveAddressesIfDue(bool force) {
 
 int32_t Engine::setOption(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
-    if (trim(name).empty() || toLowerAscii(trim(name)) == kStoreRecoveryOption) return kBadArgument;
-    options_.set(std::string(trim(name)), value);
+    std::string key = toLowerAscii(trim(name));
+    if (key.empty() || key == kStoreRecoveryOption || key == kIpListErrorsOption) return kBadArgument;
+    options_.set(key, value);
+    readIpList(key);
     return kOk;
+}
+
+void Engine::readIpList(const std::string& name) {
+    IpList* lists[] = {&blockedIps_, &approvedIps_, &ignoredIps_};
+    for (size_t i = 0; i < 3; ++i) {
+        if (name != kIpListNames[i]) continue;
+        std::vector<std::string> malformed;
+        *lists[i] = IpList::parse(options_.text(name), &malformed);
+        ipListErrors_[i].clear();
+        for (const auto& entry : malformed) ipListErrors_[i] += name + '\t' + entry + '\n';
+    }
+}
+
+std::optional<int32_t> Engine::relayVerdict(std::string_view headers) const {
+    if (blockedIps_.empty() && approvedIps_.empty()) return std::nullopt;
+    auto relay = senderRelay(headers, ignoredIps_);
+    if (!relay) return std::nullopt;
+    // Approval wins: it is how a user lets one known sender through a range blocked as a whole.
+    if (approvedIps_.contains(*relay)) return 0;
+    if (blockedIps_.contains(*relay)) return 100;
+    return std::nullopt;
 }
 
 int32_t Engine::initialize() {
@@ -156,6 +181,10 @@ int32_t Engine::getOption(const std::string& name, std::string& value) {
         value = key == "wordtraining_totalspam" ? std::to_string(totals.spamMessages)
                 : key == "wordtraining_totalham" ? std::to_string(totals.hamMessages)
                                                  : std::to_string(words_.size());
+        return kOk;
+    }
+    if (key == kIpListErrorsOption) {
+        value = ipListErrors_[0] + ipListErrors_[1] + ipListErrors_[2];
         return kOk;
     }
     if (key == kStoreRecoveryOption) {
@@ -196,6 +225,10 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
                       int32_t& score) {
     std::lock_guard lock(mutex_);
     ensureLoaded();
+    if (auto verdict = relayVerdict(headers)) {
+        score = *verdict;
+        return kOk;
+    }
     bool useWords = wordsInUse();
     if (useWords) {
         tokenizer_.tokenize(headers, body, features_);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "AddressStore.h"
 #include "Classifier.h"
 #include "EngineOptions.h"
+#include "IpList.h"
 #include "MessageInfo.h"
 #include "Tokenizer.h"
 #include "WordStore.h"
@@ -28,6 +30,10 @@ constexpr int32_t kInternalError = -99;
 
 /// The read-only option that tells which store files the last load recovered or kept aside as damaged.
 constexpr const char* kStoreRecoveryOption = TW_STORE_RECOVERY_OPTION;
+/// The read-only option naming the entries of "blocked_ip_list", "approved_ip_list" and "ignored_ip_list"
+/// that could not be read and so match nothing: one line per entry, ended by "\n", the list's name TAB
+/// the entry as given (trimmed). Empty when every entry was read.
+constexpr const char* kIpListErrorsOption = "ip_list_errors";
 
 // Score flags the add-in passes: what it knows about the message's recipients.
 constexpr int32_t kToMe = 1;
@@ -72,6 +78,8 @@ private:
     std::vector<ExtraEvidence> outsideEvidence(std::string_view headers, std::string_view sender, int32_t flags) const;
     void saveWordsIfDue(bool force);
     void saveAddressesIfDue(bool force);
+    void readIpList(const std::string& name);
+    std::optional<int32_t> relayVerdict(std::string_view headers) const;
 
     std::recursive_mutex mutex_;
     std::string clientName_;
@@ -91,6 +99,9 @@ private:
     // the session learns in memory only, and the file stays for the user to rescue.
     bool wordsHeld_ = false;
     bool addressesHeld_ = false;
+    // Read once when set, so scoring only matches.
+    IpList blockedIps_, approvedIps_, ignoredIps_;
+    std::string ipListErrors_[3];
     MessageFeatures features_;
     std::vector<uint64_t> trainingFeatures_;
 };
