@@ -18,6 +18,11 @@
    store is "words" or "addresses". Empty when all was well. */
 #define TW_STORE_RECOVERY_OPTION "store_recovery"
 
+/* A read-only option: the entries of "blocked_ip_list", "approved_ip_list" and "ignored_ip_list"
+   that the engine could not read and skipped, one per line as list name TAB entry "\n". Empty when
+   every entry was read. */
+#define TW_IP_LIST_ERRORS_OPTION "ip_list_errors"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
