@@ -56,6 +56,7 @@ public:
         return engine;
     }
     void close(int32_t engine) { EXPECT_EQ(engine_.TW_destructor(engine), 0); }
+    engineapi::EngineLibrary& library() { return engine_; }
     void learn(int32_t engine, const std::string& address) { EXPECT_EQ(engine_.TW_addSpamAddrFrom(engine, address, 1, true), 0); }
     int32_t timesSeen(int32_t engine, const std::string& address) {
         int32_t seen = -1;
@@ -103,6 +104,27 @@ TEST(EngineLibraryWineTest, ADamagedStoreWithoutBackupIsMovedAsideAndNotSavedOve
         if (name.rfind("tarnaddresses.db.damaged-", 0) == 0) keptAside = name;
     ASSERT_FALSE(keptAside.empty()) << "the damaged store was not kept aside";
     EXPECT_EQ(engines.folder_.files.readAll(engines.folder_.at(keptAside)), "not a store");
+}
+
+TEST(EngineLibraryWineTest, TheSendersRelayDecidesByTheBlockedAndApprovedAddressLists) {
+    EngineInFolder engines;
+    const int32_t engine = engines.open();
+    auto& library = engines.library();
+    EXPECT_EQ(library.TW_setOption(engine, "blocked_ip_list", "203.0.113.0/24,not-an-address"), 0);
+    EXPECT_EQ(library.TW_setOption(engine, "approved_ip_list", "203.0.113.7"), 0);
+    EXPECT_EQ(library.getLongOption(engine, TW_IP_LIST_ERRORS_OPTION), "blocked_ip_list\tnot-an-address\n");
+    auto scoreFrom = [&](const std::string& relay) {
+        const std::string headers = "Received: from mx.sender.example (mx.sender.example [" + relay +
+                                    "])\r\n\tby mail.home.example with ESMTP\r\nFrom: a@sender.example\r\n"
+                                    "Subject: Lunch\r\n";
+        int32_t score = -1;
+        EXPECT_EQ(library.TW_score(engine, headers, "Lunch on Friday?", "a@sender.example", 0, "A", score), 0);
+        return score;
+    };
+    EXPECT_EQ(scoreFrom("203.0.113.9"), 100);
+    EXPECT_EQ(scoreFrom("203.0.113.7"), 0);
+    EXPECT_NE(scoreFrom("192.0.2.44"), 100);
+    engines.close(engine);
 }
 
 }  // namespace
