@@ -57,23 +57,26 @@ double Classifier::wordProbability(const WordCounts& counts, const TrainingTotal
 }
 
 void Classifier::addClues(const WordStore& store, const std::vector<uint64_t>& features,
-                          std::vector<double>& clues) const {
+                          std::vector<double>& clues, StrongestTokens* strongest) const {
     const TrainingTotals& totals = store.totals();
     WordCounts counts;
     for (uint64_t key : features) {
         if (!store.find(key, counts)) continue;
         double f = wordProbability(counts, totals);
-        if (std::fabs(f - 0.5) >= tuning_.minDeviation) clues.push_back(f);
+        if (std::fabs(f - 0.5) < tuning_.minDeviation) continue;
+        clues.push_back(f);
+        if (strongest) strongest->offer(key, f, counts);
     }
 }
 
 Verdict Classifier::classify(const WordStore& store, const MessageFeatures& features, bool useWords,
-                             const std::vector<ExtraEvidence>& extra) const {
+                             const std::vector<ExtraEvidence>& extra, StrongestTokens* strongest) const {
     std::vector<double> clues;
+    if (strongest) strongest->clear();
     if (useWords) {
         clues.reserve(features.header.size() + features.body.size());
-        addClues(store, features.header, clues);
-        addClues(store, features.body, clues);
+        addClues(store, features.header, clues, strongest);
+        addClues(store, features.body, clues, strongest);
         if (clues.size() > tuning_.maxDiscriminators) {
             auto strongerFirst = [](double a, double b) { return std::fabs(a - 0.5) > std::fabs(b - 0.5); };
             std::nth_element(clues.begin(), clues.begin() + static_cast<std::ptrdiff_t>(tuning_.maxDiscriminators),

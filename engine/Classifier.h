@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "Clues.h"
 #include "Tokenizer.h"
 #include "WordStore.h"
 
@@ -35,9 +36,10 @@ public:
     /// The strongest clues of headers and body are combined in one verdict with the extra evidence.
     /// Averaging the two parts' verdicts instead caps a message whose headers look ordinary (as spam
     /// sent through a big mail service does) at half its body's certainty. With `useWords` false only
-    /// the extra evidence counts; no evidence at all is 0.5.
+    /// the extra evidence counts; no evidence at all is 0.5. `strongest`, when given, is cleared and
+    /// then holds the strongest of the word clues that counted.
     Verdict classify(const WordStore& store, const MessageFeatures& features, bool useWords,
-                     const std::vector<ExtraEvidence>& extra) const;
+                     const std::vector<ExtraEvidence>& extra, StrongestTokens* strongest = nullptr) const;
 
     /// Robinson's smoothed probability f(w) for counts in the store's weight units. How sure it is
     /// grows with the word's share of each class, counted as if both classes had as many messages as
@@ -51,7 +53,8 @@ public:
     static double logChiSquareTail(double chi2, int degrees);
 
 private:
-    void addClues(const WordStore& store, const std::vector<uint64_t>& features, std::vector<double>& clues) const;
+    void addClues(const WordStore& store, const std::vector<uint64_t>& features, std::vector<double>& clues,
+                  StrongestTokens* strongest) const;
 
     ClassifierTuning tuning_;
 };

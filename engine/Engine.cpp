@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 
 #include "Bounce.h"
@@ -156,13 +157,13 @@ void Engine::readIpList(const std::string& name) {
     }
 }
 
-std::optional<int32_t> Engine::relayVerdict(std::string_view headers) const {
+std::optional<Engine::RelayMatch> Engine::relayVerdict(std::string_view headers) const {
     if (blockedIps_.empty() && approvedIps_.empty()) return std::nullopt;
     auto relay = senderRelay(headers, ignoredIps_);
     if (!relay) return std::nullopt;
     // Approval wins: it is how a user lets one known sender through a range blocked as a whole.
-    if (approvedIps_.contains(*relay)) return 0;
-    if (blockedIps_.contains(*relay)) return 100;
+    if (approvedIps_.contains(*relay)) return RelayMatch{0, *relay, kIpListNames[1]};
+    if (blockedIps_.contains(*relay)) return RelayMatch{100, *relay, kIpListNames[0]};
     return std::nullopt;
 }
 
@@ -225,18 +226,23 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
                       int32_t& score) {
     std::lock_guard lock(mutex_);
     ensureLoaded();
-    if (auto verdict = relayVerdict(headers)) {
-        score = *verdict;
+    lastTokens_.clear();
+    lastRelay_ = relayVerdict(headers);
+    if (lastRelay_) {
+        score = lastRelay_->score;
         return kOk;
     }
     bool useWords = wordsInUse();
     if (useWords) {
         tokenizer_.tokenize(headers, body, features_);
+        lastHeaders_.assign(headers);
+        lastBody_.assign(body);
     } else {
         features_.header.clear();
         features_.body.clear();
     }
-    Verdict verdict = classifier_.classify(words_, features_, useWords, outsideEvidence(headers, sender, flags));
+    Verdict verdict =
+        classifier_.classify(words_, features_, useWords, outsideEvidence(headers, sender, flags), &lastTokens_);
     score = scoreOf(verdict);
     return kOk;
 }
@@ -259,6 +265,31 @@ int32_t Engine::addMessage(std::string_view headers, std::string_view body, int3
     ++unsavedTrainings_;
     saveWordsIfDue(false);
     return kOk;
+}
+
+std::string Engine::explainLastScore() {
+    std::lock_guard lock(mutex_);
+    char probability[16];
+    auto line = [&probability](double p) {
+        std::snprintf(probability, sizeof probability, "%.3f", p);
+        return probability;
+    };
+    std::string text;
+    if (lastRelay_) {
+        const double p = lastRelay_->score / 100.0;
+        text = std::string("relay\t") + formatIpAddress(lastRelay_->relay) + '\t' + line(p) + '\t' + lastRelay_->list + '\n';
+        return text;
+    }
+    if (lastTokens_.size() == 0) return text;
+    std::vector<uint64_t> keys;
+    for (size_t i = 0; i < lastTokens_.size(); ++i) keys.push_back(lastTokens_[i].key);
+    const std::vector<std::string> names = tokenizer_.nameFeatures(lastHeaders_, lastBody_, keys);
+    for (size_t i = 0; i < lastTokens_.size(); ++i) {
+        const TokenClue& clue = lastTokens_[i];
+        text += "token\t" + names[i] + '\t' + line(clue.probability) + "\tuser store\t" +
+                std::to_string(clue.counts.spam) + '\t' + std::to_string(clue.counts.ham) + '\n';
+    }
+    return text;
 }
 
 MessageInfo Engine::describe(std::string_view headers, std::string_view body) {

@@ -54,6 +54,8 @@ public:
     int32_t score(std::string_view headers, std::string_view body, std::string_view sender, int32_t flags,
                   int32_t& score);
     int32_t addMessage(std::string_view headers, std::string_view body, int32_t offset);
+    /// The clues behind the last score of this engine, one line each (see TW_explainLastScore).
+    std::string explainLastScore();
     MessageInfo describe(std::string_view headers, std::string_view body);
 
     int32_t bounce(std::string_view recipient, std::string_view headers);
@@ -79,7 +81,12 @@ private:
     void saveWordsIfDue(bool force);
     void saveAddressesIfDue(bool force);
     void readIpList(const std::string& name);
-    std::optional<int32_t> relayVerdict(std::string_view headers) const;
+    struct RelayMatch {
+        int32_t score;
+        IpAddress relay;
+        const char* list;
+    };
+    std::optional<RelayMatch> relayVerdict(std::string_view headers) const;
 
     std::recursive_mutex mutex_;
     std::string clientName_;
@@ -104,6 +111,10 @@ private:
     std::string ipListErrors_[3];
     MessageFeatures features_;
     std::vector<uint64_t> trainingFeatures_;
+    // The last score's clues. Its message is kept so that the words are named only when asked for.
+    StrongestTokens lastTokens_;
+    std::optional<RelayMatch> lastRelay_;
+    std::string lastHeaders_, lastBody_;
 };
 
 }  // namespace tarn::engine

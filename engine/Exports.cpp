@@ -65,6 +65,23 @@ int32_t copyOut(const std::string& value, char* buffer, int32_t* size) {
     return tarn::engine::kOk;
 }
 
+/// Copies whole lines of `text` that fit; `*size` becomes the whole text's length plus one, what the
+/// caller needs to ask again with when the answer is kTruncated.
+int32_t copyWholeLines(const std::string& text, char* buffer, int32_t* size) {
+    if (!size) return tarn::engine::kBadArgument;
+    const int32_t capacity = *size;
+    if (text.size() >= static_cast<size_t>(INT32_MAX)) return tarn::engine::kInternalError;
+    *size = static_cast<int32_t>(text.size() + 1);
+    if (buffer && capacity > 0) {
+        size_t fits = text.size();
+        if (fits >= static_cast<size_t>(capacity))  // npos + 1 is 0: not even the first line fits
+            fits = capacity < 2 ? 0 : text.rfind('\n', static_cast<size_t>(capacity - 2)) + 1;
+        std::memcpy(buffer, text.data(), fits);
+        buffer[fits] = '\0';
+    }
+    return *size <= capacity && buffer ? tarn::engine::kOk : tarn::engine::kTruncated;
+}
+
 /// A comma list cut after the last whole item that fits.
 std::string fittingList(const std::vector<std::string>& items, int32_t capacity) {
     std::string out;
@@ -133,6 +150,14 @@ TARN_EXPORT int32_t TW_CALL TW_score(int32_t engine, char* headers, char* body, 
         if (!e) return tarn::engine::kBadHandle;
         if (!score) return tarn::engine::kBadArgument;
         return e->score(textOf(headers), textOf(body), textOf(senderAddress), flags, *score);
+    });
+}
+
+TARN_EXPORT int32_t TW_CALL TW_explainLastScore(int32_t engine, char* buffer, int32_t* size) {
+    return guarded([&] {
+        auto e = engineOf(engine);
+        if (!e) return tarn::engine::kBadHandle;
+        return copyWholeLines(e->explainLastScore(), buffer, size);
     });
 }
 

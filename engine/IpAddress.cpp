@@ -120,4 +120,35 @@ bool isInternalAddress(const IpAddress& address) {
     return loopback || (b[0] & 0xFE) == 0xFC || (b[0] == 0xFE && (b[1] & 0xC0) == 0x80);
 }
 
+std::string formatIpAddress(const IpAddress& address) {
+    const auto& b = address.bytes;
+    if (!address.v6)
+        return std::to_string(b[0]) + '.' + std::to_string(b[1]) + '.' + std::to_string(b[2]) + '.' + std::to_string(b[3]);
+    uint16_t groups[8];
+    for (int i = 0; i < 8; ++i) groups[i] = static_cast<uint16_t>(b[2 * i] << 8 | b[2 * i + 1]);
+    int bestStart = -1, bestLength = 1;
+    for (int i = 0; i < 8;) {
+        int j = i;
+        while (j < 8 && groups[j] == 0) ++j;
+        if (j - i > bestLength) bestStart = i, bestLength = j - i;
+        i = j == i ? i + 1 : j;
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string text;
+    for (int i = 0; i < 8; ++i) {
+        if (i == bestStart) {
+            text += "::";
+            i += bestLength - 1;
+            continue;
+        }
+        if (!text.empty() && text.back() != ':') text += ':';
+        bool started = false;
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            int digit = (groups[i] >> shift) & 15;
+            if (digit || started || shift == 0) text += kHex[digit], started = true;
+        }
+    }
+    return text;
+}
+
 }  // namespace tarn::engine

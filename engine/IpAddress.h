@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarn::engine {
@@ -22,6 +23,9 @@ uint32_t ipv4Value(const IpAddress& address);
 
 /// A dotted quad or an IPv6 address (with "::" and a dotted tail); an IPv4-mapped IPv6 address reads as IPv4.
 std::optional<IpAddress> parseIpAddress(std::string_view text);
+
+/// A dotted quad, or IPv6 in lower-case hex groups with the longest run of two or more zero groups as "::".
+std::string formatIpAddress(const IpAddress& address);
 
 /// Loopback, private and link-local addresses: hops inside the user's own network.
 bool isInternalAddress(const IpAddress& address);

@@ -39,20 +39,63 @@ const uint64_t kShape = seedOf("shape:");
 
 constexpr size_t kMaxWordsPerHeader = 40;
 
+}  // namespace
+
+/// Only when explaining a score: finds the text behind a few wanted keys, with the field it came from.
+struct Tokenizer::Namer {
+    const std::vector<uint64_t>& keys;
+    std::vector<std::string> names;
+    std::string_view field;  ///< the header field being read; empty in the body
+
+    void offer(uint64_t key, uint64_t seed, std::string_view token) {
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (keys[i] != key || !names[i].empty()) continue;
+            names[i] = labelOf(seed) + ':';
+            for (char c : token) names[i] += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+        }
+    }
+
+    std::string labelOf(uint64_t seed) const {
+        static const std::pair<uint64_t, const char*> known[] = {
+            {kBody, "body"}, {kSubject, "subject"}, {kHeaderName, "header"}, {kReceived, "received"},
+            {kMessageId, "message-id"}, {kMailer, "mailer"}, {kUrlHost, "url-host"}, {kUrlPath, "url-path"},
+            {kUrlKind, "url-kind"}, {kTag, "tag"}, {kMediaType, "media-type"}, {kCharset, "charset"},
+            {kFileType, "file-type"}, {kShape, "shape"}};
+        auto base = [&](uint64_t s) -> std::string {
+            for (const auto& [knownSeed, label] : known)
+                if (s == knownSeed) return label;
+            if (!field.empty() && s == hashBytes(field, kHeaderName)) return std::string(field);
+            return {};
+        };
+        const std::pair<uint64_t, const char*> derived[] = {{0, ""}, {kAddress, "-address"}, {kDomain, "-domain"},
+                                                            {kLongWord, "-long"}};
+        for (const auto& [mask, suffix] : derived)
+            if (std::string label = base(seed ^ mask); !label.empty()) return label + suffix;
+        return "?";
+    }
+};
+
+namespace {
+
 class FeatureSink {
 public:
-    FeatureSink(std::vector<uint64_t>& out, size_t limit) : out_(out), limit_(limit) {}
+    FeatureSink(std::vector<uint64_t>& out, size_t limit, Tokenizer::Namer* namer)
+        : out_(out), limit_(limit), namer_(namer) {}
     void add(uint64_t seed, std::string_view token) {
-        if (out_.size() < limit_) out_.push_back(hashToken(seed, token));
+        const uint64_t h = hashToken(seed, token);
+        if (out_.size() < limit_) out_.push_back(h);
+        if (namer_) namer_->offer(h, seed, token);
     }
     void addHash(uint64_t h) {
         if (out_.size() < limit_) out_.push_back(h == 0 ? 1 : h);
     }
     bool full() const { return out_.size() >= limit_; }
+    Tokenizer::Namer* namer() const { return namer_; }
 
 private:
     std::vector<uint64_t>& out_;
     size_t limit_;
+    Tokenizer::Namer* namer_;
 };
 
 void addLongWord(FeatureSink& sink, uint64_t seed, char first, size_t length) {
@@ -70,6 +113,7 @@ void addWords(FeatureSink& sink, uint64_t seed, std::string_view text, bool pair
             if (count++ >= maxWords || sink.full()) return;
             uint64_t h = hashToken(seed, word);
             sink.addHash(h);
+            if (sink.namer()) sink.namer()->offer(h, seed, word);
             if (pairs && previous) sink.addHash(mix64(previous * 0x9E3779B97F4A7C15ULL + h) ^ kBigram);
             previous = h;
         },
@@ -199,6 +243,7 @@ void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs
     for (size_t i = 0; i < nameLength; ++i) nameBuffer[i] = lowerAscii(field.name[i]);
     std::string_view name(nameBuffer, nameLength);
     if (isMailboxBookkeeping(name)) return;
+    if (sink.namer()) sink.namer()->field = name;
     sink.add(kHeaderName, name);
     const uint64_t fieldSeed = hashBytes(name, kHeaderName);
 
@@ -244,14 +289,33 @@ void tokenizeHeaderField(FeatureSink& sink, const HeaderField& field, bool pairs
 }  // namespace
 
 void Tokenizer::tokenize(std::string_view headers, std::string_view body, MessageFeatures& features) const {
+    run(headers, body, features, nullptr);
+}
+
+std::vector<std::string> Tokenizer::nameFeatures(std::string_view headers, std::string_view body,
+                                                 const std::vector<uint64_t>& keys) const {
+    Namer namer{keys, std::vector<std::string>(keys.size()), {}};
+    MessageFeatures features;
+    run(headers, body, features, &namer);
+    static const char kHex[] = "0123456789abcdef";
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (!namer.names[i].empty()) continue;
+        namer.names[i] = "#";
+        for (int shift = 60; shift >= 0; shift -= 4) namer.names[i] += kHex[(keys[i] >> shift) & 15];
+    }
+    return std::move(namer.names);
+}
+
+void Tokenizer::run(std::string_view headers, std::string_view body, MessageFeatures& features, Namer* namer) const {
     features.header.clear();
     features.body.clear();
-    FeatureSink headerSink(features.header, limits_.maxFeatures / 4);
+    FeatureSink headerSink(features.header, limits_.maxFeatures / 4, namer);
     auto fields = parseHeaderFields(headers.substr(0, limits_.maxHeaderBytes));
     for (const auto& field : fields) tokenizeHeaderField(headerSink, field, limits_.wordPairs);
     sortUnique(features.header);
+    if (namer) namer->field = {};
 
-    FeatureSink sink(features.body, limits_.maxFeatures);
+    FeatureSink sink(features.body, limits_.maxFeatures, namer);
 
     DecodedBody decoded = decodeBody(fields, body, limits_.maxTextBytes);
     for (const auto& type : decoded.mediaTypes) sink.add(kMediaType, type);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,8 +28,17 @@ public:
     explicit Tokenizer(TokenizerLimits limits = {}) : limits_(limits) {}
 
     void tokenize(std::string_view headers, std::string_view body, MessageFeatures& features) const;
+    /// Tokenizes again to tell what each of `keys` stands for, as "where:token" ("subject:cheap",
+    /// "from-address:joe@example.com", "body:offer"); a key the message does not give is named "#" and its hex.
+    std::vector<std::string> nameFeatures(std::string_view headers, std::string_view body,
+                                          const std::vector<uint64_t>& keys) const;
+
+    /// What nameFeatures collects while it tokenizes; scoring never makes one.
+    struct Namer;
 
 private:
+    void run(std::string_view headers, std::string_view body, MessageFeatures& features, Namer* namer) const;
+
     TokenizerLimits limits_;
 };
 

@@ -91,6 +91,36 @@ int32_t EngineLibrary::TW_score(int32_t engine, const std::string& headers, cons
     return bind(score_, "TW_score")(engine, h.get(), b.get(), s.get(), flags, n.get(), &score);
 }
 
+std::string EngineLibrary::TW_explainLastScore(int32_t engine, int32_t* result) {
+    constexpr int32_t kTruncatedStatus = 2;
+    constexpr int32_t kLongestExplanation = 1 << 20;
+    if (result) *result = 0;
+    if (!explainLooked_) {
+        if (!library_) library_ = loader_.load(fileName_);
+        try {
+            explainLastScore_ = reinterpret_cast<TW_explainLastScore_fn>(loader_.resolve(library_, "TW_explainLastScore"));
+        } catch (const Error&) {
+            explainLastScore_ = nullptr;  // an engine from before the function: nothing to explain
+        }
+        explainLooked_ = true;
+    }
+    if (!explainLastScore_) return {};
+    int32_t capacity = kInfoBufferSize;
+    for (;;) {
+        std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
+        int32_t size = capacity;
+        int32_t status = explainLastScore_(engine, buffer.data(), &size);
+        // The engine answers the size it needs; grow at least fourfold so a wrong answer cannot loop long.
+        if (status == kTruncatedStatus && capacity < kLongestExplanation) {
+            capacity = std::min(kLongestExplanation, std::max(size, capacity * 4));
+            continue;
+        }
+        if (result) *result = status;
+        buffer.back() = '\0';
+        return ansi::toUtf8(buffer.data());
+    }
+}
+
 int32_t EngineLibrary::TW_addMessage(int32_t engine, const std::string& headers, const std::string& body, int32_t offset) {
     Buffer h(headers), b(body);
     return bind(addMessage_, "TW_addMessage")(engine, h.get(), b.get(), offset, 0);

@@ -28,6 +28,9 @@ public:
     std::string getLongOption(int32_t engine, const std::string& name, int32_t* result = nullptr);
     int32_t TW_score(int32_t engine, const std::string& headers, const std::string& body, const std::string& senderAddress,
                      int32_t flags, const std::string& senderName, int32_t& score);
+    /// The clues of the engine's last score (see TW_explainLastScore), asking again with the size it
+    /// needs; empty, with status 0, from an engine library that predates the function.
+    std::string TW_explainLastScore(int32_t engine, int32_t* result = nullptr);
     int32_t TW_addMessage(int32_t engine, const std::string& headers, const std::string& body, int32_t offset);
     int32_t TW_getMessage(int32_t engine, const std::string& headers, const std::string& body);
     /// Reads "charsets" or "countries" of a message; status 0 is success.
@@ -58,6 +61,8 @@ private:
     TW_initialize_fn initialize_ = nullptr;
     TW_getOption_fn getOption_ = nullptr;
     TW_score_fn score_ = nullptr;
+    TW_explainLastScore_fn explainLastScore_ = nullptr;
+    bool explainLooked_ = false;
     TW_addMessage_fn addMessage_ = nullptr;
     TW_getMessage_fn getMessage_ = nullptr;
     TW_getMessageInfo_fn getMessageInfo_ = nullptr;

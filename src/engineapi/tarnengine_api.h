@@ -23,6 +23,18 @@
    every entry was read. */
 #define TW_IP_LIST_ERRORS_OPTION "ip_list_errors"
 
+/* TW_explainLastScore(engine, buffer, size): the clues that decided this engine's last TW_score, one
+   per line ended by "\n", strongest first, fields split by tabs:
+     "token" TAB where:token TAB probability TAB "user store" TAB spam count TAB ham count
+     "relay" TAB address TAB probability TAB "blocked_ip_list" or "approved_ip_list"
+   where:token tells the token's place and text ("subject:cheap", "from-address:a@b.example",
+   "body:offer"); probability is the spam probability with three decimals ("0.987"); the counts are
+   the word store's (one per trained message, or its weight with "full_training_weight"). Up to ten
+   tokens, those farthest from 0.5 among the ones that counted; a relay verdict gives its one line.
+   Empty before the first score and when no word counted. *size is the buffer's size in and the
+   whole text's length plus one out; when that is more than the buffer held the answer is 2 and the
+   buffer keeps only the whole lines that fit: ask again with *size bytes. Engines older than this
+   function do not export it. */
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -33,6 +45,7 @@ typedef int32_t(TW_CALL* TW_initialize_fn)(int32_t engine);
 typedef int32_t(TW_CALL* TW_getOption_fn)(int32_t engine, char* name, char* buffer, int32_t* size);
 typedef int32_t(TW_CALL* TW_score_fn)(int32_t engine, char* headers, char* body, char* senderAddress,
                                       int32_t flags, char* senderName, int32_t* score);
+typedef int32_t(TW_CALL* TW_explainLastScore_fn)(int32_t engine, char* buffer, int32_t* size);
 typedef int32_t(TW_CALL* TW_addMessage_fn)(int32_t engine, char* headers, char* body, int32_t offset, int32_t reserved);
 typedef int32_t(TW_CALL* TW_getMessage_fn)(int32_t engine, char* headers, char* body, int32_t reserved);
 typedef int32_t(TW_CALL* TW_getMessageInfo_fn)(int32_t message, char* name, char* buffer, int32_t* size);
