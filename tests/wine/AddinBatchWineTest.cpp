@@ -15,26 +15,13 @@ using platform::Hive;
 using platform::RegValue;
 using standin::StandInClient;
 
-constexpr const char* kInbox = "\\Personal Folders\\Inbox";
-constexpr const char* kJunk = "\\Personal Folders\\Tarnwick";
 constexpr const char* kToolbar = "Velmora";
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::optional<standin::ItemState> bySubject(StandInClient& client, const std::string& path, const std::string& subject) {
-    for (const auto& item : client.items(path))
-        if (item.subject == subject) return item;
-    return std::nullopt;
-}
 
 class AddinAwkwardClient : public ::testing::Test {
 protected:
     void SetUp() override {
-        regsvr32(true);
-        ASSERT_EQ(regsvr32(false), 0) << "regsvr32 could not register the add-in";
-        clearAddinSettings();
-        removeAddinLog();
-        dataFolder = freshDataFolder();
+        ASSERT_TRUE(registerForFirstRun(&dataFolder)) << "regsvr32 could not register the add-in";
         win32::Win32Registry registry;
         registry.createKey(Hive::CurrentUser, "Software\\Orvenna");
         registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "MarkSpamAsRead", RegValue::ofDword(1));

@@ -123,4 +123,21 @@ void clearAddinSettings() {
     registry.setValue(Hive::CurrentUser, "Software\\Orvenna", "upgradeNotification", platform::RegValue::ofDword(0));
 }
 
+std::optional<standin::ItemState> bySubject(standin::StandInClient& client, const std::string& path,
+                                            const std::string& subject) {
+    for (const auto& item : client.items(path))
+        if (item.subject == subject) return item;
+    return std::nullopt;
+}
+
+bool registerForFirstRun(std::string* dataFolder) {
+    regsvr32(true);
+    if (regsvr32(false) != 0) return false;
+    clearAddinSettings();
+    removeAddinLog();
+    const std::string folder = freshDataFolder();
+    if (dataFolder) *dataFolder = folder;
+    return true;
+}
+
 }  // namespace tw::winetest

@@ -2,6 +2,7 @@
 // the data folder with the engine's store, and messages read from the bundled mail files.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,21 @@
 #include "win32/Win32FileSystem.h"
 
 namespace tw::winetest {
+
+/// The stand-in client's inbox and the add-in's junk folder.
+inline constexpr const char* kInbox = "\\Personal Folders\\Inbox";
+inline constexpr const char* kJunk = "\\Personal Folders\\Tarnwick";
+
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+/// The first item of that folder with that subject, as the client shows it.
+std::optional<standin::ItemState> bySubject(standin::StandInClient& client, const std::string& path,
+                                            const std::string& subject);
+
+/// Registers the add-in afresh (unregistering what an earlier test left) and starts it as a first run:
+/// no settings, no log, an empty data folder with the trained store. False when regsvr32 failed.
+/// Answers the data folder through `dataFolder` when given.
+bool registerForFirstRun(std::string* dataFolder = nullptr);
 
 /// Runs regsvr32 silently on the add-in DLL beside the test program; answers its exit code.
 int regsvr32(bool unregister);

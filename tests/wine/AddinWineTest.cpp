@@ -19,17 +19,8 @@ using platform::Hive;
 using platform::RegValue;
 using standin::StandInClient;
 
-constexpr const char* kInbox = "\\Personal Folders\\Inbox";
-constexpr const char* kJunk = "\\Personal Folders\\Tarnwick";
 constexpr const char* kAddInKey = "Software\\Microsoft\\Office\\Outlook\\Addins\\OrvennaOutlookAddIn.Connect";
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::optional<standin::ItemState> bySubject(StandInClient& client, const std::string& path, const std::string& subject) {
-    for (const auto& item : client.items(path))
-        if (item.subject == subject) return item;
-    return std::nullopt;
-}
 
 class AddinWineTest : public ::testing::Test {
 protected:

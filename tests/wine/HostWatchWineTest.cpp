@@ -14,8 +14,6 @@ namespace {
 
 using standin::StandInClient;
 
-constexpr const char* kInbox = "\\Personal Folders\\Inbox";
-constexpr const char* kJunk = "\\Personal Folders\\Tarnwick";
 
 /// The first running process of that executable name, opened to wait on; null when none runs.
 HANDLE openProcessNamed(const wchar_t* name) {
@@ -49,11 +47,7 @@ bool inFolder(StandInClient& client, const std::string& path, const std::string&
 class HostWatchWineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        regsvr32(true);
-        ASSERT_EQ(regsvr32(false), 0) << "regsvr32 could not register the add-in";
-        clearAddinSettings();
-        removeAddinLog();
-        freshDataFolder();
+        ASSERT_TRUE(registerForFirstRun()) << "regsvr32 could not register the add-in";
         files.copyFile(ProgramFolder::beside("monitor\\HostWatch.exe"), program);
     }
     void TearDown() override {

@@ -16,19 +16,12 @@ using standin::StandInClient;
 using win32::ComPtr;
 using win32::Dispatch;
 
-constexpr const char* kInbox = "\\Personal Folders\\Inbox";
-constexpr const char* kJunk = "\\Personal Folders\\Tarnwick";
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 class StandInBehavioursWineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        regsvr32(true);
-        ASSERT_EQ(regsvr32(false), 0) << "regsvr32 could not register the add-in";
-        clearAddinSettings();
-        removeAddinLog();
-        freshDataFolder();
+        ASSERT_TRUE(registerForFirstRun()) << "regsvr32 could not register the add-in";
     }
     void TearDown() override { regsvr32(true); }
 };
