@@ -30,8 +30,54 @@ double junkThreshold(const settings::Settings& settings) {
     return settings.EnableSpamFilterStrength ? settings.threshold2 : settings.threshold;
 }
 
+std::vector<std::string> describeClues(const std::string& explanation, size_t count) {
+    std::vector<std::string> described;
+    for (const auto& line : text::split(explanation, "\n")) {
+        if (described.size() == count) break;
+        const auto fields = text::split(line, "\t");
+        if (fields.size() < 3) continue;
+        std::string clue = fields[1] + " " + fields[2];
+        if (fields[0] == "token" && fields.size() >= 6)
+            clue += " (" + fields[3] + ": " + fields[4] + " spam, " + fields[5] + " legitimate)";
+        else if (fields.size() >= 4)
+            clue = fields[0] + " " + clue + " (" + fields[3] + ")";
+        described.push_back(clue);
+    }
+    return described;
+}
+
 bool filteringEnabled(const settings::Settings& s) {
     return s.filteringState == settings::filteringEnabled;
+}
+
+int32_t IncomingFilter::engineScore(const std::shared_ptr<outlook::Item>& item, const std::string& sender,
+                                    const std::string& senderName, const KeyedSet& recipients) {
+    auto& log = host_.log();
+    MessageContent& content = messageContentOf(host_);
+    senders::Senders& senders = sendersOf(host_);
+    log.LogErrorMessage("isJunkMail about to reset batch");
+    log.LogErrorMessage("isJunkMail about to get message headers");
+    std::string headers = content.getMessageHeaders(*item);
+    log.LogErrorMessage("isJunkMail about to get message body");
+    std::string body = content.getMessageBody(item, getMultiPartBoundary(headers));
+    log.LogErrorMessage("about to add message to spamengine with sender " + senderName);
+
+    int32_t myCount = senders.getToMeCount();
+    bool toMine = myCount > 0 && senders.isRecipientToMe(recipients, false);
+    if (myCount > 0 && !toMine) log.LogErrorMessage("message not to me");
+    int32_t flags = scoreFlags(myCount, toMine, recipients, sender);
+
+    log.LogErrorMessage("about to get score");
+    int32_t engine = engineHandleOf(host_);
+    int32_t score = 0;
+    int32_t status = host_.engine().TW_score(engine, headers, body, sender, flags, senderName, score);
+    // A score the engine could not compute must not pass for a real one.
+    if (status != 0) throw Error(status, "tarnengine", "The engine could not score the message.");
+    // Asking for the clues costs the engine a second reading of the message: only when every line is logged.
+    if (log.Enabled() == diag::oAll)
+        for (const auto& clue : describeClues(host_.engine().TW_explainLastScore(engine), 3))
+            log.LogErrorMessage("score clue: " + clue);
+    return score;
 }
 
 bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
@@ -73,25 +119,7 @@ bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
             log.LogErrorMessage("spam engine is disabled. Assume message is OK");
             return false;
         }
-        log.LogErrorMessage("isJunkMail about to reset batch");
-        log.LogErrorMessage("isJunkMail about to get message headers");
-        std::string headers = content.getMessageHeaders(*item);
-        log.LogErrorMessage("isJunkMail about to get message body");
-        std::string body = content.getMessageBody(item, getMultiPartBoundary(headers));
-        log.LogErrorMessage("about to add message to spamengine with sender " + senderName);
-
-        int32_t myCount = senders.getToMeCount();
-        bool toMine = myCount > 0 && senders.isRecipientToMe(recipients, false);
-        if (myCount > 0 && !toMine) log.LogErrorMessage("message not to me");
-        int32_t flags = scoreFlags(myCount, toMine, recipients, sender);
-
-        log.LogErrorMessage("about to get score");
-        int32_t engine = engineHandleOf(host_);
-        int32_t score = 0;
-        int32_t status = host_.engine().TW_score(engine, headers, body, sender, flags, senderName, score);
-        // A score the engine could not compute must not pass for a real one.
-        if (status != 0) throw Error(status, "tarnengine", "The engine could not score the message.");
-
+        int32_t score = engineScore(item, sender, senderName, recipients);
         double threshold = junkThreshold(s);
         log.LogErrorMessage("comparing junk score " + std::to_string(score) + " to " + text::formatDouble(threshold));
         return score >= threshold;

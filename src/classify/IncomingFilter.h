@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/KeyedSet.h"
 #include "platform/Outlook.h"
@@ -24,6 +25,10 @@ int32_t scoreFlags(int32_t myAddressCount, bool toOneOfMine, const KeyedSet& rec
 /// The threshold in force: threshold2 when the filter-strength setting is on.
 double junkThreshold(const settings::Settings& settings);
 
+/// The first `count` clues of the engine's explanation of a score, each as one readable line:
+/// "body:viagra 0.990 (user store: 97 spam, 1 legitimate)" or "relay 203.0.113.7 1.000 (blocked_ip_list)".
+std::vector<std::string> describeClues(const std::string& explanation, size_t count);
+
 /// Whether the user has filtering on.
 bool filteringEnabled(const settings::Settings& s);
 
@@ -35,6 +40,11 @@ public:
 
     /// True for spam: by the lists first, otherwise by the engine's score against the threshold.
     bool isJunkMail(const std::shared_ptr<outlook::Item>& item);
+    /// The engine's score for the message, from its headers, body and the score flags its recipients
+    /// give. Raises when the engine could not score it. Logs the three strongest clues when the log
+    /// takes every line.
+    int32_t engineScore(const std::shared_ptr<outlook::Item>& item, const std::string& sender,
+                        const std::string& senderName, const KeyedSet& recipients);
     /// The junk folder, created when missing; when it cannot be, the user picks one (kept as the
     /// new junk folder setting). Nothing when the user cancels.
     std::shared_ptr<outlook::Folder> getJunkFolder();

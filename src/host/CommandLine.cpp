@@ -105,7 +105,13 @@ const char* const kUsage =
     "                      without BOOK list the profile's address books that can be imported\n"
     "                      (mail/addressbooks/NAME/*.vcf), numbered; with names or numbers run the\n"
     "                      add-in's import dialog on them: their addresses become approved senders\n"
-    "                      and the dialog's report is printed.\n";
+    "                      and the dialog's report is printed.\n"
+    "  explain FOLDER:N    score message N of the folder with the add-in's engine as the filter\n"
+    "                      does and print the score, the threshold in force and the strongest\n"
+    "                      clues behind the score (words with their probability and where it\n"
+    "                      came from, or the sender's relay and the list it is on). Says when\n"
+    "                      the sender lists decide the message before any score. Changes nothing\n"
+    "                      but the engine's record of its last score.\n";
 
 namespace {
 
@@ -190,6 +196,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     auto* importAddresses = app.add_subcommand("import-addresses", "approve the addresses of other address books");
     importAddresses->add_option("books", line.importBooks.books, "the address books' names or numbers");
 
+    auto* explain = app.add_subcommand("explain", "why the engine scores a message as it does");
+    std::string explainSelection;
+    explain->add_option("selection", explainSelection, "FOLDER:N")->required();
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -237,6 +247,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::scan;
     } else if (*importAddresses) {
         line.command = Command::importAddresses;
+    } else if (*explain) {
+        line.command = Command::explain;
+        try {
+            line.explain = parseSelection(explainSelection);
+        } catch (const Error& e) {
+            throw UsageError(e.description());
+        }
+        if (line.explain.numbers.size() != 1) throw UsageError("explain takes one message: FOLDER:N");
     } else if (*report) {
         line.command = Command::report;
         try {

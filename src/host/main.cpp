@@ -10,6 +10,7 @@
 #include "core/Text.h"
 #include "host/AutoScanCommand.h"
 #include "host/CommandLine.h"
+#include "host/ExplainCommand.h"
 #include "host/FolderListing.h"
 #include "host/HostSession.h"
 #include "host/ImportCommand.h"
@@ -91,6 +92,8 @@ int main(int argc, char** argv) {
                                             ::isatty(STDOUT_FILENO) ? tw::host::ProgressStyle::bar
                                                                     : tw::host::ProgressStyle::lines,
                                             std::cout, std::cerr);
+        case Command::explain:
+            return tw::host::runExplainCommand(session, line.explain, std::cout, std::cerr);
         case Command::importAddresses:
             return tw::host::runImportCommand(session, line.importBooks, std::cout, std::cerr);
         case Command::approve:

@@ -3,12 +3,25 @@
 
 #include <fstream>
 
+#include <sstream>
+
+#include "host/ExplainCommand.h"
 #include "host/HostSession.h"
 #include "support/TempFolder.h"
 #include "support/TestPaths.h"
 
 namespace tw::test {
 namespace {
+
+void writeProfileRegistry(const host::Profile& profile, const std::string& extraValues) {
+    std::filesystem::create_directories(profile.root());
+    std::ofstream(profile.registryFile(), std::ios::binary)
+        << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvenna]\r\n"
+           "\"EnablePingChecks\"=dword:00000000\r\n\"blocked_ip_list\"=\"203.0.113.0/24\"\r\n\"approved_ip_list\"=\"203.0.113.7\"\r\n"
+        << extraValues
+        << "\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\r\n"
+           "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n";
+}
 
 void writeRelayedMessage(const std::filesystem::path& path, const std::string& relay, const std::string& subject) {
     std::filesystem::create_directories(path.parent_path());
@@ -21,12 +34,7 @@ void writeRelayedMessage(const std::filesystem::path& path, const std::string& r
 TEST(HostIpLists, MailRelayedByABlockedRangeIsCaughtAndAnApprovedRelayWinsInsideIt) {
     TempFolder temp;
     host::Profile profile(temp.path() / "profile");
-    std::filesystem::create_directories(profile.root());
-    std::ofstream(profile.registryFile(), std::ios::binary)
-        << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvenna]\r\n"
-           "\"EnablePingChecks\"=dword:00000000\r\n\"blocked_ip_list\"=\"203.0.113.0/24\"\r\n\"approved_ip_list\"=\"203.0.113.7\"\r\n"
-           "\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\r\n"
-           "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n";
+    writeProfileRegistry(profile, "");
     writeRelayedMessage(profile.root() / "incoming" / "1-blocked.eml", "203.0.113.9", "from the blocked range");
     writeRelayedMessage(profile.root() / "incoming" / "2-approved.eml", "203.0.113.7", "from the approved relay");
     writeRelayedMessage(profile.root() / "incoming" / "3-other.eml", "192.0.2.44", "from elsewhere");
@@ -41,6 +49,29 @@ TEST(HostIpLists, MailRelayedByABlockedRangeIsCaughtAndAnApprovedRelayWinsInside
     EXPECT_EQ(d[0].folder, "\\Personal Folders\\Tarnwick") << d[0].verdict;
     EXPECT_EQ(d[1].folder, "\\Personal Folders\\Inbox") << d[1].verdict;
     EXPECT_EQ(d[2].folder, "\\Personal Folders\\Inbox") << d[2].verdict;
+}
+
+TEST(HostIpLists, TheLogAndTheExplainCommandNameTheBlockedRelayThatDecided) {
+    TempFolder temp;
+    host::Profile profile(temp.path() / "profile");
+    writeProfileRegistry(profile, "\"debugginglevel\"=dword:00000001\r\n");
+    writeRelayedMessage(profile.root() / "incoming" / "1-blocked.eml", "203.0.113.9", "from the blocked range");
+    host::RunOptions options;
+    options.librarySearchFolders = {engineDir()};
+    {
+        host::HostSession session(profile, options);
+        session.run();
+        std::ifstream logFile(session.logFileHostPath());
+        const std::string log((std::istreambuf_iterator<char>(logFile)), std::istreambuf_iterator<char>());
+        EXPECT_NE(log.find("score clue: relay 203.0.113.9 1.000 (blocked_ip_list)"), std::string::npos) << log;
+    }
+    host::HostSession session(profile, options);
+    std::ostringstream out, err;
+    EXPECT_EQ(host::runExplainCommand(session, {"Tarnwick", {1}}, out, err), 0) << err.str();
+    EXPECT_NE(out.str().find("Score 100, threshold 90: spam by its score\nStrongest clues, strongest first:\n"
+                             "  relay 203.0.113.9 1.000 (blocked_ip_list)\n"),
+              std::string::npos)
+        << out.str();
 }
 
 }  // namespace
