@@ -69,6 +69,20 @@ void Classifier::addClues(const WordStore& store, const std::vector<uint64_t>& f
     }
 }
 
+void Classifier::keepStrongestOfEachSide(std::vector<double>& clues, size_t perSide) {
+    auto strongerFirst = [](double a, double b) { return std::fabs(a - 0.5) > std::fabs(b - 0.5); };
+    auto hamEnd = std::partition(clues.begin(), clues.end(), [](double f) { return f < 0.5; });
+    std::vector<double> ham(clues.begin(), hamEnd), spam(hamEnd, clues.end());
+    for (auto* side : {&ham, &spam})
+        if (side->size() > perSide) {
+            std::nth_element(side->begin(), side->begin() + static_cast<std::ptrdiff_t>(perSide), side->end(),
+                             strongerFirst);
+            side->resize(perSide);
+        }
+    clues = std::move(ham);
+    clues.insert(clues.end(), spam.begin(), spam.end());
+}
+
 Verdict Classifier::classify(const WordStore& store, const MessageFeatures& features, bool useWords,
                              const std::vector<ExtraEvidence>& extra, StrongestTokens* strongest) const {
     std::vector<double> clues;
@@ -76,7 +90,10 @@ Verdict Classifier::classify(const WordStore& store, const MessageFeatures& feat
     if (useWords) {
         clues.reserve(features.header.size() + features.body.size());
         addClues(store, features.header, clues, strongest);
-        addClues(store, features.body, clues, strongest);
+        std::vector<double> body;
+        addClues(store, features.body, body, strongest);
+        keepStrongestOfEachSide(body, tuning_.maxBodyCluesPerSide);
+        clues.insert(clues.end(), body.begin(), body.end());
         if (clues.size() > tuning_.maxDiscriminators) {
             auto strongerFirst = [](double a, double b) { return std::fabs(a - 0.5) > std::fabs(b - 0.5); };
             std::nth_element(clues.begin(), clues.begin() + static_cast<std::ptrdiff_t>(tuning_.maxDiscriminators),

@@ -15,6 +15,10 @@ struct ClassifierTuning {
     double prior = 0.4;          ///< x: the probability assumed for a word seen too little; below 0.5 guards against false positives
     double minDeviation = 0.25;  ///< only words below 0.25 or above 0.75 count: the rest is noise on long messages
     size_t maxDiscriminators = 150;
+    /// At most this many of the body's clues on each side of 0.5, the strongest. Spam pads its text
+    /// with hundreds of ordinary words copied from elsewhere, each mildly legitimate; uncapped they
+    /// outvote the headers, the markup and the links, however sure those are.
+    size_t maxBodyCluesPerSide = 60;
 };
 
 /// A fixed piece of evidence from outside the word store (the address book, the score flags),
@@ -51,6 +55,9 @@ public:
     static Verdict fisherCombine(const std::vector<double>& probabilities);
     /// ln of the probability that chi-square with `degrees` (even) degrees of freedom exceeds `chi2`.
     static double logChiSquareTail(double chi2, int degrees);
+
+    /// Keeps the `perSide` clues farthest from 0.5 below it and as many above it.
+    static void keepStrongestOfEachSide(std::vector<double>& clues, size_t perSide);
 
 private:
     void addClues(const WordStore& store, const std::vector<uint64_t>& features, std::vector<double>& clues,

@@ -75,6 +75,31 @@ TEST(Classifier, OrdinaryHeadersDoNotCapASpammyBody) {
     EXPECT_LT(classifier.classify(store, spam, false, {{0.05}}).probability, 0.5);
 }
 
+TEST(Classifier, APaddingOfOrdinaryWordsDoesNotOutvoteSureSpamEvidence) {
+    WordStore store;
+    // Tokens 10..69 (markup, links) only in spam; 1000..1399 (ordinary words) in most legitimate
+    // messages and in a quarter of the spam, as words copied from elsewhere are.
+    for (int i = 0; i < 100; ++i) {
+        std::vector<uint64_t> ordinary;
+        for (uint64_t w = 1000; w < 1400; ++w)
+            if ((w + static_cast<uint64_t>(i)) % 5 != 0) ordinary.push_back(w);
+        store.train(ordinary, false, 1);
+        std::vector<uint64_t> spam;
+        for (uint64_t t = 10; t < 70; ++t) spam.push_back(t);
+        if (i % 4 == 0) spam.insert(spam.end(), ordinary.begin(), ordinary.end());
+        store.train(spam, true, 1);
+    }
+    std::vector<uint64_t> padded;
+    for (uint64_t t = 10; t < 70; ++t) padded.push_back(t);
+    for (uint64_t w = 1000; w < 1400; ++w) padded.push_back(w);
+    Classifier classifier;
+    EXPECT_GT(classifier.classify(store, {{}, padded}, true, {}).probability, 0.9);
+    // The cap holds both sides alike: the same padding alone is still plainly legitimate.
+    EXPECT_LT(classifier.classify(store, {{}, std::vector<uint64_t>(padded.begin() + 60, padded.end())}, true, {})
+                  .probability,
+              0.1);
+}
+
 TEST(ScoreScale, NinetyMeansConfidentAndTheEndsStaySpread) {
     auto score = [](double p, double c) { return scoreOf(Verdict{p, c, true}); };
     EXPECT_EQ(score(0.5, 0.5), 50);
