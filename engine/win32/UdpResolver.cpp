@@ -26,7 +26,8 @@ using namespace std::chrono_literals;
 // A question unanswered for a second goes again, to the next server.
 constexpr auto kResend = 1000ms;
 
-std::vector<sockaddr_in> serversOf(std::string_view list) {
+/// "address[:port]" entries; with `strict` one unreadable entry makes the whole list unreadable.
+std::vector<sockaddr_in> serversOf(std::string_view list, bool strict) {
     std::vector<sockaddr_in> servers;
     size_t start = 0;
     while (start <= list.size()) {
@@ -43,7 +44,10 @@ std::vector<sockaddr_in> serversOf(std::string_view list) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<u_short>(port));
-        if (port == 0 || port > 65535 || inet_pton(AF_INET, entry.c_str(), &address.sin_addr) != 1) return {};
+        if (port == 0 || port > 65535 || inet_pton(AF_INET, entry.c_str(), &address.sin_addr) != 1) {
+            if (strict) return {};
+            continue;
+        }
         servers.push_back(address);
     }
     return servers;
@@ -58,7 +62,7 @@ std::vector<sockaddr_in> systemServers() {
     std::string list;
     for (IP_ADDR_STRING* server = &info->DnsServerList; server; server = server->Next)
         if (server->IpAddress.String[0]) list += std::string(server->IpAddress.String) + ',';
-    return serversOf(list);
+    return serversOf(list, false);
 }
 
 struct Pending {
@@ -74,7 +78,7 @@ public:
         WSADATA data;
         started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
         std::string list(trim(servers));
-        servers_ = list.empty() ? systemServers() : serversOf(list);
+        servers_ = list.empty() ? systemServers() : serversOf(list, true);
         nextId_ = static_cast<uint16_t>(GetTickCount64() ^ GetCurrentProcessId());
     }
     ~UdpResolver() override {
