@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "DnsBlockLists.h"
 #include "DnsMessage.h"
 #include "Engine.h"
 #include "support/DnsTestServer.h"
@@ -129,6 +130,34 @@ TEST_F(BlockLists, AnswersAreKeptForTheirLifetimeSoASecondScoreAsksNothing) {
     score({"198.51.100.30"});
     score({"198.51.100.30"});
     EXPECT_EQ(server_.questions(), (std::vector<std::string>{"30.100.51.198.bl.test", "30.100.51.198.bl.test"}));
+}
+
+TEST(DnsBlockListLifetimes, AnswersExpireWithTheirTtlAndASilentZoneIsAskedAgainAfterTenMinutes) {
+    DnsTestServer server;
+    server.addZone("bl.test");
+    server.addZone("quiet.test", DnsTestServer::Zone::silent);
+    server.list("bl.test", "203.0.113.9");
+    server.setTtl(300, 60);
+    Clock::time_point now = Clock::now();
+    DnsBlockLists lists([&now] { return now; });
+    EngineOptions options;
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"enable_rbl_check", "yes"},
+                                      {"rbl_list", "bl.test,quiet.test"}, {"rbl_timeout", "0.2"},
+                                      {"dns_servers", server.address()}})
+        options.set(name, value);
+    const IpList none;
+    const std::string headers = receivedFrom("203.0.113.9") + receivedFrom("198.51.100.7");
+    auto askedAfter = [&](std::chrono::seconds later) {
+        now += later;
+        server.forgetQuestions();
+        EXPECT_EQ(lists.check(headers, options, none, 50).size(), 1u);
+        return server.questions().size();
+    };
+    EXPECT_EQ(askedAfter(0s), 4u);
+    EXPECT_EQ(askedAfter(59s), 0u);
+    EXPECT_EQ(askedAfter(2s), 1u) << "the \"not listed\" outlived its SOA minimum";
+    EXPECT_EQ(askedAfter(240s), 2u) << "the listing outlived its TTL";
+    EXPECT_EQ(askedAfter(301s), 4u) << "the silent zone was set aside past ten minutes";
 }
 
 TEST(DnsMessage, QuestionsNameTheAddressReversedInTheZone) {
