@@ -227,6 +227,7 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
     std::lock_guard lock(mutex_);
     ensureLoaded();
     lastTokens_.clear();
+    lastBlockListHits_.clear();
     lastRelay_ = relayVerdict(headers);
     if (lastRelay_) {
         score = lastRelay_->score;
@@ -241,9 +242,14 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
         features_.header.clear();
         features_.body.clear();
     }
-    Verdict verdict =
-        classifier_.classify(words_, features_, useWords, outsideEvidence(headers, sender, flags), &lastTokens_);
-    score = scoreOf(verdict);
+    std::vector<ExtraEvidence> evidence = outsideEvidence(headers, sender, flags);
+    score = scoreOf(classifier_.classify(words_, features_, useWords, evidence, &lastTokens_));
+    // A listed relay is one more strong clue beside the words, asked only while the words leave doubt.
+    lastBlockListHits_ = blockLists_.check(headers, options_, ignoredIps_, score);
+    if (!lastBlockListHits_.empty()) {
+        for (const ExtraEvidence& listed : DnsBlockLists::evidence(lastBlockListHits_)) evidence.push_back(listed);
+        score = scoreOf(classifier_.classify(words_, features_, useWords, evidence, &lastTokens_));
+    }
     return kOk;
 }
 
@@ -280,6 +286,7 @@ std::string Engine::explainLastScore() {
         text = std::string("relay\t") + formatIpAddress(lastRelay_->relay) + '\t' + line(p) + '\t' + lastRelay_->list + '\n';
         return text;
     }
+    text = DnsBlockLists::clues(lastBlockListHits_);
     if (lastTokens_.size() == 0) return text;
     std::vector<uint64_t> keys;
     for (size_t i = 0; i < lastTokens_.size(); ++i) keys.push_back(lastTokens_[i].key);

@@ -10,6 +10,7 @@
 
 #include "AddressStore.h"
 #include "Classifier.h"
+#include "DnsBlockLists.h"
 #include "EngineOptions.h"
 #include "IpList.h"
 #include "MessageInfo.h"
@@ -114,6 +115,8 @@ private:
     // The last score's clues. Its message is kept so that the words are named only when asked for.
     StrongestTokens lastTokens_;
     std::optional<RelayMatch> lastRelay_;
+    DnsBlockLists blockLists_;
+    std::vector<BlockListHit> lastBlockListHits_;
     std::string lastHeaders_, lastBody_;
 };
 

@@ -45,6 +45,7 @@ EngineOptions::EngineOptions() {
         {"training_write_buffer", "100"},
         {"min_training", "100"},
         {"enable_rbl_check", "no"},
+        {"dns_servers", ""},
     };
 }
 

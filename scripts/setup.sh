@@ -15,7 +15,7 @@ here=$(dirname "$0")
 required=(
   build-essential cmake ninja-build pkg-config ccache
   googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libgmime-3.0-dev libcurl4-openssl-dev
+  libgmime-3.0-dev libcurl4-openssl-dev libc-ares-dev
   # Clang 14 with its runtime libraries: libFuzzer and the sanitizers of the fuzz targets.
   clang libclang-rt-14-dev
   g++-mingw-w64-i686

@@ -33,6 +33,7 @@ declare -A seconds=(
   [list_file_fuzz]=5
   [command_line_fuzz]=10
   [release_file_fuzz]=5
+  [dns_reply_fuzz]=5
 )
 declare -A inputs=(
   [mime_message_fuzz]=30000
@@ -45,6 +46,7 @@ declare -A inputs=(
   [list_file_fuzz]=80000
   [command_line_fuzz]=11000
   [release_file_fuzz]=1000000
+  [dns_reply_fuzz]=200000
 )
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then

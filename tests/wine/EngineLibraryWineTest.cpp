@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
 #include "engineapi/EngineLibrary.h"
 #include "engineapi/tarnengine_api.h"
+#include "support/DnsTestServer.h"
 #include "wine/ProgramFolder.h"
 #include "win32/Win32LibraryLoader.h"
 
@@ -124,6 +126,40 @@ TEST(EngineLibraryWineTest, TheSendersRelayDecidesByTheBlockedAndApprovedAddress
     EXPECT_EQ(scoreFrom("203.0.113.9"), 100);
     EXPECT_EQ(scoreFrom("203.0.113.7"), 0);
     EXPECT_NE(scoreFrom("192.0.2.44"), 100);
+    engines.close(engine);
+}
+
+TEST(EngineLibraryWineTest, ABlockListedRelayRaisesTheScoreAndASilentListEndsAtTheDeadline) {
+    test::DnsTestServer server;
+    server.addZone("bl.test");
+    server.addZone("quiet.test", test::DnsTestServer::Zone::silent);
+    server.list("bl.test", "203.0.113.9");
+    EngineInFolder engines;
+    const int32_t engine = engines.open();
+    auto& library = engines.library();
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"enable_rbl_check", "yes"},
+                                      {"rbl_list", "bl.test"}, {"rbl_timeout", "1"}, {"dns_servers", server.address()}})
+        EXPECT_EQ(library.TW_setOption(engine, name, value), 0);
+    auto scoreFrom = [&](const std::string& relay, std::chrono::steady_clock::duration& took) {
+        const std::string headers = "Received: from mx.sender.example (mx.sender.example [" + relay +
+                                    "])\r\n\tby mail.home.example with ESMTP\r\nFrom: a@sender.example\r\nSubject: Lunch\r\n";
+        int32_t score = -1;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(library.TW_score(engine, headers, "Lunch on Friday?", "a@sender.example", 0, "A", score), 0);
+        took = std::chrono::steady_clock::now() - start;
+        return score;
+    };
+    std::chrono::steady_clock::duration took{};
+    EXPECT_GE(scoreFrom("203.0.113.9", took), 90);
+    EXPECT_EQ(scoreFrom("198.51.100.20", took), 50);
+    EXPECT_EQ(server.questions(), (std::vector<std::string>{"9.113.0.203.bl.test", "20.100.51.198.bl.test"}));
+
+    EXPECT_EQ(library.TW_setOption(engine, "rbl_list", "quiet.test"), 0);
+    EXPECT_EQ(scoreFrom("203.0.113.10", took), 50);
+    EXPECT_GE(took, std::chrono::milliseconds(900));
+    EXPECT_LT(took, std::chrono::milliseconds(1600)) << "the score waited past its deadline";
+    EXPECT_EQ(scoreFrom("203.0.113.11", took), 50);
+    EXPECT_LT(took, std::chrono::milliseconds(300)) << "the silent list was asked again at once";
     engines.close(engine);
 }
 
