@@ -13,6 +13,7 @@
 #include "EngineOptions.h"
 #include "IpList.h"
 #include "MessageInfo.h"
+#include "RuleUpdate.h"
 #include "Tokenizer.h"
 #include "WordStore.h"
 #include "tarnengine_api.h"
@@ -115,6 +116,8 @@ private:
     StrongestTokens lastTokens_;
     std::optional<RelayMatch> lastRelay_;
     std::string lastHeaders_, lastBody_;
+    // Last, so that its thread stops before anything else of the engine goes.
+    RuleUpdater ruleUpdater_;
 };
 
 }  // namespace tarn::engine
