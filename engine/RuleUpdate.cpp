@@ -94,7 +94,12 @@ std::string RuleUpdater::status() const {
 
 int64_t RuleUpdater::secondsUntilDue(const RuleUpdateSettings& settings) const {
     const auto text = readWholeFile(lastCheckPath(settings));
-    const int64_t last = text ? std::atoll(std::string(trim(*text)).c_str()) : 0;
+    int64_t last = text ? std::atoll(std::string(trim(*text)).c_str()) : 0;
+    {
+        // Also remembered here: a data folder that cannot be written must not turn the interval into none.
+        std::lock_guard lock(mutex_);
+        last = std::max(last, lastAttempt_);
+    }
     const int64_t now = seams_.now();
     // A last check in the future means the clock was put back: it must not hold checks off for that long.
     if (last <= 0 || now < last) return 0;
@@ -120,7 +125,12 @@ bool RuleUpdater::checkIfDue() {
     // not at every start.
     const std::string rulesFolder = joinPath(settings.dataFolder, "rules");
     ensureDirectory(rulesFolder);
-    replaceFileAtomically(lastCheckPath(settings), std::to_string(seams_.now()) + "\n");
+    const int64_t now = seams_.now();
+    {
+        std::lock_guard lock(mutex_);
+        lastAttempt_ = now;
+    }
+    replaceFileAtomically(lastCheckPath(settings), std::to_string(now) + "\n");
     RuleCheckOutcome outcome;
     if (RuleFetch fetch = connect(settings)) {
         outcome = checkForNewerRules({settings.baseUrl, settings.installFolder, rulesFolder}, seams_.key, fetch,

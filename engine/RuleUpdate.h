@@ -76,6 +76,7 @@ private:
     RuleUpdateSettings settings_;
     bool armed_ = false, stop_ = false, poked_ = false;
     std::string status_;
+    int64_t lastAttempt_ = 0;
     std::function<void()> reload_;
     std::unique_ptr<FetchLibrary> library_;  // only the updater's thread touches it
     std::thread thread_;

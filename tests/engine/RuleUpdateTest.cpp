@@ -227,6 +227,22 @@ TEST_F(RuleUpdate, AsksTheServiceAtMostOnceAnIntervalAcrossRestarts) {
     notInitialized.configure(settings(), false);
     EXPECT_FALSE(notInitialized.checkIfDue()) << "nothing is asked before the engine is initialized";
     EXPECT_EQ(service_.asked.size(), 8u);
+
+    // Where the time of the last look cannot be written, the updater still keeps the interval itself.
+    write(folder_.path() / "plain-file", "not a folder");
+    RuleUpdater::Seams seams;
+    seams.connect = [this](const RuleUpdateSettings&) {
+        return [this](const std::string& url, char* buffer, int32_t size) { return service_.fetch(url, buffer, size); };
+    };
+    seams.now = [this] { return now_.load(); };
+    seams.backgroundThread = false;
+    RuleUpdater unwritable(seams);
+    RuleUpdateSettings s = settings();
+    s.dataFolder = (folder_.path() / "plain-file").string();
+    unwritable.configure(s, true);
+    EXPECT_TRUE(unwritable.checkIfDue());
+    now_ += 60;
+    EXPECT_FALSE(unwritable.checkIfDue());
 }
 
 TEST_F(RuleUpdate, ClosingWaitsForTheRequestInFlightOnly) {
