@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include "EngineOptions.h"
 #include "FileIo.h"
