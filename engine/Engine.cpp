@@ -140,9 +140,11 @@ void Engine::saveAddressesIfDue(bool force) {
 int32_t Engine::setOption(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
     std::string key = toLowerAscii(trim(name));
-    if (key.empty() || key == kStoreRecoveryOption || key == kIpListErrorsOption) return kBadArgument;
+    if (key.empty() || key == kStoreRecoveryOption || key == kIpListErrorsOption || key == kRuleUpdateStatusOption)
+        return kBadArgument;
     options_.set(key, value);
     readIpList(key);
+    ruleUpdater_.configure(ruleUpdateSettings(options_, directory_, dataFolder(), clientName_), false);
     return kOk;
 }
 
@@ -170,6 +172,7 @@ std::optional<Engine::RelayMatch> Engine::relayVerdict(std::string_view headers)
 int32_t Engine::initialize() {
     std::lock_guard lock(mutex_);
     ensureLoaded();
+    ruleUpdater_.configure(ruleUpdateSettings(options_, directory_, dataFolder(), clientName_), true);
     return kOk;
 }
 
@@ -182,6 +185,10 @@ int32_t Engine::getOption(const std::string& name, std::string& value) {
         value = key == "wordtraining_totalspam" ? std::to_string(totals.spamMessages)
                 : key == "wordtraining_totalham" ? std::to_string(totals.hamMessages)
                                                  : std::to_string(words_.size());
+        return kOk;
+    }
+    if (key == kRuleUpdateStatusOption) {
+        value = ruleUpdater_.status();
         return kOk;
     }
     if (key == kIpListErrorsOption) {

@@ -14,6 +14,7 @@
 #include "EngineOptions.h"
 #include "IpList.h"
 #include "MessageInfo.h"
+#include "RuleUpdate.h"
 #include "Tokenizer.h"
 #include "WordStore.h"
 #include "tarnengine_api.h"
@@ -118,6 +119,8 @@ private:
     DnsBlockLists blockLists_;
     std::vector<BlockListHit> lastBlockListHits_;
     std::string lastHeaders_, lastBody_;
+    // Last, so that its thread stops before anything else of the engine goes.
+    RuleUpdater ruleUpdater_;
 };
 
 }  // namespace tarn::engine

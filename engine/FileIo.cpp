@@ -154,6 +154,10 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
     return renameDurably(toPath(from), toPath(to), Replacing::refused);
 }
 
+bool renameReplacing(const std::string& from, const std::string& to) {
+    return renameDurably(toPath(from), toPath(to), Replacing::allowed);
+}
+
 uint32_t crc32(std::string_view bytes) {
     static const std::array<uint32_t, 256> table = [] {
         std::array<uint32_t, 256> t{};

@@ -34,6 +34,8 @@ bool removeFile(const std::string& path);
 bool fileExists(const std::string& path);
 /// Moves a file to a name that is not taken yet; false when `to` exists or the move failed.
 bool renameWithoutReplacing(const std::string& from, const std::string& to);
+/// Moves a file over `to`, replacing what is there; true once the rename is on disk.
+bool renameReplacing(const std::string& from, const std::string& to);
 
 uint32_t crc32(std::string_view bytes);
 

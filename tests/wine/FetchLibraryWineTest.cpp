@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "engineapi/EngineLibrary.h"
 #include "fetchapi/tarnfetch_api.h"
 #include "wine/ProgramFolder.h"
 #include "win32/Win32LibraryLoader.h"
@@ -118,6 +119,30 @@ TEST(FetchLibraryWineTest, StandardCallNamesCarryNoDecoration) {
     EXPECT_EQ(GetProcAddress(library, "tw_sendGetRequest@32"), nullptr);
     EXPECT_NE(GetProcAddress(library, "tw_sendGetRequest"), nullptr);
     EXPECT_NE(GetProcAddress(library, "tw_sendRequest"), nullptr);
+}
+
+// The engine's rule updater finds the fetch library in the engine's own folder and, on its own thread,
+// refuses a release the built-in key did not sign.
+TEST(FetchLibraryWineTest, TheEngineLooksForRuleUpdatesThroughTheFetchLibraryBesideIt) {
+    ProgramFolder folder("tarnfetch.dll");
+    LoopbackServer server({answerWith("200 OK", "tw1 2030.01.01.00.00.00 1 " + std::string(64, 'a') + " x/tw1.bin\n"),
+                           answerWith("200 OK", std::string(128, '0') + "\n")});
+    win32::Win32LibraryLoader loader;
+    engineapi::EngineLibrary engines(loader, ProgramFolder::beside("tarnengine.dll"));
+    const int32_t engine = engines.TW_constructor("Tarnwick", folder.path());
+    ASSERT_GT(engine, 0);
+    engines.TW_setOption(engine, "rule_update_url", "http://127.0.0.1:" + std::to_string(server.port()) + "/tw");
+    engines.TW_setOption(engine, "ruleupdate", "86400");
+    EXPECT_EQ(engines.TW_initialize(engine), 0);
+    std::string status;
+    for (int i = 0; i < 200 && status.empty(); ++i) {
+        ::Sleep(50);
+        status = engines.TW_getOption(engine, "rule_update_status");
+    }
+    EXPECT_EQ(status, "failed signature");
+    EXPECT_NE(server.lastRequest().find("GET /tw/rules/manifest.txt.sig"), std::string::npos) << server.lastRequest();
+    EXPECT_EQ(engines.TW_destructor(engine), 0);
+    EXPECT_TRUE(folder.files.listFiles(folder.at("rules")).size() == 1) << "only the time of the last look";
 }
 
 }  // namespace
