@@ -44,7 +44,7 @@ EngineOptions::EngineOptions() {
         {"rbl_multihit", "no"},
         {"training_write_buffer", "100"},
         {"min_training", "100"},
-        {"enable_rbl_check", "no"},
+        {"enable_rbl_check", "yes"},
         {"dns_servers", ""},
     };
 }

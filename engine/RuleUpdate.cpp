@@ -37,7 +37,8 @@ int64_t systemNow() {
 RuleUpdateSettings ruleUpdateSettings(const EngineOptions& options, const std::string& installFolder,
                                       const std::string& dataFolder, const std::string& clientName) {
     RuleUpdateSettings s;
-    s.intervalSeconds = options.number("ruleupdate", 0);
+    // The add-in sets "network_readonly" from the user's choice to skip updates.
+    s.intervalSeconds = options.flag("network_readonly") ? 0 : options.number("ruleupdate", 0);
     std::string url(trim(options.text("rule_update_url")));
     if (url.empty()) url = std::string(options.flag("use_secure_http") ? "https" : "http") + "://" + kServiceHost;
     while (!url.empty() && url.back() == '/') url.pop_back();

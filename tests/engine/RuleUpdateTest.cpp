@@ -316,3 +316,11 @@ TEST(RuleUpdateOptions, TheEngineReportsAMissingFetchLibraryAndRefusesToSetTheSt
     EXPECT_EQ(status, "failed library");
     EXPECT_TRUE(fs::exists(folder.path() / "rules" / "lastcheck.txt"));
 }
+
+TEST(RuleUpdateOptions, SkippingUpdatesTurnsTheChecksOff) {
+    EngineOptions options;
+    options.set("ruleupdate", "86400");
+    EXPECT_EQ(ruleUpdateSettings(options, "in", "data", "test").intervalSeconds, 86400);
+    options.set("network_readonly", "yes");
+    EXPECT_EQ(ruleUpdateSettings(options, "in", "data", "test").intervalSeconds, 0);
+}
