@@ -140,7 +140,8 @@ void Engine::saveAddressesIfDue(bool force) {
 int32_t Engine::setOption(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
     std::string key = toLowerAscii(trim(name));
-    if (key.empty() || key == kStoreRecoveryOption || key == kIpListErrorsOption) return kBadArgument;
+    if (key.empty() || key == kStoreRecoveryOption || key == kIpListErrorsOption || key == kRulesStatusOption)
+        return kBadArgument;
     options_.set(key, value);
     readIpList(key);
     return kOk;
@@ -193,6 +194,11 @@ int32_t Engine::getOption(const std::string& name, std::string& value) {
         value = storeRecovery_;
         return kOk;
     }
+    if (key == kRulesStatusOption) {
+        rulesInForce();
+        value = options_.flag("enable_rules") ? rules_.status() : std::string();
+        return kOk;
+    }
     if (!options_.has(key)) return kUnknownOption;
     value = options_.text(key);
     return kOk;
@@ -233,7 +239,8 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
         return kOk;
     }
     bool useWords = wordsInUse();
-    if (useWords) {
+    const RuleSet* rules = rulesInForce();
+    if (useWords || rules) {
         tokenizer_.tokenize(headers, body, features_);
         lastHeaders_.assign(headers);
         lastBody_.assign(body);
@@ -242,7 +249,7 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
         features_.body.clear();
     }
     Verdict verdict =
-        classifier_.classify(words_, features_, useWords, outsideEvidence(headers, sender, flags), &lastTokens_);
+        classifier_.classify(words_, features_, useWords, outsideEvidence(headers, sender, flags), &lastTokens_, rules);
     score = scoreOf(verdict);
     return kOk;
 }
@@ -286,7 +293,8 @@ std::string Engine::explainLastScore() {
     const std::vector<std::string> names = tokenizer_.nameFeatures(lastHeaders_, lastBody_, keys);
     for (size_t i = 0; i < lastTokens_.size(); ++i) {
         const TokenClue& clue = lastTokens_[i];
-        text += "token\t" + names[i] + '\t' + line(clue.probability) + "\tuser store\t" +
+        const char* source = clue.shipped ? "\tshipped rules\t" : "\tuser store\t";
+        text += "token\t" + names[i] + '\t' + line(clue.probability) + source +
                 std::to_string(clue.counts.spam) + '\t' + std::to_string(clue.counts.ham) + '\n';
     }
     return text;
