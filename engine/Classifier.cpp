@@ -61,6 +61,7 @@ void Classifier::addClues(const WordStore& store, bool useWords, const RuleSet* 
                           const std::vector<uint64_t>& features, std::vector<double>& clues,
                           StrongestTokens* strongest) const {
     const TrainingTotals& totals = store.totals();
+    const double smallerClass = std::min(totals.spamMessages, totals.hamMessages);
     for (uint64_t key : features) {
         WordCounts counts;
         const bool known = useWords && store.find(key, counts) && (counts.spam > 0 || counts.ham > 0);
@@ -70,7 +71,15 @@ void Classifier::addClues(const WordStore& store, bool useWords, const RuleSet* 
         if (shipped) {
             const RuleTuning& t = rules->tuning();
             const double x = t.use(shipped->spamProbability());
-            f = known ? wordProbability(counts, totals, x, t.strength) : x;
+            if (!useWords) {
+                f = x;
+            } else if (known) {
+                const double w = t.fade / (t.fade + smallerClass);
+                f = wordProbability(counts, totals, tuning_.prior + (x - tuning_.prior) * w,
+                                    tuning_.strength + (t.strength - tuning_.strength) * w);
+            } else {
+                continue;  // with the user's training in force, a word it never met is no evidence; measured so
+            }
         } else {
             f = wordProbability(counts, totals);
         }

@@ -53,14 +53,15 @@ RuleTuning RuleTuning::parse(std::string_view body) {
         else if (name == "low" && value < 0.5) tuning.low = value;
         else if (name == "high" && value > 0.5 && value <= 1) tuning.high = value;
         else if (name == "sharpen" && value > 0 && value <= 10) tuning.sharpen = value;
+        else if (name == "fade") tuning.fade = value;
     }
     return tuning;
 }
 
 std::string RuleTuning::serialize() const {
     char text[128];
-    std::snprintf(text, sizeof text, "strength %.4g\nlow %.4g\nhigh %.4g\nsharpen %.4g\n", strength, low, high,
-                  sharpen);
+    std::snprintf(text, sizeof text, "strength %.4g\nlow %.4g\nhigh %.4g\nsharpen %.4g\nfade %.6g\n", strength, low,
+                  high, sharpen, fade);
     return text;
 }
 

@@ -15,6 +15,9 @@ struct RuleTuning {
     double low = 0.01;      ///< shipped probabilities are held within low..high
     double high = 0.99;
     double sharpen = 1.0;   ///< a shipped probability's log-odds are multiplied by this before use
+    /// Once the user's training counts, the shipped prior keeps the share fade / (fade + messages of the
+    /// store's smaller class) of its lean and of its strength, so the rules step aside as the store grows.
+    double fade = 1e6;
 
     /// A shipped probability as scoring uses it: sharpened, then held within low..high.
     double use(double shipped) const;
