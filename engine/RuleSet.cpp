@@ -85,8 +85,9 @@ void RuleSet::load(const std::string& installFolder, const std::string& updateFo
     clear();
     for (const char* name : kFileNames) {
         const std::string file = std::string(name) + ".bin";
-        const std::string installed = joinPath(installFolder, file);
-        ReadRuleFile chosen = readRuleFile(installed, name);
+        // No folder is no file, never one of the working directory's.
+        const std::string installed = installFolder.empty() ? std::string() : joinPath(installFolder, file);
+        ReadRuleFile chosen = installed.empty() ? ReadRuleFile{{}, std::nullopt, "missing"} : readRuleFile(installed, name);
         std::string chosenPath = installed;
         if (!updateFolder.empty()) {
             const std::string updatePath = joinPath(updateFolder, file);

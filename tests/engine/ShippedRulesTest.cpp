@@ -110,6 +110,13 @@ TEST(RuleSetLoad, ALaterIntactUpdateWinsAndEveryFaultIsReported) {
     EXPECT_TRUE(rules.words().empty());
     EXPECT_NE(rules.status().find("tw1\tdamaged\t"), std::string::npos);
     EXPECT_NE(rules.status().find("tw5\tmissing\t"), std::string::npos);
+
+    // An engine made without a folder looks in none, not in the working directory.
+    const fs::path working = fs::current_path();
+    fs::current_path(installed);
+    rules.load("", "");
+    fs::current_path(working);
+    EXPECT_EQ(rules.status(), "tw1\tmissing\t\ntw2\tmissing\t\ntw5\tmissing\t\n");
 }
 
 class RulesEngine : public ::testing::Test {
