@@ -1,5 +1,4 @@
-// The engine's shipped rules: tw1 and tw2 (word probabilities) and tw5 (tuning), read from the install
-// folder or from a verified later copy in the data folder's "rules" subfolder.
+// The engine's shipped rules, tw1 and tw2 (word probabilities) and tw5 (tuning), and which copy of each is read.
 #pragma once
 
 #include <string>
@@ -9,15 +8,16 @@
 
 namespace tarn::engine {
 
-/// The constants of tw5, read as "name value" lines; a name not known is passed over.
+/// The constants of tw5, read as "name value" lines; a name not known is passed over. A missing tw5
+/// leaves the values measured best when the rules were made (bench/README.md).
 struct RuleTuning {
-    double strength = 1.0;  ///< how many of the user's messages a shipped probability weighs as, once training counts
-    double low = 0.01;      ///< shipped probabilities are held within low..high
+    double strength = 10;  ///< how many of the user's messages a shipped probability weighs as, once training counts
+    double low = 0.15;     ///< shipped probabilities are held within low..high
     double high = 0.99;
-    double sharpen = 1.0;   ///< a shipped probability's log-odds are multiplied by this before use
+    double sharpen = 1.0;  ///< a shipped probability's log-odds are multiplied by this before use
     /// Once the user's training counts, the shipped prior keeps the share fade / (fade + messages of the
     /// store's smaller class) of its lean and of its strength, so the rules step aside as the store grows.
-    double fade = 1e6;
+    double fade = 250;
 
     /// A shipped probability as scoring uses it: sharpened, then held within low..high.
     double use(double shipped) const;
