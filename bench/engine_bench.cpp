@@ -14,6 +14,7 @@
 #include "BenchCorpus.h"
 #include "BenchMetrics.h"
 #include "BogofilterRunner.h"
+#include "SpamAssassinRunner.h"
 #include "engineapi/EngineLibrary.h"
 #include "core/Error.h"
 #include "sim/SimLibraryLoader.h"
@@ -46,6 +47,15 @@ both side by side.
   --whole-corpus-store also trains a fresh engine on every message (of the corpus, never of the
                        validation set) and reports its store's size
   --no-bogofilter      skips the comparison
+  --rules-only         trains nothing: scores with the engine's shipped rules and an empty store,
+                       beside spamassassin's shipped rules (see --spamassassin) instead of bogofilter
+  --user-store N       trains only N spam and N legitimate messages (spread evenly over the training
+                       mail), with "min_training" N so that they count: a new user's first weeks
+  --no-rules           sets "enable_rules" to "no": the user's store alone, as before shipped rules
+  --rules-folder DIR   the rule files to use (default: beside the engine library)
+  --spamassassin       compares with spamassassin (shipped rules, no Bayes, no network) instead of
+                       bogofilter; installed by bench/setup-spamassassin.sh
+  --peer-limit N       scores only an even sample of N test messages with the comparison program
   --help               this text
 
 Each file is one raw RFC 822 message; it is split at the first blank line into headers and body.
@@ -60,7 +70,9 @@ struct Options {
     FolderChoice folders;
     std::string scoresFile, bogofilterScoresFile, engineDir = TW_BENCH_ENGINE_DIR, maxWordEntries;
     std::string corpus, validation;
-    bool wholeCorpusStore = false, bogofilter = true;
+    bool wholeCorpusStore = false, bogofilter = true, rulesOnly = false, noRules = false, spamAssassin = false;
+    int userStore = 0, peerLimit = 0;
+    std::string rulesFolder;
 };
 
 struct EngineRun {
@@ -90,6 +102,10 @@ EngineRun runEngine(const Options& options, const std::vector<CorpusFile>& train
     int32_t handle = engine.TW_constructor("Bench", dataFolder.string());
     engine.TW_setOption(handle, "offsetdir", dataFolder.string());
     if (!options.maxWordEntries.empty()) engine.TW_setOption(handle, "max_word_entries", options.maxWordEntries);
+    if (options.noRules) engine.TW_setOption(handle, "enable_rules", "no");
+    // The bench's engine is made for its data folder; the add-in's engine is made for its install folder.
+    engine.TW_setOption(handle, "rules_folder", options.rulesFolder.empty() ? options.engineDir : options.rulesFolder);
+    if (options.userStore > 0) engine.TW_setOption(handle, "min_training", std::to_string(options.userStore));
     engine.TW_initialize(handle);
 
     std::string raw, headers, body;
@@ -118,7 +134,8 @@ EngineRun runEngine(const Options& options, const std::vector<CorpusFile>& train
 
 std::vector<LabelledScore> labelled(const std::vector<CorpusFile>& test, const std::vector<double>& scores) {
     std::vector<LabelledScore> out;
-    for (size_t i = 0; i < test.size() && i < scores.size(); ++i) out.push_back({scores[i], test[i].spam});
+    for (size_t i = 0; i < test.size() && i < scores.size(); ++i)
+        if (scores[i] >= 0) out.push_back({scores[i], test[i].spam});  // below 0: not in the sample scored
     return out;
 }
 
@@ -173,6 +190,12 @@ bool parse(int argc, char** argv, Options& options) {
         else if (arg == "--max-word-entries") options.maxWordEntries = value();
         else if (arg == "--whole-corpus-store") options.wholeCorpusStore = true;
         else if (arg == "--no-bogofilter") options.bogofilter = false;
+        else if (arg == "--rules-only") options.rulesOnly = true;
+        else if (arg == "--user-store") options.userStore = std::max(1, std::atoi(value().c_str()));
+        else if (arg == "--no-rules") options.noRules = true;
+        else if (arg == "--rules-folder") options.rulesFolder = value();
+        else if (arg == "--spamassassin") options.spamAssassin = true;
+        else if (arg == "--peer-limit") options.peerLimit = std::max(1, std::atoi(value().c_str()));
         else throw std::runtime_error("unknown option " + arg + " (see --help)");
     }
     addCorpusFolders(options);
@@ -182,6 +205,19 @@ bool parse(int argc, char** argv, Options& options) {
 
 void printRow(const char* name, const std::string& ours, const std::string& theirs) {
     std::printf("%-30s %16s %16s\n", name, ours.c_str(), theirs.c_str());
+}
+
+/// `perClass` spam and as many legitimate messages, taken evenly from each class of `train`.
+std::vector<CorpusFile> smallStore(const std::vector<CorpusFile>& train, int perClass) {
+    std::vector<CorpusFile> picked;
+    for (bool spam : {false, true}) {
+        std::vector<CorpusFile> cls;
+        for (const auto& f : train)
+            if (f.spam == spam) cls.push_back(f);
+        const size_t want = std::min(cls.size(), static_cast<size_t>(perClass));
+        for (size_t i = 0; i < want; ++i) picked.push_back(cls[i * cls.size() / want]);
+    }
+    return picked;
 }
 
 std::string fixed(double v, int digits) {
@@ -201,6 +237,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         CorpusSplit split = splitCorpus(options.folders);
+        if (options.rulesOnly) split.train.clear();
+        else if (options.userStore > 0) split.train = smallStore(split.train, options.userStore);
         size_t testSpam = 0;
         for (const auto& f : split.test) testSpam += f.spam;
         std::printf("training on %zu messages, scoring %zu (%zu ham, %zu spam)\n", split.train.size(), split.test.size(),
@@ -213,8 +251,14 @@ int main(int argc, char** argv) {
         writeScores(options.scoresFile, split.test, ours.scores);
 
         ComparatorResult theirs;
-        if (options.bogofilter && bogofilterAvailable()) theirs = runBogofilter(split, (work / "bogofilter").string());
-        else theirs.problem = options.bogofilter ? "bogofilter is not installed" : "skipped";
+        const bool spamAssassin = options.spamAssassin || options.rulesOnly;
+        const char* peer = spamAssassin ? "spamassassin" : "bogofilter";
+        if (!options.bogofilter) theirs.problem = "skipped";
+        else if (spamAssassin && !options.spamAssassin) theirs.problem = "skipped (add --spamassassin)";
+        else if (spamAssassin && spamAssassinAvailable())
+            theirs = runSpamAssassin(split, (work / "spamassassin").string(), options.peerLimit);
+        else if (!spamAssassin && bogofilterAvailable()) theirs = runBogofilter(split, (work / "bogofilter").string());
+        else theirs.problem = std::string(peer) + " is not installed";
         if (theirs.ran) writeScores(options.bogofilterScoresFile, split.test, theirs.scores);
 
         auto ourScores = labelled(split.test, ours.scores);
@@ -228,7 +272,7 @@ int main(int argc, char** argv) {
         };
         const double trainCount = static_cast<double>(split.train.size()), testCount = static_cast<double>(split.test.size());
         std::printf("\n");
-        printRow("", "tarnengine", "bogofilter");
+        printRow("", "tarnengine", peer);
         row("ROC area", [](auto& s, auto&) { return fixed(rocArea(s), 5); });
         row("1 - ROC area", [](auto& s, auto&) { return fixed(1 - rocArea(s), 5); });
         row("spam caught at 0 FP", [](auto& s, auto&) { return fixed(100 * spamCaughtAt(s, 0), 1) + "%"; });
@@ -244,7 +288,13 @@ int main(int argc, char** argv) {
         row("training msgs/s", [&](auto&, auto& r) { return fixed(trainCount / std::max(r.trainSeconds, 1e-9), 0); });
         row("scoring msgs/s", [&](auto&, auto& r) { return fixed(testCount / std::max(r.scoreSeconds, 1e-9), 0); });
         row("store bytes (training part)", [](auto&, auto& r) { return std::to_string(r.storeBytes); });
-        if (!theirs.ran) std::printf("\nbogofilter: %s\n", theirs.problem.c_str());
+        if (spamAssassin && theirs.ran)
+            printRow("spam at 5.0 points", "-",
+                     fixed(100 * shareAtOrAbove(theirScores, spamAssassinScaled(5.0) - 1e-9, true), 1) + "%");
+        if (spamAssassin && theirs.ran)
+            printRow("ham at 5.0 points", "-",
+                     fixed(100 * shareAtOrAbove(theirScores, spamAssassinScaled(5.0) - 1e-9, false), 1) + "%");
+        if (!theirs.ran) std::printf("\n%s: %s\n", peer, theirs.problem.c_str());
 
         if (options.wholeCorpusStore) {
             // Validation mail is for measuring only: the store is never trained on it.

@@ -41,31 +41,51 @@ Verdict Classifier::fisherCombine(const std::vector<double>& probabilities) {
     return verdict;
 }
 
-double Classifier::wordProbability(const WordCounts& counts, const TrainingTotals& totals) const {
+double Classifier::wordProbability(const WordCounts& counts, const TrainingTotals& totals, double prior,
+                                   double strength) const {
     const double spamTotal = static_cast<double>(std::max<uint64_t>(totals.spamWeight, 1));
     const double hamTotal = static_cast<double>(std::max<uint64_t>(totals.hamWeight, 1));
     const double spamRatio = std::min(1.0, counts.spam / spamTotal);
     const double hamRatio = std::min(1.0, counts.ham / hamTotal);
-    if (spamRatio + hamRatio <= 0) return tuning_.prior;
+    if (spamRatio + hamRatio <= 0) return prior;
     const double p = spamRatio / (spamRatio + hamRatio);
     // The smaller class's size in messages rather than weight units.
     const double meanWeight = static_cast<double>(totals.spamWeight + totals.hamWeight) /
                               std::max<uint32_t>(1, totals.spamMessages + totals.hamMessages);
     const double smallerClass = std::min(spamTotal, hamTotal) / std::max(1.0, meanWeight);
     const double n = (spamRatio + hamRatio) * smallerClass;
-    return (tuning_.strength * tuning_.prior + n * p) / (tuning_.strength + n);
+    return (strength * prior + n * p) / (strength + n);
 }
 
-void Classifier::addClues(const WordStore& store, const std::vector<uint64_t>& features,
-                          std::vector<double>& clues, StrongestTokens* strongest) const {
+void Classifier::addClues(const WordStore& store, bool useWords, const RuleSet* rules,
+                          const std::vector<uint64_t>& features, std::vector<double>& clues,
+                          StrongestTokens* strongest) const {
     const TrainingTotals& totals = store.totals();
-    WordCounts counts;
+    const double smallerClass = std::min(totals.spamMessages, totals.hamMessages);
     for (uint64_t key : features) {
-        if (!store.find(key, counts)) continue;
-        double f = wordProbability(counts, totals);
+        WordCounts counts;
+        const bool known = useWords && store.find(key, counts) && (counts.spam > 0 || counts.ham > 0);
+        const ShippedWord* shipped = rules ? rules->words().find(key) : nullptr;
+        if (!known && !shipped) continue;
+        double f;
+        if (shipped) {
+            const RuleTuning& t = rules->tuning();
+            const double x = t.use(shipped->spamProbability());
+            if (!useWords) {
+                f = x;
+            } else if (known) {
+                const double w = t.fade / (t.fade + smallerClass);
+                f = wordProbability(counts, totals, tuning_.prior + (x - tuning_.prior) * w,
+                                    tuning_.strength + (t.strength - tuning_.strength) * w);
+            } else {
+                continue;  // with the user's training in force, a word it never met is no evidence; measured so
+            }
+        } else {
+            f = wordProbability(counts, totals);
+        }
         if (std::fabs(f - 0.5) < tuning_.minDeviation) continue;
         clues.push_back(f);
-        if (strongest) strongest->offer(key, f, counts);
+        if (strongest) strongest->offer(key, f, counts, !known);
     }
 }
 
@@ -84,14 +104,16 @@ void Classifier::keepStrongestOfEachSide(std::vector<double>& clues, size_t perS
 }
 
 Verdict Classifier::classify(const WordStore& store, const MessageFeatures& features, bool useWords,
-                             const std::vector<ExtraEvidence>& extra, StrongestTokens* strongest) const {
+                             const std::vector<ExtraEvidence>& extra, StrongestTokens* strongest,
+                             const RuleSet* rules) const {
     std::vector<double> clues;
     if (strongest) strongest->clear();
-    if (useWords) {
+    if (rules && rules->words().empty()) rules = nullptr;
+    if (useWords || rules) {
         clues.reserve(features.header.size() + features.body.size());
-        addClues(store, features.header, clues, strongest);
+        addClues(store, useWords, rules, features.header, clues, strongest);
         std::vector<double> body;
-        addClues(store, features.body, body, strongest);
+        addClues(store, useWords, rules, features.body, body, strongest);
         keepStrongestOfEachSide(body, tuning_.maxBodyCluesPerSide);
         clues.insert(clues.end(), body.begin(), body.end());
         if (clues.size() > tuning_.maxDiscriminators) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Clues.h"
+#include "RuleSet.h"
 #include "Tokenizer.h"
 #include "WordStore.h"
 
@@ -41,15 +42,22 @@ public:
     /// Averaging the two parts' verdicts instead caps a message whose headers look ordinary (as spam
     /// sent through a big mail service does) at half its body's certainty. With `useWords` false only
     /// the extra evidence counts; no evidence at all is 0.5. `strongest`, when given, is cleared and
-    /// then holds the strongest of the word clues that counted.
+    /// then holds the strongest of the word clues that counted. With `rules` given, a word's shipped
+    /// probability stands for it where the store has no counts (all words when `useWords` is false),
+    /// and is the prior of f(w) where it has: the user's counts take over as they grow.
     Verdict classify(const WordStore& store, const MessageFeatures& features, bool useWords,
-                     const std::vector<ExtraEvidence>& extra, StrongestTokens* strongest = nullptr) const;
+                     const std::vector<ExtraEvidence>& extra, StrongestTokens* strongest = nullptr,
+                     const RuleSet* rules = nullptr) const;
 
     /// Robinson's smoothed probability f(w) for counts in the store's weight units. How sure it is
     /// grows with the word's share of each class, counted as if both classes had as many messages as
     /// the smaller one: ten legitimate messages out of thousands are thin evidence next to a few
     /// hundred spam, and would otherwise make any ordinary word look certain.
-    double wordProbability(const WordCounts& counts, const TrainingTotals& totals) const;
+    double wordProbability(const WordCounts& counts, const TrainingTotals& totals) const {
+        return wordProbability(counts, totals, tuning_.prior, tuning_.strength);
+    }
+    /// The same with another prior x and strength s.
+    double wordProbability(const WordCounts& counts, const TrainingTotals& totals, double prior, double strength) const;
 
     /// Fisher's combining of probabilities: (1 + S - H) / 2 over the chi-square tail probabilities.
     static Verdict fisherCombine(const std::vector<double>& probabilities);
@@ -60,8 +68,8 @@ public:
     static void keepStrongestOfEachSide(std::vector<double>& clues, size_t perSide);
 
 private:
-    void addClues(const WordStore& store, const std::vector<uint64_t>& features, std::vector<double>& clues,
-                  StrongestTokens* strongest) const;
+    void addClues(const WordStore& store, bool useWords, const RuleSet* rules, const std::vector<uint64_t>& features,
+                  std::vector<double>& clues, StrongestTokens* strongest) const;
 
     ClassifierTuning tuning_;
 };

@@ -14,6 +14,7 @@ struct TokenClue {
     uint64_t key = 0;
     double probability = 0.5;
     WordCounts counts;
+    bool shipped = false;  ///< the probability is the shipped rules' alone: the user's store has no counts for it
 };
 
 class StrongestTokens {
@@ -21,7 +22,7 @@ public:
     static constexpr size_t kCapacity = 10;
 
     /// Keeps the clue when it is among the strongest (farthest from 0.5); among equals the first seen stays first.
-    void offer(uint64_t key, double probability, const WordCounts& counts) {
+    void offer(uint64_t key, double probability, const WordCounts& counts, bool shipped = false) {
         const double strength = std::fabs(probability - 0.5);
         if (size_ == kCapacity && strength <= std::fabs(clues_[size_ - 1].probability - 0.5)) return;
         size_t at = size_ < kCapacity ? size_++ : size_ - 1;
@@ -29,7 +30,7 @@ public:
             clues_[at] = clues_[at - 1];
             --at;
         }
-        clues_[at] = {key, probability, counts};
+        clues_[at] = {key, probability, counts, shipped};
     }
     void clear() { size_ = 0; }
 

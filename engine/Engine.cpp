@@ -43,7 +43,10 @@ std::string senderFromHeaders(std::string_view headers) {
 }  // namespace
 
 Engine::Engine(std::string clientName, std::string directory)
-    : clientName_(std::move(clientName)), directory_(std::move(directory)) {}
+    : clientName_(std::move(clientName)), directory_(std::move(directory)) {
+    // Runs on the updater's thread once new rule files are in place; the next score reads them.
+    ruleUpdater_.setReloadHook([this] { reloadRules(); });
+}
 
 Engine::~Engine() {
     try {
@@ -140,7 +143,8 @@ void Engine::saveAddressesIfDue(bool force) {
 int32_t Engine::setOption(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
     std::string key = toLowerAscii(trim(name));
-    if (key.empty() || key == kStoreRecoveryOption || key == kIpListErrorsOption || key == kRuleUpdateStatusOption)
+    if (key.empty() || key == kStoreRecoveryOption || key == kIpListErrorsOption || key == kRulesStatusOption ||
+        key == kRuleUpdateStatusOption)
         return kBadArgument;
     options_.set(key, value);
     readIpList(key);
@@ -200,6 +204,11 @@ int32_t Engine::getOption(const std::string& name, std::string& value) {
         value = storeRecovery_;
         return kOk;
     }
+    if (key == kRulesStatusOption) {
+        rulesInForce();
+        value = options_.flag("enable_rules") ? rules_.status() : std::string();
+        return kOk;
+    }
     if (!options_.has(key)) return kUnknownOption;
     value = options_.text(key);
     return kOk;
@@ -241,7 +250,8 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
         return kOk;
     }
     bool useWords = wordsInUse();
-    if (useWords) {
+    const RuleSet* rules = rulesInForce();
+    if (useWords || rules) {
         tokenizer_.tokenize(headers, body, features_);
         lastHeaders_.assign(headers);
         lastBody_.assign(body);
@@ -250,12 +260,12 @@ int32_t Engine::score(std::string_view headers, std::string_view body, std::stri
         features_.body.clear();
     }
     std::vector<ExtraEvidence> evidence = outsideEvidence(headers, sender, flags);
-    score = scoreOf(classifier_.classify(words_, features_, useWords, evidence, &lastTokens_));
+    score = scoreOf(classifier_.classify(words_, features_, useWords, evidence, &lastTokens_, rules));
     // A listed relay is one more strong clue beside the words, asked only while the words leave doubt.
     lastBlockListHits_ = blockLists_.check(headers, options_, ignoredIps_, score);
     if (!lastBlockListHits_.empty()) {
         for (const ExtraEvidence& listed : DnsBlockLists::evidence(lastBlockListHits_)) evidence.push_back(listed);
-        score = scoreOf(classifier_.classify(words_, features_, useWords, evidence, &lastTokens_));
+        score = scoreOf(classifier_.classify(words_, features_, useWords, evidence, &lastTokens_, rules));
     }
     return kOk;
 }
@@ -300,7 +310,8 @@ std::string Engine::explainLastScore() {
     const std::vector<std::string> names = tokenizer_.nameFeatures(lastHeaders_, lastBody_, keys);
     for (size_t i = 0; i < lastTokens_.size(); ++i) {
         const TokenClue& clue = lastTokens_[i];
-        text += "token\t" + names[i] + '\t' + line(clue.probability) + "\tuser store\t" +
+        const char* source = clue.shipped ? "\tshipped rules\t" : "\tuser store\t";
+        text += "token\t" + names[i] + '\t' + line(clue.probability) + source +
                 std::to_string(clue.counts.spam) + '\t' + std::to_string(clue.counts.ham) + '\n';
     }
     return text;

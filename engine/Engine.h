@@ -14,6 +14,7 @@
 #include "EngineOptions.h"
 #include "IpList.h"
 #include "MessageInfo.h"
+#include "RuleSet.h"
 #include "RuleUpdate.h"
 #include "Tokenizer.h"
 #include "WordStore.h"
@@ -36,6 +37,8 @@ constexpr const char* kStoreRecoveryOption = TW_STORE_RECOVERY_OPTION;
 /// that could not be read and so match nothing: one line per entry, ended by "\n", the list's name TAB
 /// the entry as given (trimmed). Empty when every entry was read.
 constexpr const char* kIpListErrorsOption = "ip_list_errors";
+/// The read-only option telling which rule files are in use and which could not be read (see RuleSet::status).
+constexpr const char* kRulesStatusOption = "rules_status";
 
 // Score flags the add-in passes: what it knows about the message's recipients.
 constexpr int32_t kToMe = 1;
@@ -71,11 +74,20 @@ public:
     /// Writes whatever training is still only in memory.
     bool flush();
 
+    /// Reads the rule files again (at the next score when "enable_rules" is off): the installed ones in the
+    /// engine's folder (or "rules_folder"), each replaced by an intact copy in the data folder's "rules"
+    /// subfolder whose stamp is later. For whatever puts newer rules in place.
+    int32_t reloadRules();
+
 private:
     std::string dataFolder() const;
     std::string wordStorePath() const;
     std::string addressStorePath() const;
     std::string outboxFolder() const;
+    std::string installedRulesFolder() const;
+    std::string updatedRulesFolder() const;
+    /// The rules to score with: null when "enable_rules" is off or no word rule could be read.
+    const RuleSet* rulesInForce();
     void ensureLoaded();
     void noteStoreLoad(const char* store, const std::string& path, const StoreLoad& load);
     bool wordsInUse() const;
@@ -119,6 +131,9 @@ private:
     DnsBlockLists blockLists_;
     std::vector<BlockListHit> lastBlockListHits_;
     std::string lastHeaders_, lastBody_;
+    RuleSet rules_;
+    bool rulesLoaded_ = false;
+    std::string rulesLoadedFrom_;  // the two folders read, so that a change of either reads them again
     // Last, so that its thread stops before anything else of the engine goes.
     RuleUpdater ruleUpdater_;
 };

@@ -49,13 +49,6 @@ int32_t fetchText(const RuleFetch& fetch, const std::string& url, int32_t limit,
 
 }  // namespace
 
-std::string ruleFileInUse(const std::string& installFolder, const std::string& rulesFolder, const std::string& name) {
-    const std::string shipped = joinPath(installFolder, fileName(name));
-    const std::string updated = joinPath(rulesFolder, fileName(name));
-    const std::string updatedStamp = stampOf(updated, name);
-    return !updatedStamp.empty() && updatedStamp > stampOf(shipped, name) ? updated : shipped;
-}
-
 std::string ruleStampInUse(const std::string& installFolder, const std::string& rulesFolder, const std::string& name) {
     return std::max(stampOf(joinPath(installFolder, fileName(name)), name),
                     stampOf(joinPath(rulesFolder, fileName(name)), name));

@@ -36,11 +36,8 @@ struct RuleCheckOutcome {
 RuleCheckOutcome checkForNewerRules(const RuleCheckPlaces& places, const crypto::Ed25519PublicKey& key,
                                     const RuleFetch& fetch, const std::function<bool()>& stopping);
 
-/// The copy of rule file `name` ("tw1") to read: the updated one when its header's stamp is later
-/// than the shipped one's, otherwise the shipped one (which may be missing).
-std::string ruleFileInUse(const std::string& installFolder, const std::string& rulesFolder, const std::string& name);
-
-/// The stamp of that copy, or "" when neither has a readable header.
+/// The later stamp of the shipped and the updated copy of rule file `name` ("tw1"), or "" when neither
+/// has a readable header.
 std::string ruleStampInUse(const std::string& installFolder, const std::string& rulesFolder, const std::string& name);
 
 }  // namespace tarn::engine

@@ -78,6 +78,23 @@ HostSession::HostSession(const Profile& profile, const RunOptions& options)
     library_ = std::make_unique<addin::AddinLibrary>(*platform_);
     connect_ = std::make_unique<addin::Connect>(*library_);
     files_->createFolders(Profile::kLibraryFolder);
+    installRuleFiles();
+}
+
+void HostSession::installRuleFiles() {
+    // As the installer puts the engine's shipped rules in its folder: the build's copies, kept up to date.
+    namespace fs = std::filesystem;
+    const fs::path target = files_->hostPath(Profile::kLibraryFolder);
+    for (const char* name : {"tw1.bin", "tw2.bin", "tw5.bin"}) {
+        for (const auto& folder : options_.librarySearchFolders) {
+            std::error_code ec;
+            const fs::path source = fs::path(folder) / name;
+            if (fs::equivalent(source.parent_path(), target, ec) || !fs::is_regular_file(source, ec)) continue;
+            fs::copy_file(source, target / name, fs::copy_options::update_existing, ec);
+            if (ec) std::cerr << "rules: cannot copy " << source.string() << ": " << ec.message() << "\n";
+            break;
+        }
+    }
 }
 
 HostSession::~HostSession() = default;

@@ -56,6 +56,7 @@ public:
     const std::vector<DeliveryRecord>& deliveries() const { return deliveries_; }
 
 private:
+    void installRuleFiles();
     /// Whether the connectivity check reached the service, and the setting that names it.
     void printNetwork(std::ostream& out) const;
     /// What the add-in checked in this run (delivered now or already waiting) and its running counters.

@@ -163,5 +163,25 @@ TEST(EngineLibraryWineTest, ABlockListedRelayRaisesTheScoreAndASilentListEndsAtT
     engines.close(engine);
 }
 
+TEST(EngineLibraryWineTest, TheShippedRulesBesideTheLibraryAreReadAndScoreAnUntrainedEngine) {
+    EngineInFolder engines;
+    for (const char* name : {"tw1.bin", "tw2.bin", "tw5.bin"})
+        engines.folder_.files.copyFile(ProgramFolder::beside(name), engines.folder_.at(name));
+    const int32_t engine = engines.open();
+    auto& library = engines.library();
+    const std::string status = library.getLongOption(engine, "rules_status");
+    for (const char* name : {"tw1\t", "tw2\t", "tw5\t"})
+        EXPECT_NE(status.find(std::string(name) + "20"), std::string::npos) << status;
+    EXPECT_EQ(status.find("missing"), std::string::npos) << status;
+
+    library.TW_setOption(engine, "enable_rules", "no");
+    int32_t score = -1;
+    const std::string headers = "From: a@sender.example\r\nSubject: Lunch\r\n";
+    EXPECT_EQ(library.TW_score(engine, headers, "Lunch on Friday?", "a@sender.example", 0, "A", score), 0);
+    EXPECT_EQ(score, 50);
+    EXPECT_EQ(library.getLongOption(engine, "rules_status"), "");
+    engines.close(engine);
+}
+
 }  // namespace
 }  // namespace tw::winetest
