@@ -1,4 +1,4 @@
-// A word store cut short by a crash or a full disk, through the add-in over the demo profile and the real engine.
+// A word store cut short by a crash or a full disk, or missing, through the add-in over the demo profile and the real engine.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -83,6 +83,13 @@ TEST_F(DamagedStore, WithoutABackupTheFileIsKeptAsideAndTheUserIsToldOnce) {
     EXPECT_EQ(log().find("no intact backup", firstLog.size()), std::string::npos);
     ASSERT_EQ(keptAside().size(), 1u);
     EXPECT_EQ(fs::file_size(kept[0]), cutSize);
+}
+
+TEST_F(DamagedStore, ANewUserWithNoStoreAtAllIsProtectedByTheShippedRules) {
+    fs::remove(store());
+    fs::remove(dataFolder() / "tarnwords.db.bak");
+    EXPECT_TRUE(start(true).empty());
+    EXPECT_TRUE(fs::exists(profile.root() / "drive_c/Program Files/Tarnwick/tw1.bin"));
 }
 
 }  // namespace
