@@ -48,7 +48,7 @@ std::string fileNameOf(const std::string& path) { return path.substr(path.rfind(
 
 bool isRefusal(UpdateOutcome outcome) {
     return outcome != UpdateOutcome::launched && outcome != UpdateOutcome::upToDate &&
-           outcome != UpdateOutcome::cancelled;
+           outcome != UpdateOutcome::cancelled && outcome != UpdateOutcome::noRelease;
 }
 
 std::string outcomeMessage(const UpdateResult& r) {
@@ -57,6 +57,7 @@ std::string outcomeMessage(const UpdateResult& r) {
     switch (r.outcome) {
         case UpdateOutcome::launched:
         case UpdateOutcome::upToDate:
+        case UpdateOutcome::noRelease:
         case UpdateOutcome::cancelled: return "";
         case UpdateOutcome::noManifest:
             return "The release service could not be reached to check for an update" + code + "." + nothing;
@@ -140,6 +141,8 @@ UpdateResult Updater::run() {
         std::string manifestText, signatureText;
         int32_t code = boundedFetch(base + "manifest.txt", times_.manifestTotal, manifestText, kMaxReleaseManifestSize, false);
         if (code == kWrongLength) return outcome(UpdateOutcome::badManifest);
+        // The release check starts twupdate at every start-up: a service without packages is no fault.
+        if (code == 404) return outcome(UpdateOutcome::noRelease, code);
         if (code != 0) return failedFetch(code, UpdateOutcome::noManifest);
         code = boundedFetch(base + "manifest.txt.sig", times_.manifestTotal, signatureText, 1024, false);
         if (code == kWrongLength) return outcome(UpdateOutcome::badSignature);

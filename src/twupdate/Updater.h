@@ -46,6 +46,7 @@ struct UpdateTimes {
 
 enum class UpdateOutcome {
     launched, upToDate, cancelled,
+    noRelease,  ///< the service publishes no package (its manifest is not found): nothing to say
     noManifest, badSignature, badManifest, otherHost,
     downloadFailed, stalled, wrongSize, wrongHash, writeFailed, launchFailed,
 };
@@ -59,7 +60,7 @@ struct UpdateResult {
     std::string packagePath;   ///< the saved package, when launched
 };
 
-/// What the user is told; empty when nothing needs saying (launched, up to date, cancelled).
+/// What the user is told; empty when nothing needs saying (launched, up to date, no release, cancelled).
 std::string outcomeMessage(const UpdateResult& result);
 /// True for every outcome that refused the update.
 bool isRefusal(UpdateOutcome outcome);

@@ -161,6 +161,11 @@ TEST_F(TwupdateTest, StalledOrFailedRequestsAreRefused) {
     expectRefused(failed, UpdateOutcome::downloadFailed, "(500)");
     service_.codes[kBase + "/manifest.txt"] = TF_CANNOT_CONNECT;
     expectRefused(runUpdate(), UpdateOutcome::noManifest, "could not be reached");
+    // A service that publishes no package is not worth a message at every start-up.
+    service_.codes[kBase + "/manifest.txt"] = 404;
+    const UpdateResult none = runUpdate();
+    EXPECT_EQ(none.outcome, UpdateOutcome::noRelease);
+    EXPECT_EQ(outcomeMessage(none), "");
 }
 
 TEST_F(TwupdateTest, MalformedSignedManifestIsRefused) {
