@@ -5,7 +5,6 @@
 
 #include "TarnwickVersion.h"
 #include "net/CurlRequest.h"
-#include "net/FetchLibrary.h"
 #include "settings/RegistryAccess.h"
 #include "settings/ServiceAddresses.h"
 #include "settings/SettingsLoader.h"
@@ -16,6 +15,7 @@
 #include "win32/Win32Shell.h"
 #include "win32/Win32UserInterface.h"
 #include "win32/programs/ProgramCommandLine.h"
+#include "win32/programs/TwupdateSeams.h"
 
 namespace {
 
@@ -43,24 +43,12 @@ int run() {
     settings::loadUserSettings(settings::SettingsKey(registry), record, nullptr, nullptr);
     const std::string proxy = net::proxyOf(record), credentials = net::proxyCredentialsOf(record);
 
-    win32::Win32LibraryLoader loader;
-    net::FetchLibrary library(loader, shell.libraryFolder() + "\\tarnfetch.dll");
+    // Kept to the end of the process: a request given up on (stalled, cancelled) may still be in it.
+    auto* loader = new win32::Win32LibraryLoader;
+    auto* library = new net::FetchLibrary(*loader, shell.libraryFolder() + "\\tarnfetch.dll");
     twupdate::UpdateSeams seams;
-    seams.fetch = [&](const std::string& url, int32_t connect, int32_t total, char* buffer, int32_t size) -> int32_t {
-        try {
-            return library.tw_sendGetRequest(url, connect, total, buffer, size, net::clientName(), proxy, credentials);
-        } catch (...) {
-            return TF_INTERNAL_ERROR;  // no fetch library beside the program
-        }
-    };
-    seams.launch = [&](const std::string& package) {
-        try {
-            shell.startProgram("msiexec.exe /i \"" + package + "\"", SW_SHOWNORMAL);
-            return true;
-        } catch (...) {
-            return false;
-        }
-    };
+    seams.fetch = win32::twupdateFetch(*library, proxy, credentials);
+    seams.launch = win32::msiexecLauncher(shell);
     twupdate::Updater updater({releaseFolderUrl(registry), temporaryFolder(), TW_VERSION_TEXT}, seams);
     const auto result = twupdate::runUpdateSession(updater, ui);
     return twupdate::isRefusal(result.outcome) ? 1 : 0;
