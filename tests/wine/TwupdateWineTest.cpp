@@ -6,6 +6,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <map>
@@ -21,6 +22,7 @@
 #include "twupdate/Updater.h"
 #include "wine/ProgramFolder.h"
 #include "win32/Win32LibraryLoader.h"
+#include "win32/Win32Registry.h"
 #include "win32/programs/TwupdateSeams.h"
 
 namespace tw::winetest {
@@ -58,6 +60,10 @@ public:
         std::lock_guard lock(mutex_);
         answers_[path] = std::move(answer);
     }
+    std::vector<std::string> asked() {
+        std::lock_guard lock(mutex_);
+        return asked_;
+    }
     void putBody(const std::string& path, const std::string& body) {
         put(path, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
     }
@@ -79,6 +85,7 @@ private:
             std::string answer;
             {
                 std::lock_guard lock(mutex_);
+                asked_.push_back(path);
                 auto found = answers_.find(path);
                 answer = found == answers_.end()
                              ? "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"
@@ -100,6 +107,7 @@ private:
     std::mutex mutex_;
     std::map<std::string, std::string> answers_;
     std::vector<SOCKET> stalled_;
+    std::vector<std::string> asked_;
 };
 
 const std::string kReleaseFolder = "/tarnwick/release";
@@ -215,6 +223,34 @@ TEST_F(TwupdateWineTest, ServiceThatStallsIsGivenUpOnAtTheDeadline) {
     EXPECT_LT(GetTickCount() - start, 20000u);
     EXPECT_TRUE(launched_.empty());
     EXPECT_TRUE(downloadFolderEmpty());
+}
+
+// The program itself, pointed at the loopback service by "serviceHost": it holds the real release key,
+// so the test's signature is refused, nothing is downloaded and nothing runs; a service that publishes
+// no manifest is no fault.
+TEST_F(TwupdateWineTest, TheProgramRefusesAReleaseTheReleaseKeyDidNotSign) {
+    ProgramFolder folder("twupdate.exe");
+    folder.files.copyFile(ProgramFolder::beside("tarnfetch.dll"), folder.at("tarnfetch.dll"));
+    win32::Win32Registry registry;
+    const std::string key = "Software\\Orvenna";
+    registry.createKey(platform::Hive::CurrentUser, key);
+    const auto before = registry.queryValue(platform::Hive::CurrentUser, key, "serviceHost");
+    registry.setValue(platform::Hive::CurrentUser, key, "serviceHost", platform::RegValue::ofString(service_.host()));
+
+    EXPECT_EQ(folder.run("1"), 1);
+    const auto asked = service_.asked();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), kReleaseFolder + "/manifest.txt"), 1);
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), kReleaseFolder + "/" + kPackagePath), 0);
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(temp) / L"Tarnwick update" / L"Tarnwick-1.4.2.msi"));
+
+    service_.put(kReleaseFolder + "/manifest.txt", "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(folder.run("1"), 0);
+    EXPECT_EQ(folder.run(""), 2) << "started without the release check's argument it does nothing";
+
+    if (before) registry.setValue(platform::Hive::CurrentUser, key, "serviceHost", *before);
+    else registry.deleteValue(platform::Hive::CurrentUser, key, "serviceHost");
 }
 
 }  // namespace
