@@ -100,13 +100,6 @@ TEST_F(ReleaseFolder, ServedAsItIsItUpdatesTheAddinAndTheEngineRules) {
     EXPECT_EQ(readFile(dir_ / "rules/tw1.bin"), readFile(test::sourceDir() + "/resources/rules/tw1.bin"));
 }
 
-TEST_F(ReleaseFolder, PackageChangedOnTheServerIsRefused) {
-    writeFile(dir_ / "out/tarnwick/release/1.4.2/Tarnwick-1.4.2.msi", package_.substr(0, 69999) + "!");
-    test::LoopbackHttpServer server([&](const std::string& head, const std::string&) { return serveFolder(dir_ / "out", head); });
-    EXPECT_EQ(update("http://" + server.hostAndPort()).outcome, UpdateOutcome::wrongHash);
-    EXPECT_TRUE(launched_.empty());
-}
-
 TEST(MakeRelease, RefusesASecretKeyInsideTheRepositoryAndABadVersion) {
     const std::string script = "bash '" + test::sourceDir() + "/scripts/make-release.sh' ";
     const std::string inRepo = test::sourceDir() + "/README.md";

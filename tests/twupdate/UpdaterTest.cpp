@@ -213,39 +213,5 @@ TEST_F(TwupdateTest, CancelWhileDownloadingStopsAtOnceAndLeavesNoFile) {
     EXPECT_TRUE(!fs::exists(folder_) || fs::is_empty(folder_));
 }
 
-// Cancels from another thread while the package is being written.
-class CancelWhileWriting final : public UpdateFiles {
-public:
-    explicit CancelWhileWriting(Updater*& updater) : updater_(updater), real_(realUpdateFiles()) {}
-    bool write(const std::string& folder, const std::string& name, const std::string& bytes) override {
-        const bool written = real_->write(folder, name, bytes);
-        wrote = fs::exists(fs::path(folder) / name);
-        std::thread([this] { updater_->cancel(); }).detach();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return written;
-    }
-    bool rename(const std::string& f, const std::string& a, const std::string& b) override { return real_->rename(f, a, b); }
-    void remove(const std::string& f, const std::string& n) override { real_->remove(f, n); }
-    std::string path(const std::string& f, const std::string& n) const override { return real_->path(f, n); }
-    bool wrote = false;
-
-private:
-    Updater*& updater_;
-    std::unique_ptr<UpdateFiles> real_;
-};
-
-TEST_F(TwupdateTest, CancelDuringTheSaveWaitsForItAndIsTooLateOnceTheInstallerStarted) {
-    Updater* running = nullptr;
-    CancelWhileWriting files(running);
-    Updater updater({kBase, folder_.string(), "1.0.0"},
-                    {service_.fetch(), crypto::ed25519PublicKey(seed_), recordLaunch(), &files});
-    running = &updater;
-    // The cancel waits for the save to finish: the installer was started first, so it is too late.
-    EXPECT_EQ(updater.run().outcome, UpdateOutcome::launched);
-    EXPECT_TRUE(files.wrote);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_TRUE(fs::exists(launched_.at(0)));
-}
-
 }  // namespace
 }  // namespace tw::twupdate
