@@ -1,5 +1,4 @@
-// The progress window's texts and its Cancel. The fetch library tells no byte counts, so the bar
-// moves by steps of the update and the text counts the seconds, to show that it is alive.
+// The progress window's texts and its Cancel.
 #include "twupdate/frmTwupdate.h"
 
 namespace tw::twupdate {
@@ -28,6 +27,8 @@ frmTwupdate::frmTwupdate(Updater& updater, platform::UserInterface& ui)
     showProgress(0);
 }
 
+// The fetch library tells no byte counts: the bar moves by steps of the update, and the text counts
+// the seconds to show that the download is alive.
 void frmTwupdate::showProgress(int elapsedSeconds) {
     const std::string seconds = " (" + std::to_string(elapsedSeconds) + " s)";
     auto& status = controls_["lblStatus"].caption;
