@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Ed25519.h"
+#include "ReleaseKey.h"
 #include "RuleCheck.h"
 
 namespace tarn::engine {
@@ -20,8 +21,8 @@ class FetchLibrary;
 /// The read-only option telling how the last check of this session went (see engine/README.md).
 constexpr const char* kRuleUpdateStatusOption = "rule_update_status";
 
-/// The public half of the key that signs every release's manifest.
-extern const crypto::Ed25519PublicKey kReleaseKey;
+/// The public half of the key that signs every release's manifest, shared with twupdate.
+using crypto::kReleaseKey;
 
 struct RuleUpdateSettings {
     int64_t intervalSeconds = 0;  ///< "ruleupdate": at most one check this many seconds apart; 0 or less: none

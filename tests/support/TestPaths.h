@@ -13,5 +13,7 @@ std::string stubLibraryDir();
 /// The folders of the real scoring engine and the real fetch library.
 std::string engineDir();
 std::string fetchDir();
+/// The release tool, built natively.
+std::string twsignPath();
 
 }  // namespace tw::test
