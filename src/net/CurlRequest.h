@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/ProductVersion.h"
 #include "diag/CErrorHandler.h"
 #include "net/FetchLibrary.h"
 #include "settings/Settings.h"
@@ -12,9 +13,9 @@ namespace tw::net {
 
 /// The add-in's own release, as the client name and the release check state it.
 struct AddinRelease {
-    static constexpr int32_t major = 4;
-    static constexpr int32_t minor = 0;
-    static constexpr int32_t revision = 0;
+    static constexpr int32_t major = version::kMajor;
+    static constexpr int32_t minor = version::kMinor;
+    static constexpr int32_t revision = version::kRevision;
 };
 
 /// "TWOutlook" followed by major.minor.revision.

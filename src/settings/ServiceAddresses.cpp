@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 
+#include "core/ProductVersion.h"
 #include "core/StringTable.h"
 #include "core/Text.h"
 #include "platform/Registry.h"
@@ -21,7 +22,7 @@ constexpr int kLegitimateReportId = 853;
 constexpr int kVirusReportId = 854;
 constexpr int kFraudReportId = 855;
 
-constexpr std::string_view kAddinVersion = "4.0.0";
+constexpr std::string_view kAddinVersion = version::kText;
 constexpr std::string_view kScriptingRuntimePage = "http://download.platform-vendor.example/scripting-runtime/";
 
 bool isHostChar(char c) {

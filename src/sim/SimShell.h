@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ProductVersion.h"
 #include "platform/Shell.h"
 
 namespace tw::sim {
@@ -28,7 +29,7 @@ public:
     platform::FileVersion fileVersion(const std::string& path) override;
     std::string systemDirectory() override { return "C:\\WINDOWS\\system32"; }
     std::string libraryFolder() override { return libraryFolder_; }
-    platform::FileVersion libraryVersion() override { return {1, 0, 0, 0}; }
+    platform::FileVersion libraryVersion() override { return {version::kMajor, version::kMinor, version::kRevision, 0}; }
     bool removeNewMailNotifyIcon() override {
         ++newMailIconRemovals;
         return newMailIconShown;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "addin/EngineOptions.h"
+#include "core/ProductVersion.h"
 #include "support/AddinHarness.h"
 #include "support/EngineRecording.h"
 
@@ -71,7 +72,7 @@ TEST_F(EngineOptions, StartUpHandsOverAllThirtyThreeOptionsInOrder) {
         {"network_readonly", "yes"},
         {"prodcode", "1"},
         {"client_product", "BelcastraTWOutlook"},
-        {"client_product_version", "1.0.0"},
+        {"client_product_version", tw::version::kText},
         {"use_cache", "no"},
         {"enable_fingerprint_cache", "no"},
         {"extended_rules2", "no"},
