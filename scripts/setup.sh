@@ -19,6 +19,8 @@ required=(
   # Clang 14 with its runtime libraries: libFuzzer and the sanitizers of the fuzz targets.
   clang libclang-rt-14-dev
   g++-mingw-w64-i686
+  # The Windows Installer package of the Windows build (the msi target): wixl, and msibuild from msitools.
+  wixl msitools
   wine
   bogofilter
 )

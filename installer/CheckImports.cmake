@@ -1,0 +1,15 @@
+# Fails when a program of the package imports a compiler runtime DLL, which a clean Windows machine lacks.
+# cmake -D OBJDUMP=... -D FILES="a;b" -P CheckImports.cmake
+foreach(file IN LISTS FILES)
+  execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cannot read the imports of ${file}")
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
+  foreach(import IN LISTS imports)
+    string(REPLACE "DLL Name: " "" name "${import}")
+    if(name MATCHES "^(lib|LIB)")
+      message(FATAL_ERROR "${file} needs ${name}, which the package does not install: link the runtime statically")
+    endif()
+  endforeach()
+endforeach()
