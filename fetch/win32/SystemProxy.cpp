@@ -2,6 +2,8 @@
 // its bypass list, or automatic detection and a configuration script), else WinHTTP's machine default.
 #include "SystemProxy.h"
 
+#include <atomic>
+
 namespace tarn::fetch {
 
 namespace {
@@ -20,6 +22,14 @@ HINTERNET autoProxySession() {
                                            WINHTTP_NO_PROXY_BYPASS, 0);
     return session;
 }
+
+/// Where detection finds no configuration it is not tried again for a while: on such a network every
+/// request would otherwise spend seconds of its short deadline on it.
+constexpr DWORD kDetectionPauseMs = 10 * 60 * 1000;
+std::atomic<bool> detectionFailed{false};
+std::atomic<DWORD> detectionFailedAt{0};
+
+bool detectionPaused() { return detectionFailed && GetTickCount() - detectionFailedAt < kDetectionPauseMs; }
 
 }  // namespace
 
@@ -45,7 +55,7 @@ HINTERNET ProxyChoice::openSession(const std::wstring& agent) const {
 }
 
 void ProxyChoice::applyTo(HINTERNET request, const std::wstring& url) const {
-    if (!autoDetect_ && autoConfigUrl_.empty()) return;
+    if (autoConfigUrl_.empty() && (!autoDetect_ || detectionPaused())) return;
     WINHTTP_AUTOPROXY_OPTIONS options{};
     if (!autoConfigUrl_.empty()) {
         options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
@@ -58,7 +68,14 @@ void ProxyChoice::applyTo(HINTERNET request, const std::wstring& url) const {
     options.fAutoLogonIfChallenged = TRUE;
     WINHTTP_PROXY_INFO info{};
     HINTERNET session = autoProxySession();
-    if (!session || !WinHttpGetProxyForUrl(session, url.c_str(), &options, &info)) return;
+    if (!session) return;
+    if (!WinHttpGetProxyForUrl(session, url.c_str(), &options, &info)) {
+        if (GetLastError() == ERROR_WINHTTP_AUTODETECTION_FAILED && autoConfigUrl_.empty()) {
+            detectionFailedAt = GetTickCount();
+            detectionFailed = true;
+        }
+        return;
+    }
     WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
     if (info.lpszProxy) GlobalFree(info.lpszProxy);
     if (info.lpszProxyBypass) GlobalFree(info.lpszProxyBypass);
