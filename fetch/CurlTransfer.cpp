@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "LoopbackOnly.h"
+#include "Redirect.h"
 #include "Transfer.h"
 #include "fetchapi/tarnfetch_api.h"
 
@@ -99,7 +100,10 @@ int32_t transfer(const Request& request, BodyBuffer& body) {
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
         char* location = nullptr;
         if (isRedirect(status) && curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) {
+            // The redirect's own page is no answer.
+            body.restart();
             if (hop >= TF_MAX_REDIRECTS) return TF_TOO_MANY_REDIRECTS;
+            if (!redirectAllowed(url, location)) return TF_REFUSED_HOST;
             url = location;
             // As browsers do: a 303, and a 301 or 302 after a POST, continue as a GET.
             if (status == 303 || status == 301 || status == 302) post = false;

@@ -33,6 +33,7 @@ public:
     void finish();
     bool full() const { return size_ >= capacity_; }
     size_t size() const { return size_; }
+    size_t capacity() const { return capacity_; }
 
 private:
     char* data_;

@@ -22,10 +22,12 @@
 #define TF_TIMED_OUT 4
 #define TF_TOO_MANY_REDIRECTS 5
 #define TF_TRANSFER_FAILED 6
+/* Refused before it was sent: a redirect to another host or from https to http, or (where the
+   environment asks for it) an address off this machine. */
 #define TF_REFUSED_HOST 7
 #define TF_INTERNAL_ERROR 8
 
-/* Redirects followed for one request at most. */
+/* Redirects followed for one request at most; only to the same host, and never from https to http. */
 #define TF_MAX_REDIRECTS 5
 
 #ifdef __cplusplus

@@ -11,7 +11,14 @@ namespace tw::net {
 namespace {
 constexpr int kCannotConnectId = 283;
 constexpr int kProxyHintId = 284;
+/// Room for the page's text, a line end and a little more, so that a longer page shows as longer.
+constexpr int32_t kPingBufferSize = static_cast<int32_t>(settings::kPingPageText.size()) + 8;
 }  // namespace
+
+bool isPingAnswer(const std::string& answer) {
+    size_t end = answer.find_last_not_of("\r\n");
+    return end != std::string::npos && answer.substr(0, end + 1) == settings::kPingPageText;
+}
 
 NetworkPing::NetworkPing(NetContext context, FetchLibrary& fetch) : context_(std::move(context)), fetch_(fetch) {}
 
@@ -26,12 +33,15 @@ NetworkPing::~NetworkPing() {
 bool NetworkPing::request() {
     try {
         CurlRequest curl(fetch_, context_.settings, context_.log);
-        curl.setBufferSize(1);
+        curl.setBufferSize(kPingBufferSize);
         curl.setConnectTimeout(kConnectTimeoutSeconds);
         curl.setTimeout(kTimeoutSeconds);
         auto addresses = settings::serviceAddresses(context_.platform.registry);
         curl.GetRequest(addresses.pingHost, 80, false, addresses.pingPage);
-        return curl.errorCode() == 0;
+        if (curl.errorCode() != 0) return false;
+        if (isPingAnswer(curl.Response())) return true;
+        context_.log.LogErrorMessage("network check: the answer is not the service's ping page");
+        return false;
     } catch (...) {
         return false;
     }

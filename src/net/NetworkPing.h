@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/OleDate.h"
 #include "net/FetchLibrary.h"
@@ -12,6 +13,10 @@
 namespace tw::net {
 
 class frmConnect;
+
+/// True when `answer` is the service's ping page (kPingPageText, perhaps with a line end), and
+/// nothing else: a captive portal's page answers 200 too.
+bool isPingAnswer(const std::string& answer);
 
 /// One per connection of the add-in: a success is remembered until the next connection, a failure
 /// is retried at most every kRetrySeconds, and the user is warned once. The warning does not wait

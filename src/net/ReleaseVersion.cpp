@@ -11,7 +11,9 @@ constexpr size_t kMaxDigits = 9;  // keeps every part inside a 32-bit number
 
 std::optional<std::string> offeredVersionText(const std::string& releaseFile) {
     static const std::string kKey = "version=";
+    // The key starts a line: "version=" inside a web page's text is not the release file's.
     size_t at = releaseFile.find(kKey);
+    while (at != std::string::npos && at > 0 && releaseFile[at - 1] != '\n') at = releaseFile.find(kKey, at + 1);
     if (at == std::string::npos) return std::nullopt;
     size_t start = at + kKey.size();
     size_t end = releaseFile.find_first_of("\r\n", start);

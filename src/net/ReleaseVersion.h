@@ -11,7 +11,8 @@ namespace tw::net {
 /// major, minor, revision.
 using ReleaseNumber = std::array<int32_t, 3>;
 
-/// The text after "version=" up to the line's end, trimmed; nothing when the file names no version.
+/// The text after "version=" at the start of a line up to the line's end, trimmed; nothing when the
+/// file names no version.
 std::optional<std::string> offeredVersionText(const std::string& releaseFile);
 
 /// Three numbers separated by "." ("4.10.0"); nothing for any other form.

@@ -19,6 +19,10 @@ inline constexpr std::string_view kServiceHostValueName = "serviceHost";
 /// The product code sent as the update page's "p" parameter.
 inline constexpr std::string_view kUpdateProductCode = "TWOutlook";
 
+/// The whole text of the service's ping page (pingHost + pingPage); a line end after it is allowed.
+/// Any other answer (a hotel's login page, a proxy's notice) means the service was not reached.
+inline constexpr std::string_view kPingPageText = "tarnwick-ping ok";
+
 struct ServiceAddresses {
     /// The host in use (the default or the registry's override).
     std::string serviceHost;
@@ -27,7 +31,8 @@ struct ServiceAddresses {
     std::string pingHost;
     std::string pingPage;
 
-    /// Release check: GET with releaseHost (a host followed by a path) and releasePage ("/version.txt").
+    /// Release check: GET with releaseHost (a host followed by a path) and releasePage ("/version.txt"),
+    /// a text file whose line "version=X.Y.Z" names the current release.
     std::string releaseHost;
     std::string releasePage;
     /// The page offered when a newer release exists; shown to the user and opened in the browser.

@@ -6,6 +6,7 @@
 
 #include "core/Error.h"
 #include "fetchapi/tarnfetch_api.h"
+#include "Redirect.h"
 #include "net/CurlRequest.h"
 #include "net/LoopbackHttpServer.h"
 #include "support/AddinHarness.h"
@@ -25,6 +26,7 @@ LoopbackHttpServer::Answer site() {
         if (path == "/hello" || path == "/tarnwick/hello") return LoopbackHttpServer::response("200 OK", "hello world");
         if (path == "/big") return LoopbackHttpServer::response("200 OK", std::string(300000, 'b'));
         if (path == "/moved") return LoopbackHttpServer::response("302 Found", "elsewhere", "Location: /hello\r\n");
+        if (path == "/away") return LoopbackHttpServer::response("302 Found", "login", "Location: http://localhost:1/hello\r\n");
         if (path == "/circle") return LoopbackHttpServer::response("302 Found", "", "Location: /circle\r\n");
         if (path == "/silent") return "";
         if (path == "/echo") return LoopbackHttpServer::response("200 OK", "got " + body);
@@ -89,6 +91,36 @@ TEST_F(FetchTransfer, RedirectsAreFollowedButNotForEver) {
     EXPECT_EQ(r.errorCode(), TF_TOO_MANY_REDIRECTS);
     // Two for the first address; the first request of the circle and its five redirects.
     EXPECT_EQ(server.heads().size(), 2u + 1u + TF_MAX_REDIRECTS);
+}
+
+TEST_F(FetchTransfer, ARedirectToAnotherHostIsRefusedAndNotFollowed) {
+    auto r = request();
+    r.GetRequest(server.hostAndPort(), 80, false, "/away");
+    EXPECT_EQ(r.errorCode(), TF_REFUSED_HOST);
+    EXPECT_EQ(r.Response(), "") << "the redirect's own page is no answer either";
+}
+
+TEST(FetchRedirect, OnlyTheSameHostAndNeverFromHttpsToHttp) {
+    using tarn::fetch::redirectAllowed;
+    EXPECT_TRUE(redirectAllowed("http://Service.example/a", "http://service.example:8080/b"));
+    EXPECT_TRUE(redirectAllowed("http://service.example/a", "https://service.example/a"));
+    EXPECT_FALSE(redirectAllowed("https://service.example/a", "http://service.example/a"));
+    EXPECT_FALSE(redirectAllowed("http://service.example/a", "http://portal.example/login"));
+    EXPECT_FALSE(redirectAllowed("http://service.example/a", "http://service.example@portal.example/"));
+    EXPECT_FALSE(redirectAllowed("http://service.example/a", "ftp://service.example/a"));
+}
+
+TEST(FetchRedirect, ALocationIsResolvedAgainstTheAddressThatGaveIt) {
+    using tarn::fetch::resolveLocation;
+    const std::string from = "https://h.example:81/dir/page.txt?x=1";
+    EXPECT_EQ(resolveLocation(from, "/other"), "https://h.example:81/other");
+    EXPECT_EQ(resolveLocation(from, "next.txt"), "https://h.example:81/dir/next.txt");
+    EXPECT_EQ(resolveLocation(from, "?y=2"), "https://h.example:81/dir/page.txt?y=2");
+    EXPECT_EQ(resolveLocation(from, "//g.example/x"), "https://g.example/x");
+    EXPECT_EQ(resolveLocation(from, " http://g.example/x\r\n"), "http://g.example/x");
+    EXPECT_EQ(resolveLocation("http://h.example", "a"), "http://h.example/a");
+    EXPECT_EQ(resolveLocation(from, "mailto:a@b.example"), "");
+    EXPECT_EQ(resolveLocation(from, "file:///etc/passwd"), "");
 }
 
 TEST_F(FetchTransfer, AServerThatNeverAnswersIsLeftAtTheTimeOutAndAClosedPortFailsAtOnce) {

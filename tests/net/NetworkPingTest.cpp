@@ -4,8 +4,10 @@
 
 #include "core/StringTable.h"
 #include "fetchapi/tarnfetch_api.h"
+#include "net/NetworkPing.h"
 #include "net/frmConnect.h"
 #include "scan/NewMailFixture.h"
+#include "settings/ServiceAddresses.h"
 #include "support/FetchRecording.h"
 
 namespace tw::test {
@@ -43,7 +45,7 @@ TEST_F(NetworkPing, AnUnreachableServiceIsWarnedOfOnceAndAskedAtMostEveryTenSeco
     EXPECT_FALSE(ping());
     ASSERT_EQ(fetch.count(), 1u);
     EXPECT_EQ(fetch.calls()[0].rfind("GET http://service.tarnwick.example/tarnwick/tarnwickping.txt connect=3 total=5 "
-                                     "buffer=1 ",
+                                     "buffer=24 ",
                                      0),
               0u)
         << "short time-outs on the window thread: " << fetch.calls()[0];
@@ -101,6 +103,31 @@ TEST_F(NetworkPing, AFailureOfAnyKindNeverCountsAsReached) {
     EXPECT_FALSE(ping());
     EXPECT_FALSE(settings().hasConnected);
     EXPECT_FALSE(stored("hasConnected").has_value());
+}
+
+TEST_F(NetworkPing, ALoginPageInTheServicesPlaceIsNotTheServiceReached) {
+    // A hotel's network answers every address with its own page, and with success.
+    fetch.setPingBody("<html><body>Sign in to continue</body></html>");
+    start();
+    EXPECT_FALSE(ping());
+    EXPECT_FALSE(stored("hasConnected").has_value());
+    EXPECT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(h.logHas("the answer is not the service's ping page")) << h.logText();
+
+    // Signed in, the service's own page comes through; a line end after its text is allowed.
+    fetch.setPingBody(std::string(settings::kPingPageText) + "\r\n");
+    h.loop.advance(11000);
+    EXPECT_TRUE(ping());
+    EXPECT_EQ(stored("hasConnected"), platform::RegValue::ofDword(1));
+}
+
+TEST(PingAnswer, OnlyThePagesOwnTextCounts) {
+    const std::string text(settings::kPingPageText);
+    EXPECT_TRUE(net::isPingAnswer(text));
+    EXPECT_TRUE(net::isPingAnswer(text + "\n"));
+    for (const std::string& other : {std::string(), text.substr(0, text.size() - 1), text + " and more",
+                                     " " + text, std::string("\r\n")})
+        EXPECT_FALSE(net::isPingAnswer(other)) << other;
 }
 
 TEST_F(NetworkPing, TickingTheWarningsBoxTurnsTheWarningOffButNotTheCheck) {

@@ -102,6 +102,8 @@ TEST_F(ReleaseCheck, FailedRequestsAndUnreadableFilesDoNothing) {
     startWith("no version here");
     startWith("version=four");
     startWith("version=4.1");
+    // A web page that happens to hold the words is not the release file.
+    startWith("<html><p>version=9.9.9\n</p></html>");
     startWith("");
     EXPECT_TRUE(offers.empty());
     EXPECT_EQ(updaterStarts(), 0u);

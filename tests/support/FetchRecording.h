@@ -11,7 +11,8 @@
 namespace tw::test {
 
 /// The scripted library keeps its state per process; make this first in a test to start it afresh:
-/// every request succeeds with an empty answer until the test says otherwise.
+/// every request succeeds until the test says otherwise, the ping page with the service's text and
+/// every other address with an empty answer.
 class FetchRecording {
 public:
     FetchRecording() : loader_({stubLibraryDir()}), library_(loader_.load("tarnfetch.dll")) { reset(); }
@@ -21,6 +22,9 @@ public:
     void setResult(int32_t result) { fn<void (*)(int32_t)>("TFSTUB_setResult")(result); }
     /// The answer's body written into the caller's buffer, up to its size and unterminated when it fills it.
     void setBody(const std::string& body) { fn<void (*)(const char*)>("TFSTUB_setBody")(body.c_str()); }
+
+    /// What the service's ping page answers instead of its own text.
+    void setPingBody(const std::string& body) { fn<void (*)(const char*)>("TFSTUB_setPingBody")(body.c_str()); }
 
     /// Every request so far, e.g. "GET http://host/page connect=3 total=5 buffer=1 client=... proxy= credentials=".
     std::vector<std::string> calls() {
