@@ -80,8 +80,16 @@ int32_t IncomingFilter::engineScore(const std::shared_ptr<outlook::Item>& item, 
     return score;
 }
 
-bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
+bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) { return judge(item, false).spam; }
+
+Judgement IncomingFilter::judge(const std::shared_ptr<outlook::Item>& item, bool withClues) {
     auto& log = host_.log();
+    Judgement judgement;
+    auto decided = [&](Judgement::By by, bool spam) {
+        judgement.by = by;
+        judgement.spam = spam;
+        return judgement;
+    };
     try {
         MessageContent& content = messageContentOf(host_);
         senders::Senders& senders = sendersOf(host_);
@@ -93,39 +101,47 @@ bool IncomingFilter::isJunkMail(const std::shared_ptr<outlook::Item>& item) {
         content.GetRecipientAddresses(item, recipients);
 
         if (sender.empty()) {
-            if (senders.exclusive()) return true;
+            if (senders.exclusive()) return decided(Judgement::By::noSender, true);
         } else {
             sender = text::lower(sender);
+            judgement.sender = sender;
             log.LogErrorMessage("checking email from " + sender);
-            bool approved = false;
-            if (senders.isBlocked(sender, getDomain(sender), approved)) {
+            try {
+                judgement.lists = senders.decide(sender, getDomain(sender));
+            } catch (...) {
+                // Lists that cannot be read decide nothing: the message is scored.
+                log.logError("isBlocked");
+            }
+            if (judgement.lists.blocks()) {
                 log.LogErrorMessage("message from blocked sender");
-                return true;
+                return decided(Judgement::By::lists, true);
             }
             if (senders.isRecipientToMe(recipients, true)) {
                 log.LogErrorMessage("message to mailing list addr.");
-                return false;
+                return decided(Judgement::By::mailingList, false);
             }
-            if (approved) {
+            if (judgement.lists.approves()) {
                 log.LogErrorMessage("message from approved sender.");
                 content.GetRecipientAddresses(item, recipients);
                 senders.AddPreviousFrom(recipients);
-                return false;
+                return decided(Judgement::By::lists, false);
             }
         }
 
         log.LogErrorMessage("not approved, do spam scoring");
         if (s.nospamengine == 1) {
             log.LogErrorMessage("spam engine is disabled. Assume message is OK");
-            return false;
+            return decided(Judgement::By::engineOff, false);
         }
-        int32_t score = engineScore(item, sender, senderName, recipients);
-        double threshold = junkThreshold(s);
-        log.LogErrorMessage("comparing junk score " + std::to_string(score) + " to " + text::formatDouble(threshold));
-        return score >= threshold;
+        judgement.score = engineScore(item, sender, senderName, recipients);
+        judgement.threshold = junkThreshold(s);
+        log.LogErrorMessage("comparing junk score " + std::to_string(judgement.score) + " to " +
+                            text::formatDouble(judgement.threshold));
+        if (withClues) judgement.clues = host_.engine().TW_explainLastScore(engineHandleOf(host_));
+        return decided(Judgement::By::score, judgement.score >= judgement.threshold);
     } catch (...) {
         log.logError("isJunkMail");
-        return false;
+        return decided(Judgement::By::failed, false);
     }
 }
 

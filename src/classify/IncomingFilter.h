@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/Judgement.h"
 #include "core/KeyedSet.h"
 #include "platform/Outlook.h"
 #include "settings/Settings.h"
@@ -40,6 +41,8 @@ public:
 
     /// True for spam: by the lists first, otherwise by the engine's score against the threshold.
     bool isJunkMail(const std::shared_ptr<outlook::Item>& item);
+    /// The same decision with what made it; with `withClues` the engine's clues behind a score too.
+    Judgement judge(const std::shared_ptr<outlook::Item>& item, bool withClues);
     /// The engine's score for the message, from its headers, body and the score flags its recipients
     /// give. Raises when the engine could not score it. Logs the three strongest clues when the log
     /// takes every line.

@@ -111,7 +111,10 @@ const char* const kUsage =
     "                      clues behind the score (words with their probability and where it\n"
     "                      came from, or the sender's relay and the list it is on). Says when\n"
     "                      the sender lists decide the message before any score. Changes nothing\n"
-    "                      but the engine's record of its last score.\n";
+    "                      but the engine's record of its last score.\n"
+    "  why FOLDER:N        judge message N of the folder as the filter does, without moving it,\n"
+    "                      and say why in plain words: the list and entry that decided, or the\n"
+    "                      score against the threshold and what weighed most.\n";
 
 namespace {
 
@@ -199,6 +202,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     auto* explain = app.add_subcommand("explain", "why the engine scores a message as it does");
     std::string explainSelection;
     explain->add_option("selection", explainSelection, "FOLDER:N")->required();
+    auto* why = app.add_subcommand("why", "why the filter judges a message as it does");
+    why->add_option("selection", explainSelection, "FOLDER:N")->required();
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -247,14 +252,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::scan;
     } else if (*importAddresses) {
         line.command = Command::importAddresses;
-    } else if (*explain) {
-        line.command = Command::explain;
+    } else if (*explain || *why) {
+        line.command = *why ? Command::why : Command::explain;
         try {
             line.explain = parseSelection(explainSelection);
         } catch (const Error& e) {
             throw UsageError(e.description());
         }
-        if (line.explain.numbers.size() != 1) throw UsageError("explain takes one message: FOLDER:N");
+        if (line.explain.numbers.size() != 1) throw UsageError(std::string(*why ? "why" : "explain") + " takes one message: FOLDER:N");
     } else if (*report) {
         line.command = Command::report;
         try {

@@ -10,7 +10,7 @@
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, lists, options, importAddresses, explain };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, lists, options, importAddresses, explain, why };
 
 struct CommandLine {
     Command command = Command::help;
@@ -33,7 +33,7 @@ struct CommandLine {
     ListsRequest lists;
     /// The address books "import-addresses" imports.
     ImportRequest importBooks;
-    /// The one message "explain" scores.
+    /// The one message "explain" scores or "why" judges.
     MessageSelection explain;
     /// The node key of the page "options --page" prints; empty for none.
     std::string optionsPage;

@@ -1,9 +1,10 @@
-// Scoring one message for the explain command and printing what decided it.
+// Scoring one message for the explain command, judging it for the why command, and printing what decided it.
 #include "host/ExplainCommand.h"
 
 #include "addin/OrvennaOutAddIn.h"
 #include "classify/AddinParts.h"
 #include "classify/IncomingFilter.h"
+#include "classify/Judgement.h"
 #include "classify/MessageContent.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -19,26 +20,32 @@ namespace {
 std::string listsVerdict(addin::OrvennaOutAddIn& addin, const std::string& sender, const KeyedSet& recipients) {
     if (sender.empty()) return "";
     auto& senders = classify::sendersOf(addin);
-    bool approved = false;
-    if (senders.isBlocked(sender, classify::getDomain(sender), approved))
-        return "The sender " + sender + " is blocked: the filter moves this message whatever its score.";
+    const auto decision = senders.decide(sender, classify::getDomain(sender));
+    if (decision.blocks()) return classify::senderDecisionInWords(sender, decision) + " The filter moves it whatever its score.";
     if (senders.isRecipientToMe(recipients, true))
         return "The message came through one of your mailing lists: the filter keeps it whatever its score.";
-    if (approved) return "The sender " + sender + " is approved: the filter keeps this message whatever its score.";
+    if (decision.approves()) return classify::senderDecisionInWords(sender, decision) + " The filter keeps it whatever its score.";
     return "";
+}
+
+/// The one message a selection names, with the add-in started; null (after telling `err`) when the
+/// add-in or its engine did not start.
+std::shared_ptr<sim::SimItem> startWithMessage(HostSession& session, const MessageSelection& selection, std::ostream& err) {
+    auto item = selectedItems(session.client(), selection).front();
+    session.startAddin();
+    auto* addin = session.addin();
+    if (addin && addin->getEnginePointer() != 0) return item;
+    err << "tarnwick: the add-in or its scoring engine did not start; see the log in the profile\n";
+    session.stopAddin();
+    return nullptr;
 }
 
 }  // namespace
 
 int runExplainCommand(HostSession& session, const MessageSelection& selection, std::ostream& out, std::ostream& err) {
-    auto item = selectedItems(session.client(), selection).front();
-    session.startAddin();
+    auto item = startWithMessage(session, selection, err);
+    if (!item) return 1;
     auto* addin = session.addin();
-    if (!addin || addin->getEnginePointer() == 0) {
-        err << "tarnwick: the add-in or its scoring engine did not start; see the log in the profile\n";
-        session.stopAddin();
-        return 1;
-    }
     int status = 0;
     try {
         std::string sender, senderName;
@@ -66,6 +73,17 @@ int runExplainCommand(HostSession& session, const MessageSelection& selection, s
     }
     session.stopAddin();
     return status;
+}
+
+int runWhyCommand(HostSession& session, const MessageSelection& selection, std::ostream& out, std::ostream& err) {
+    auto item = startWithMessage(session, selection, err);
+    if (!item) return 1;
+    out << "Message " << selection.numbers.front() << " of " << selection.folder << ": \"" << item->Subject()
+        << "\" from " << senderOf(*item) << "\n";
+    for (const auto& line : classify::judgementInWords(classify::IncomingFilter(*session.addin()).judge(item, true)))
+        out << line << "\n";
+    session.stopAddin();
+    return 0;
 }
 
 }  // namespace tw::host

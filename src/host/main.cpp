@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
                                             std::cout, std::cerr);
         case Command::explain:
             return tw::host::runExplainCommand(session, line.explain, std::cout, std::cerr);
+        case Command::why:
+            return tw::host::runWhyCommand(session, line.explain, std::cout, std::cerr);
         case Command::importAddresses:
             return tw::host::runImportCommand(session, line.importBooks, std::cout, std::cerr);
         case Command::approve:

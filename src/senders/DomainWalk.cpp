@@ -9,11 +9,11 @@ namespace {
 bool judge(const std::string& suffix, const KeyedSet& blocked, const KeyedSet& adult, const KeyedSet& approved,
            DomainVerdict& verdict) {
     if (blocked.Exists(suffix) || adult.Exists(suffix)) {
-        verdict = {true, false};
+        verdict = {true, false, suffix};
         return true;
     }
     if (approved.Exists(suffix)) {
-        verdict = {false, true};
+        verdict = {false, true, suffix};
         return true;
     }
     return false;

@@ -11,6 +11,8 @@ namespace tw::senders {
 struct DomainVerdict {
     bool blocked = false;
     bool approved = false;
+    /// The entry that decided ("example.com" or ".example.com"); empty while none did.
+    std::string entry;
 };
 
 /// Walks a domain a.b.c as c, b.c, a.b.c. At each level the bare suffix is looked up first and the

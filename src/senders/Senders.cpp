@@ -126,33 +126,39 @@ void Senders::refreshForDecision() {
         updateCachedLists();
 }
 
+SenderDecision Senders::decide(const std::string& address, const std::string& domain) {
+    refreshForDecision();
+    const KeyedSet& blocked = blocked_.entries;
+    const KeyedSet& adult = adult_.entries;
+    const KeyedSet& approvedSet = approved_.entries;
+    const auto& s = context_.settings;
+
+    using Why = SenderDecision::Why;
+    SenderDecision decision;
+    DomainVerdict verdict;
+    if (blocked.Exists(address) || adult.Exists(address)) {
+        decision = {Why::blockedAddress, address};
+    } else if (s.blocked_countries_tld && address.size() >= 4 && address[address.size() - 3] == '.' &&
+               s.blockedCountries.Exists(address.substr(address.size() - 2))) {
+        decision = {Why::blockedCountry, address.substr(address.size() - 2)};
+    } else {
+        walkDomain(domain, blocked, adult, approvedSet, verdict);
+        if (verdict.blocked) decision = {Why::blockedDomain, verdict.entry};
+        if (verdict.approved) decision = {Why::approvedDomain, verdict.entry};
+    }
+
+    // An approving domain already decides what a contact would, so Contacts are not asked then.
+    if (approvedSet.Exists(address)) return {Why::approvedAddress, address};
+    if (decision.why != Why::approvedDomain && isEmailAddressInContacts(address)) return {Why::contact, address};
+    if (decision.why == Why::none && exclusive_) return {Why::exclusive, ""};
+    return decision;
+}
+
 bool Senders::isBlocked(const std::string& address, const std::string& domain, bool& approved) {
     try {
-        refreshForDecision();
-        const KeyedSet& blocked = blocked_.entries;
-        const KeyedSet& adult = adult_.entries;
-        const KeyedSet& approvedSet = approved_.entries;
-        const auto& s = context_.settings;
-
-        DomainVerdict verdict{false, approved};
-        if (blocked.Exists(address) || adult.Exists(address)) {
-            verdict.blocked = true;
-        } else if (s.blocked_countries_tld && address.size() >= 4 && address[address.size() - 3] == '.' &&
-                   s.blockedCountries.Exists(address.substr(address.size() - 2))) {
-            verdict.blocked = true;
-        } else {
-            walkDomain(domain, blocked, adult, approvedSet, verdict);
-        }
-        approved = verdict.approved;
-
-        // An approving domain already decides what a contact would, so Contacts are not asked then.
-        const bool approvedByDomain = verdict.approved && !verdict.blocked;
-        if (approvedSet.Exists(address) || (!approvedByDomain && isEmailAddressInContacts(address))) {
-            approved = true;
-            return false;
-        }
-        if (verdict.blocked) return true;
-        return !approved && exclusive_;
+        const SenderDecision decision = decide(address, domain);
+        approved = decision.approves();
+        return decision.blocks();
     } catch (...) {
         context_.log.logError("isBlocked");
         return false;

@@ -82,6 +82,25 @@ struct SenderList {
 /// All work runs on the mail client's user-interface thread. Operations that touch files, the mail
 /// client or the engine trap their errors, log them under their own name and return false, 0 or
 /// nothing; the plain membership tests and the count do not trap.
+/// Why the sender lists keep or block a sender, and the entry that decided.
+struct SenderDecision {
+    enum class Why {
+        none,             ///< nothing decided: the message is scored
+        blockedAddress,   ///< the address is a blocked (or adult-content) sender
+        blockedCountry,   ///< the address ends in a blocked country's code (entry: the code)
+        blockedDomain,    ///< a blocked domain entry matched (entry: that entry)
+        approvedDomain,   ///< an approved domain entry matched
+        approvedAddress,  ///< the address is an approved sender
+        contact,          ///< the address is one of a contact's
+        exclusive,        ///< exclusive mode blocks every sender not approved
+    };
+    Why why = Why::none;
+    std::string entry;
+
+    bool blocks() const { return why == Why::blockedAddress || why == Why::blockedCountry || why == Why::blockedDomain || why == Why::exclusive; }
+    bool approves() const { return why == Why::approvedDomain || why == Why::approvedAddress || why == Why::contact; }
+};
+
 class Senders {
 public:
     using Entries = std::vector<std::string>;
@@ -104,6 +123,9 @@ public:
     void updateCachedLists();
 
     // The sender decision.
+    /// What the lists, the country rule, Contacts and exclusive mode make of this lower-case
+    /// address (of this domain), and the entry that decided. Raises when a list cannot be read.
+    SenderDecision decide(const std::string& address, const std::string& domain);
     /// Whether mail from this lower-case address (of this domain) is blocked; `approved` tells
     /// whether an approving entry or a contact decided. False when anything fails. Files changed
     /// by another program count from the first decision a refresh interval after the last look.
