@@ -111,7 +111,11 @@ const char* const kUsage =
     "                      clues behind the score (words with their probability and where it\n"
     "                      came from, or the sender's relay and the list it is on). Says when\n"
     "                      the sender lists decide the message before any score. Changes nothing\n"
-    "                      but the engine's record of its last score.\n";
+    "                      but the engine's record of its last score.\n"
+    "  stats               print the processed and caught counters, the filter's mistakes the\n"
+    "                      user corrected (approvals out of the junk folder, blocks and spam\n"
+    "                      reports from other folders, legitimate reports), their rates and a\n"
+    "                      chart of the last twelve weeks. Changes nothing.\n";
 
 namespace {
 
@@ -200,6 +204,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     std::string explainSelection;
     explain->add_option("selection", explainSelection, "FOLDER:N")->required();
 
+    auto* stats = app.add_subcommand("stats", "the filter's counters and mistakes, week by week");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -247,6 +253,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::scan;
     } else if (*importAddresses) {
         line.command = Command::importAddresses;
+    } else if (*stats) {
+        line.command = Command::stats;
     } else if (*explain) {
         line.command = Command::explain;
         try {
