@@ -19,13 +19,6 @@ std::string fixed(double value, const char* format) {
     return buffer;
 }
 
-std::string dateOf(int64_t day) {
-    CivilTime t = OleDate(static_cast<double>(day)).toCivil();
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
-    return buffer;
-}
-
 std::string bar(int32_t count, int32_t largest) {
     if (count <= 0 || largest <= 0) return {};
     // Any count at all shows at least one mark, so a single mistake is not lost beside thousands caught.
@@ -71,7 +64,7 @@ std::string statisticsReport(const settings::Settings& record, OleDate now) {
                                                         {"false+", w.falsePositives.countFor(week)}};
         bool first = true;
         for (const auto& [label, count] : rows) {
-            out += (first ? dateOf(week) : std::string(10, ' ')) + "  " + label + " |" + bar(count, largest) + " " +
+            out += (first ? settings::dayText(week) : std::string(10, ' ')) + "  " + label + " |" + bar(count, largest) + " " +
                    std::to_string(count) + "\n";
             first = false;
         }

@@ -15,13 +15,6 @@ namespace tw::settings {
 namespace {
 constexpr int64_t kFirstMonday = 2;  // serial day 2 is Monday 1 January 1900
 
-std::string dateText(int64_t day) {
-    CivilTime t = OleDate(static_cast<double>(day)).toCivil();
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
-    return buffer;
-}
-
 bool readNumber(std::string_view text, int& out) {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
     return error == std::errc() && end == text.data() + text.size() && !text.empty();
@@ -43,6 +36,13 @@ bool readDate(std::string_view text, int64_t& day) {
     return true;
 }
 }  // namespace
+
+std::string dayText(int64_t day) {
+    CivilTime t = OleDate(static_cast<double>(day)).toCivil();
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
+    return buffer;
+}
 
 int64_t weekStartOf(OleDate when) {
     const auto day = static_cast<int64_t>(std::floor(when.serial()));
@@ -85,7 +85,7 @@ std::string WeeklyCounts::toText() const {
     std::string out;
     for (const auto& w : weeks_) {
         if (!out.empty()) out += ',';
-        out += dateText(w.start) + ':' + std::to_string(w.count);
+        out += dayText(w.start) + ':' + std::to_string(w.count);
     }
     return out;
 }

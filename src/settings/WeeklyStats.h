@@ -17,6 +17,8 @@ inline constexpr int kWeeksKept = 12;
 
 /// The serial day number of the Monday starting the week `when` falls in.
 int64_t weekStartOf(OleDate when);
+/// A serial day as "yyyy-mm-dd", the form the stored rows and the reports name weeks by.
+std::string dayText(int64_t day);
 
 /// One counter, week by week: at most twelve weeks, oldest first. Stored as one REG_SZ value of
 /// rows "yyyy-mm-dd:count" joined by ",", each date the Monday its week starts on, for example
