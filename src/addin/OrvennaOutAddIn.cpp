@@ -315,9 +315,11 @@ void OrvennaOutAddIn::UnInitHandler() {
         // Closes a connection warning still open.
         ping_.reset();
         // Counters are stored only over settings read in this connection, never over the defaults.
-        if (settingsLoaded_)
-            settings::SettingsWriters(settingsKey(), library_.settings)
-                .writeCounters(library_.settings.processed, library_.settings.caught);
+        if (settingsLoaded_) {
+            settings::SettingsWriters writers(settingsKey(), library_.settings);
+            writers.writeCounters(library_.settings.processed, library_.settings.caught);
+            writers.writeWeeklyStats();
+        }
         log.LogErrorMessage("End of UnInitHandler()");
     } catch (...) {
         log.logError("UnInitHandler");

@@ -293,7 +293,9 @@ void ExplorerBars::cmdViewStats_Click() {
         auto& p = host_.platform();
         diag::frmStats form(p.ui, host_.settings(),
                             [this](int processed, int caught) {
-                                settings::SettingsWriters(host_.settingsKey(), host_.settings()).writeCounters(processed, caught);
+                                settings::SettingsWriters writers(host_.settingsKey(), host_.settings());
+                                writers.writeCounters(processed, caught);
+                                writers.writeWeeklyStats();
                             },
                             host_.log());
         form.Form_Load();

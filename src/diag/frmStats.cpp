@@ -58,6 +58,7 @@ void frmStats::cmdReset_Click() {
     try {
         settings_.processed = 0;
         settings_.caught = 0;
+        settings_.weekly.clear();
         store();
     } catch (...) {
         log_.logError("frmStats cmdReset_Click");

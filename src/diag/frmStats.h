@@ -13,7 +13,7 @@ namespace tw::diag {
 
 class frmStats : public platform::FormView {
 public:
-    /// Writes both counters to the settings store.
+    /// Writes both counters, and the weekly counters of the record, to the settings store.
     using StoreCounters = std::function<void(int processed, int caught)>;
 
     frmStats(platform::UserInterface& ui, settings::Settings& settings, StoreCounters storeCounters,

@@ -10,7 +10,7 @@
 
 namespace tw::host {
 
-enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, lists, options, importAddresses, explain, why };
+enum class Command { help, run, set, showSettings, showFolder, train, approve, block, report, autoscan, scan, lists, options, importAddresses, explain, why, stats };
 
 struct CommandLine {
     Command command = Command::help;

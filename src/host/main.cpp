@@ -11,6 +11,7 @@
 #include "host/AutoScanCommand.h"
 #include "host/CommandLine.h"
 #include "host/ExplainCommand.h"
+#include "host/StatsCommand.h"
 #include "host/FolderListing.h"
 #include "host/HostSession.h"
 #include "host/ImportCommand.h"
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
             return tw::host::runExplainCommand(session, line.explain, std::cout, std::cerr);
         case Command::why:
             return tw::host::runWhyCommand(session, line.explain, std::cout, std::cerr);
+        case Command::stats:
+            return tw::host::runStatsCommand(session, std::cout);
         case Command::importAddresses:
             return tw::host::runImportCommand(session, line.importBooks, std::cout, std::cerr);
         case Command::approve:

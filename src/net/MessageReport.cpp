@@ -5,7 +5,9 @@
 #include "core/StringTable.h"
 #include "net/frmConfirmReportSpam.h"
 #include "platform/UserInterface.h"
+#include "core/Text.h"
 #include "settings/ServiceAddresses.h"
+#include "settings/WeeklyStats.h"
 
 namespace tw::net {
 
@@ -47,20 +49,20 @@ void MessageReports::tell(int stringId) {
     }
 }
 
-bool MessageReports::send(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind, bool train,
+int32_t MessageReports::send(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind, bool train,
                           int firstNumber, const std::string& caller) {
     auto context = host_.netContext();
     if (!isReportKind(kind)) {
         context.log.LogSeriousErrorMessage(caller + ": unknown report kind " + std::to_string(kind) +
                                            ", nothing reported");
-        return false;
+        return 0;
     }
     std::vector<std::shared_ptr<outlook::Item>> mail;
     for (const auto& item : items)
         if (isMail(item)) mail.push_back(item);
     if (mail.empty()) {
         tell(kSelectMailId);
-        return false;
+        return 0;
     }
     try {
         auto safe = context.platform.safeMail.CreateSafeMailItem(classify::safeMailProgId("SafeMailItem"));
@@ -79,24 +81,43 @@ bool MessageReports::send(const std::vector<std::shared_ptr<outlook::Item>>& ite
         safe->Recipients()->Add(settings::serviceAddresses(context.platform.registry).reportAddress(kind));
         safe->Send();
         if (auto utils = host_.reportMapiUtils()) utils->DeliverNow(0, 0);
-        return true;
+        return static_cast<int32_t>(mail.size());
     } catch (...) {
         context.log.logError(caller);
         tell(kReportFailedId);
-        return false;
+        return 0;
+    }
+}
+
+void MessageReports::countReported(int32_t kind, const std::shared_ptr<outlook::Folder>& folder, int32_t count) {
+    auto context = host_.netContext();
+    try {
+        const OleDate now = context.platform.clock.now();
+        if (kind == kReportLegitimate) {
+            settings::recordMistakes(context.key, context.settings, settings::Mistake::legitimateReport, count, now);
+        } else if (kind == kReportSpam) {
+            const std::string& junk = context.settings.junkfolder;
+            const bool fromJunkFolder =
+                folder && !junk.empty() && text::lower(host_.folderPath(*folder)) == text::lower(junk);
+            if (!fromJunkFolder)
+                settings::recordMistakes(context.key, context.settings, settings::Mistake::missedSpam, count, now);
+        }
+    } catch (...) {
+        context.log.logError("countReported");
     }
 }
 
 bool MessageReports::reportItems(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind, bool train) {
-    return send(items, kind, train, 0, "ReportSpamSelection");
+    return send(items, kind, train, 0, "ReportSpamSelection") > 0;
 }
 
 bool MessageReports::ReportSpamSelection(int32_t kind, bool train) {
     std::vector<std::shared_ptr<outlook::Item>> items;
+    std::shared_ptr<outlook::Folder> folder;
     try {
         auto explorer = host_.application()->ActiveExplorer();
         if (!explorer) return false;
-        auto folder = explorer->CurrentFolder();
+        folder = explorer->CurrentFolder();
         if (!folder || folder->DefaultItemType() != outlook::olMailItem) return false;
         auto selection = explorer->Selection();
         for (int i = 1; i <= selection->Count(); ++i) items.push_back(selection->Item(i));
@@ -105,11 +126,22 @@ bool MessageReports::ReportSpamSelection(int32_t kind, bool train) {
         tell(kReportFailedId);
         return false;
     }
-    return send(items, kind, train, 0, "ReportSpamSelection");
+    const int32_t reported = send(items, kind, train, 0, "ReportSpamSelection");
+    countReported(kind, folder, reported);
+    return reported > 0;
 }
 
 bool MessageReports::ReportSingleMessage(const std::shared_ptr<outlook::Item>& item, int32_t kind, bool train) {
-    return send({item}, kind, train, 1, "ReportSingleMessage");
+    const int32_t reported = send({item}, kind, train, 1, "ReportSingleMessage");
+    if (reported > 0) {
+        std::shared_ptr<outlook::Folder> folder;
+        try {
+            folder = item->Parent();
+        } catch (...) {
+        }
+        countReported(kind, folder, reported);
+    }
+    return reported > 0;
 }
 
 void MessageReports::explorerReportCommand(int32_t kind) {

@@ -44,10 +44,13 @@ public:
 
 private:
     /// Composes and sends one report; the first message is numbered firstNumber. Errors are
-    /// logged under caller and told to the user.
-    bool send(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind, bool train, int firstNumber,
+    /// logged under caller and told to the user. The number of messages reported, 0 when none was sent.
+    int32_t send(const std::vector<std::shared_ptr<outlook::Item>>& items, int32_t kind, bool train, int firstNumber,
               const std::string& caller);
     void tell(int stringId);
+    /// Counts a report the user made as a mistake of the filter: spam from outside the junk folder
+    /// was missed; legitimate mail is counted wherever it lay.
+    void countReported(int32_t kind, const std::shared_ptr<outlook::Folder>& folder, int32_t count);
 
     ReportHost& host_;
 };

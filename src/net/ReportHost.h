@@ -25,6 +25,8 @@ public:
     /// The message's Internet headers as they are.
     virtual std::string reportHeaders(outlook::Item& item) = 0;
     virtual void trainOnMessage(const std::shared_ptr<outlook::Item>& item, int32_t weight) = 0;
+    /// The folder's path as the settings name folders ("\Mailbox\Junk"), to tell the junk folder.
+    virtual std::string folderPath(outlook::Folder& folder) = 0;
     /// The short settings text a report carries.
     virtual std::string reportSettingsSummary() = 0;
 

@@ -319,10 +319,12 @@ bool MsgQueue::checkMailItem(std::shared_ptr<outlook::Item>& item, bool markChec
             if (addin_.outlookVersion() < kOldestMailClientWithoutIcon && noLegitimateMail_ && s.removeNewMailIcon)
                 clearNewMailIcon();
             ++s.caught;
+            s.weekly.caught.add(settings::weekStartOf(now()), 1);
         } else {
             noLegitimateMail_ = false;
         }
         ++s.processed;
+        s.weekly.checked.add(settings::weekStartOf(now()), 1);
         return spam;
     } catch (...) {
         log.logError("checkMailItem");

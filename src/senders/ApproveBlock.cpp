@@ -10,6 +10,7 @@
 #include "senders/Senders.h"
 #include "senders/frmSenderDialog.h"
 #include "settings/SettingsWriters.h"
+#include "settings/WeeklyStats.h"
 
 namespace tw::senders {
 
@@ -176,6 +177,25 @@ void ApproveBlock::showSenderDialog(int32_t domainFlag, int32_t dialogAction, co
     if (connection.alive()) host_.log().LogErrorMessage("Finished loading sender dialog");
 }
 
+bool ApproveBlock::isJunkFolder(const std::shared_ptr<outlook::Folder>& folder) {
+    const std::string& junk = host_.settings().junkfolder;
+    return folder && !junk.empty() && text::lower(host_.folderPath(*folder)) == text::lower(junk);
+}
+
+void ApproveBlock::countMistakes(bool approve, bool fromJunkFolder, bool reportedLegitimate, int32_t count) {
+    using settings::Mistake;
+    try {
+        auto& s = host_.settings();
+        const auto key = host_.settingsKey();
+        const OleDate now = host_.platform().clock.now();
+        if (approve && fromJunkFolder) settings::recordMistakes(key, s, Mistake::falsePositive, count, now);
+        if (!approve && !fromJunkFolder) settings::recordMistakes(key, s, Mistake::missedSpam, count, now);
+        if (approve && reportedLegitimate) settings::recordMistakes(key, s, Mistake::legitimateReport, count, now);
+    } catch (...) {
+        host_.log().logError("countMistakes");
+    }
+}
+
 Outcome ApproveBlock::processSelection(int32_t action, bool report, bool showMessages) {
     try {
         auto explorer = host_.application()->ActiveExplorer();
@@ -205,8 +225,9 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
             const bool approve = isApprove(action);
             std::shared_ptr<outlook::Folder> destination;
             std::string currentPath = text::lower(host_.folderPath(*current));
+            const bool fromJunkFolder = isJunkFolder(current);
             if (approve) {
-                if (currentPath == text::lower(s.junkfolder)) destination = ns->GetDefaultFolder(outlook::olFolderInbox);
+                if (fromJunkFolder) destination = ns->GetDefaultFolder(outlook::olFolderInbox);
             } else {
                 auto deleted = ns->GetDefaultFolder(outlook::olFolderDeletedItems);
                 if (currentPath != text::lower(host_.folderPath(*deleted))) destination = deleted;
@@ -222,10 +243,12 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
 
             std::vector<std::string> entries;
             Items kept, unlisted;
+            int32_t checkedOnly = 0;
             for (const auto& item : selected) {
                 if (!item || item->Class() != outlook::olMail) continue;
                 if (checkOnly) {
                     if (host_.isJunkMail(item) && action == blockSender) host_.processJunkMail(item);
+                    ++checkedOnly;
                     continue;
                 }
                 std::string address = text::lower(host_.senderAddressOf(item));
@@ -240,7 +263,10 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
                 if (!approve) item->setUnRead(false);
             }
             log.LogErrorMessage("End processSelection");
-            if (checkOnly) return outcome;
+            if (checkOnly) {
+                countMistakes(approve, fromJunkFolder, report, checkedOnly);
+                return outcome;
+            }
 
             bool removed = false;
             if (approve) lists->AddApprovedSenders(entries, removed, true, kept);
@@ -258,6 +284,7 @@ Outcome ApproveBlock::processItems(const Items& selected, const std::shared_ptr<
                     if (destination) item->Move(*destination);
                     ++outcome.done;
                 }
+            countMistakes(approve, fromJunkFolder, report, outcome.done);
         }
     } catch (...) {
         log.logError("processSelection");
@@ -322,6 +349,12 @@ void ApproveBlock::AddSingleSender(int32_t domainFlag, int32_t dialogAction, con
                 if (!connection.alive()) return;
             }
             host_.trainOnMessage(item, block ? kBlockWeight : kApproveWeight);
+            std::shared_ptr<outlook::Folder> folder;
+            try {
+                folder = item->Parent();
+            } catch (...) {
+            }
+            countMistakes(!block, isJunkFolder(folder), dialogAction == dialogApproveReport, 1);
             return;
         }
         KeyedSet senders, countries;

@@ -78,6 +78,10 @@ public:
 private:
     void runCommand(const char* handler, const char* logLine, int32_t action, bool report, int32_t domainFlag,
                     int32_t dialogAction);
+    /// Counts what the user's command says the filter got wrong: an approval out of the junk folder,
+    /// a block from any other folder, and legitimate reports. Never raises.
+    void countMistakes(bool approve, bool fromJunkFolder, bool reportedLegitimate, int32_t count);
+    bool isJunkFolder(const std::shared_ptr<outlook::Folder>& folder);
     void showSenderDialog(int32_t domainFlag, int32_t dialogAction, const KeyedSet& senders, const KeyedSet& countries,
                           const std::shared_ptr<outlook::Item>& single);
 

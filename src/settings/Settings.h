@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/KeyedSet.h"
+#include "settings/WeeklyStats.h"
 
 namespace tw::settings {
 
@@ -44,6 +45,7 @@ struct Settings {
     double treduce = 1.0;
     int32_t processed = 0;
     int32_t caught = 0;
+    WeeklyStats weekly;  // beside processed and caught, kept in values of their own
     int32_t nospamengine = 0;
     int32_t debugginglevel = 1;
     bool upgradeNotification = true;

@@ -175,6 +175,7 @@ bool loadUserSettings(const SettingsKey& key, Settings& s, diag::CErrorHandler* 
     });
     load.number("processed", s.processed, 0);
     load.number("caught", s.caught, 0);
+    ignoringErrors([&] { s.weekly = loadWeeklyStats(key); });
     load.number("nospamengine", s.nospamengine, 0);
 
     // The log level goes to the log at once, so everything after this logs at the user's level.

@@ -3,6 +3,7 @@
 
 #include "core/Text.h"
 #include "settings/ProxyStrings.h"
+#include "settings/WeeklyStats.h"
 
 namespace tw::settings {
 
@@ -72,6 +73,8 @@ bool SettingsWriters::writeCounters(int32_t processed, int32_t caught) {
     bool ok = key_.writeNumber("processed", processed);
     return key_.writeNumber("caught", caught) && ok;
 }
+
+bool SettingsWriters::writeWeeklyStats() { return storeWeeklyStats(key_, record_.weekly); }
 
 bool SettingsWriters::writeProxySettings(bool useProxyServer, const std::string& server, const std::string& port) {
     bool ok = key_.writeFlag(useProxyServer, "useProxyServer");

@@ -45,6 +45,8 @@ public:
     bool writeScanInboxOnStartup(bool scan);
     bool writeLastUpgradeNotification(const std::string& release);
     bool writeCounters(int32_t processed, int32_t caught);
+    /// The record's weekly counters, all five values.
+    bool writeWeeklyStats();
 
     /// Stores the proxy group, keeps it in the record and rebuilds the combined proxy texts from
     /// it, so they never describe a proxy other than the stored one.
