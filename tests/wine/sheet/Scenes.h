@@ -1,11 +1,15 @@
 // Opens every window of the add-in in turn, each with realistic content, for the camera.
 #pragma once
 
+#include <string>
+
 #include "addin/OrvennaOutAddIn.h"
 #include "sheet/Camera.h"
 
 namespace tw::sheet {
 
 void takeSheet(Camera& camera, addin::OrvennaOutAddIn& addin);
+/// twupdate's windows, from a release service of the sheet's own; nothing is saved in `downloadFolder`.
+void updateWindows(Camera& camera, const std::string& downloadFolder);
 
 }  // namespace tw::sheet
