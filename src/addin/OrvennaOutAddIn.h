@@ -131,6 +131,7 @@ public:
     /// The folder auto-scan (the options dialog adds and removes its folders); exists from start-up to teardown.
     scan::AutoScan* autoScan() const override { return autoScan_.get(); }
     options::OptionsHost& optionsHost() override { return *this; }
+    classify::ClassifyHost& classifyHost() override { return *this; }
     settings::Settings& settings() override { return library_.settings; }
     platform::Platform& platform() override { return platform_; }
     std::string folderPath(outlook::Folder& folder) override;

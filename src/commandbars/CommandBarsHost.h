@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "classify/ClassifyHost.h"
 #include "diag/CErrorHandler.h"
 #include "help/HelpWindow.h"
 #include "options/OptionsHost.h"
@@ -53,6 +54,8 @@ public:
     virtual scan::ManualScan& manualScan() = 0;
     /// What the options dialog works with.
     virtual options::OptionsHost& optionsHost() = 0;
+    /// What judging a message works with.
+    virtual classify::ClassifyHost& classifyHost() = 0;
 
 protected:
     CommandBarsHost() = default;

@@ -1,7 +1,9 @@
 // Building and removing the explorer toolbar, its menu and Help entries, and their handlers.
 #include "commandbars/ExplorerBars.h"
 
+#include "classify/frmWhy.h"
 #include "commandbars/CommandBarsHost.h"
+#include "commandbars/WhyCommand.h"
 #include "commandbars/frmAboutOrvenna.h"
 #include "core/StringTable.h"
 #include "core/Text.h"
@@ -17,6 +19,7 @@ using namespace office;
 constexpr int kProductNameId = 800;
 constexpr int kToolbarNameId = 457;
 constexpr int kUpdatePageId = 985;
+constexpr int kSelectMessageId = 133;
 constexpr int kOnlineHelpPageId = 986;
 constexpr const char* kHelpMenuCaption = "&Help";
 constexpr int kHelpEntryPlace = 3;
@@ -154,6 +157,7 @@ void ExplorerBars::AddMMenu() {
         {"mReportFraud", 975, 0, false, [this] { cmdReport_Click(3); }},
         {"mUpdates", 976, 0, true, [this] { cmdCheckUpdates_Click(); }},
         {"mAbout", 977, 0, false, [this] { cmdAboutMenuItem_Click(); }},
+        {"mWhy", classify::kWhyCaptionId, 0, true, [this] { cmdWhy_Click(); }},
     };
     // One failing entry must not keep the others from the menu.
     for (const auto& e : entries) {
@@ -302,6 +306,22 @@ void ExplorerBars::cmdViewStats_Click() {
         p.ui.showForm(form, true);
     } catch (...) {
         host_.log().logError("cmdViewStats_Click");
+    }
+}
+
+void ExplorerBars::cmdWhy_Click() {
+    try {
+        auto& p = host_.platform();
+        auto selection = host_.application()->ActiveExplorer()->Selection();
+        if (selection->Count() != 1 || selection->Item(1)->Class() != outlook::olMail) {
+            p.ui.MsgBox(loadString(kSelectMessageId), platform::vbOKOnly, loadString(classify::kWhyCaptionId));
+            return;
+        }
+        auto& commands = host_.commands();
+        showWhyWindow(host_, selection->Item(1), [&commands] { commands.cmdApproveSenderMenuItem_Click(); },
+                      [&commands] { commands.cmdBlockSenderMenuItem_Click(); });
+    } catch (...) {
+        host_.log().logError("cmdWhy_Click");
     }
 }
 

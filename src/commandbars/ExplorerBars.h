@@ -50,6 +50,8 @@ public:
     void cmdTarnwickOnlineHelp_Click();
     void cmdScanFolder_Click();
     void cmdReport_Click(int kind);
+    /// Why the one selected message was judged as it was; a box asks for one message otherwise.
+    void cmdWhy_Click();
 
     std::shared_ptr<office::CommandBar> toolbar() const { return toolbar_; }
     /// Gives a button its face from the add-in's pictures; a failure is logged and the button kept.

@@ -74,6 +74,8 @@ public:
     /// The menu's report entries (1 spam, 2 legitimate, 3 fraud, 4 virus).
     void cmdInspReport_Click(int32_t kind);
     void cmdReportBug_Click();
+    /// Why this window's message was judged as it was.
+    void cmdInspWhy_Click();
 
 private:
     /// The message this window shows.

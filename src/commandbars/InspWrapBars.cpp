@@ -1,8 +1,10 @@
 // A mail window's toolbar "Velmora", its menu and Help entries, and the commands they run on the
 // window's own message.
+#include "classify/frmWhy.h"
 #include "commandbars/CommandBarsHost.h"
 #include "commandbars/ExplorerBars.h"
 #include "commandbars/InspWrap.h"
+#include "commandbars/WhyCommand.h"
 #include "core/Error.h"
 #include "core/StringTable.h"
 #include "senders/ApproveBlock.h"
@@ -136,6 +138,7 @@ void InspWrap::AddMMenu() {
         {"InspmReportVirus", 974, 0, false, [this] { cmdInspReport_Click(4); }},
         {"InspmUpdates", 976, 0, true, [&explorerBars] { explorerBars.cmdCheckUpdates_Click(); }},
         {"InspmAbout", 977, 0, false, [&explorerBars] { explorerBars.cmdAboutMenuItem_Click(); }},
+        {"InspmWhy", classify::kWhyCaptionId, 0, true, [this] { cmdInspWhy_Click(); }},
     };
     // One failing entry must not keep the others from the menu.
     for (const auto& e : entries) {
@@ -277,6 +280,26 @@ void InspWrap::cmdInspReport_Click(int32_t kind) {
         addin_.reportMessageCommand(windowMessage(), kind);
     } catch (...) {
         addin_.log().logError("cmdInspReport_Click");
+    }
+}
+
+void InspWrap::cmdInspWhy_Click() {
+    try {
+        // The actions hold the add-in and the message, not this wrapper: the message window may
+        // have closed by the time the "Why?" window does.
+        auto message = windowMessage();
+        auto& addin = addin_;
+        auto senderCommand = [&addin, message](int32_t dialogAction) {
+            try {
+                addin.commands().AddSingleSender(0, dialogAction, message);
+            } catch (...) {
+                addin.log().logError("cmdInspWhy_Click");
+            }
+        };
+        showWhyWindow(addin_, message, [senderCommand] { senderCommand(dialogApprove); },
+                      [senderCommand] { senderCommand(dialogBlock); });
+    } catch (...) {
+        addin_.log().logError("cmdInspWhy_Click");
     }
 }
 

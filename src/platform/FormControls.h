@@ -27,6 +27,7 @@ enum class ControlLook {
     title,          // labels: a larger bold font, the heading of a window
     pathEllipsis,   // labels: one line; a text too long loses the middle of its path to "..."
     readOnlyLines,  // text boxes: many lines that scroll, for reading only
+    wrappedLines,   // text boxes: many lines wrapped at the box's width that scroll down, for reading only
 };
 
 /// One node of a tree view: its key, its caption, its parent's key (empty at the top) and the

@@ -38,7 +38,12 @@ protected:
             std::dynamic_pointer_cast<sim::SimFolder>(h.addin().folderAtPath(settings().junkfolder, false)));
         for (const char* form : {"frmOrvennaOptions", "frmViewLog", "frmStats", "frmAboutOrvenna"})
             h.ui.onModal(form, [this](platform::FormView& view) { h.ui.hideForm(view); });
+        h.ui.onModal("frmWhy", [this](platform::FormView& view) {
+            whyShownFor = (*view.controls())["lblMessage"].caption;
+            h.ui.hideForm(view);
+        });
     }
+    std::string whyShownFor;
     Effects effects() {
         std::set<std::string> listed;
         for (const auto* list : {&senders().approvedSenders(), &senders().blockedSenders()})
@@ -100,7 +105,7 @@ TEST_F(ClickOnce, EachEntryOfEveryWindowRunsOnceOnItsOwnWindowsMessage) {
     };
     for (const auto& w : windows) {
         auto buttons = toolbarButtons(w.bars);
-        ASSERT_EQ(buttons.size(), 20u) << w.subject;
+        ASSERT_EQ(buttons.size(), 21u) << w.subject;
         for (const auto& button : buttons) {
             const std::string where = button->Caption() + " in the window of " + w.subject;
             // Each command finds the lists empty, as the first one did.
@@ -118,6 +123,9 @@ TEST_F(ClickOnce, EachEntryOfEveryWindowRunsOnceOnItsOwnWindowsMessage) {
             }
             if (made.reports == 1) {
                 EXPECT_NE(lastReported().find(w.subject), std::string::npos) << where;
+            }
+            if (button->Caption() == "Why was this message judged so?") {
+                EXPECT_NE(whyShownFor.find(w.subject), std::string::npos) << where;
             }
         }
     }

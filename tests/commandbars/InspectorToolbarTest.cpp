@@ -57,13 +57,13 @@ TEST_F(InspectorToolbar, ReceivedMailGetsTheToolbarAndMenuWithTagsOfItsOwnWindow
     EXPECT_EQ(controls[1]->Tag().rfind("InspApproveSenderTarnwick", 0), 0u);
     EXPECT_EQ(controls[3]->Caption(), "&Tarnwick");
     auto menu = controls[3]->popupControls();
-    ASSERT_EQ(menu->Count(), 17);
+    ASSERT_EQ(menu->Count(), 18);
     EXPECT_EQ(menu->all()[10]->Caption(), "Report a Bu&g");
     EXPECT_EQ(menu->all()[13]->Caption(), "Report Frau&d");
     EXPECT_FALSE(menuEntry(window, "Scan &Folder...")) << "the message window has no folder scan";
     std::set<std::string> tags;
     for (const auto& entry : menu->all()) tags.insert(entry->Tag());
-    EXPECT_EQ(tags.size(), 17u) << "menu entries share a Tag";
+    EXPECT_EQ(tags.size(), 18u) << "menu entries share a Tag";
     EXPECT_TRUE(tags.count(lastWrapper()->windowTag("InspmBlockSender")));
     auto help = window->bars()->bar("Menu Bar")->controls()->byCaption("&Help")->popupControls();
     EXPECT_EQ(help->all().back()->Caption(), "About Tarnwick...");

@@ -29,12 +29,14 @@ TEST_F(Toolbar, ThreeFacedButtonsAndTheMenuInOrderWithTheHelpEntries) {
     EXPECT_EQ(toolbar->controls()->all()[1]->face(), 103);
     EXPECT_EQ(toolbar->controls()->all()[2]->face(), 102);
     auto menu = toolbar->controls()->all()[3]->popupControls();
-    ASSERT_EQ(menu->Count(), 17);
+    ASSERT_EQ(menu->Count(), 18);
     EXPECT_EQ(menu->all()[0]->Caption(), "&Settings ...");
     EXPECT_EQ(menu->all()[0]->face(), 101);
     EXPECT_TRUE(menu->all()[1]->BeginGroup());
     EXPECT_EQ(menu->all()[5]->Style(), office::msoButtonIconAndCaption);
     EXPECT_EQ(menu->all()[16]->Tag(), "mAboutTarnwick");
+    EXPECT_EQ(menu->all()[17]->Caption(), "Why was this message judged so?");
+    EXPECT_TRUE(menu->all()[17]->BeginGroup());
     auto help = h.client.activeExplorer()->bars()->bar("Menu Bar")->controls()->byCaption("&Help")->popupControls();
     auto helpCaptions = captions(*help);
     EXPECT_EQ(helpCaptions[2], "Tarnwick Online Help");

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "classify/frmWhy.h"
 #include "commandbars/frmAboutOrvenna.h"
 #include "diag/frmStats.h"
 #include "diag/frmViewLog.h"
@@ -16,6 +17,7 @@
 #include "senders/frmEnterEmailDomain.h"
 #include "senders/frmSenderDialog.h"
 #include "senders/frmToMe.h"
+#include "twupdate/frmTwupdate.h"
 
 namespace tw::test {
 namespace {
@@ -28,7 +30,8 @@ TEST(DialogLayout, NoControlTouchesTheSidesOfItsWindow) {
           &senders::frmToMe::declaration(), &options::frmGenericEntry::declaration(), &net::frmConnect::declaration(),
           &net::frmNewRelease::declaration(), &diag::frmStats::declaration(), &diag::frmViewLog::declaration(),
           &scan::frmScanning::declaration(), &scan::frmScanResults::declaration(),
-          &scan::frmAutoScanStatus::declaration(), &commandbars::frmAboutOrvenna::declaration()})
+          &scan::frmAutoScanStatus::declaration(), &commandbars::frmAboutOrvenna::declaration(),
+          &classify::frmWhy::declaration(), &twupdate::frmTwupdate::declaration()})
         for (const auto& c : decl->controls) {
             EXPECT_GE(c.left, kMargin) << decl->name << "." << c.name;
             EXPECT_LE(c.left + c.width, decl->width - kMargin) << decl->name << "." << c.name;

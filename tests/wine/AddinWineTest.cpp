@@ -172,7 +172,7 @@ TEST_F(AddinWineTest, TheToolbarMenuAndHelpEntriesAppearAndBlockSenderActsOnTheS
     EXPECT_EQ(toolbar[2].tag, "Block SenderTarnwick");
     EXPECT_TRUE(toolbar[2].faceSet);
     EXPECT_EQ(toolbar[3].caption, "&Tarnwick");
-    EXPECT_EQ(toolbar[3].children.size(), 17u);
+    EXPECT_EQ(toolbar[3].children.size(), 18u);
     EXPECT_TRUE(hasTag(client.controls(explorer, "Menu Bar"), "AboutTarnwickTarnwick")) << "the Help menu has no About entry";
 
     const standin::MailSpec mail = mailFromFile("ham.eml");
@@ -215,7 +215,7 @@ TEST_F(AddinWineTest, AMessageWindowGetsItsOwnToolbarWhoseBlockActsOnItsMessage)
     ASSERT_EQ(toolbar.size(), 4u);
     EXPECT_EQ(toolbar[2].tag.rfind("InspBlockSenderTarnwick", 0), 0u) << toolbar[2].tag;
     EXPECT_TRUE(toolbar[2].faceSet);
-    EXPECT_EQ(toolbar[3].children.size(), 17u);
+    EXPECT_EQ(toolbar[3].children.size(), 18u);
     // The main window's buttons keep their own tags, so a click in one window is not heard in the other.
     EXPECT_NE(toolbar[2].tag, client.controls(explorer, "Velmora")[2].tag);
 
@@ -590,12 +590,35 @@ TEST_F(FormWindowAddinFaces, TheButtonsShowTheAddinsPicturesAndTheUsersClipboard
         }
         EXPECT_FALSE(addinPicture(101).empty()) << "the add-in carries no picture 101";
         const auto& menu = toolbar[3].children;
-        ASSERT_EQ(menu.size(), 17u);
+        ASSERT_EQ(menu.size(), 18u);
         EXPECT_EQ(menu[2].facePixels, addinPicture(102)) << menu[2].caption;
         EXPECT_EQ(clipboard.text(), L"the user's own words");
         client.closeExplorer(explorer);
         EXPECT_FALSE(contains(addinLog(), "Error #")) << addinLog();
     }
+}
+
+// The menu's "Why?" entry opens its window once per click, over the selected message, and the
+// window gives the client back when it is closed.
+TEST_F(FormWindowAddinStartupScan, TheWhyEntryOpensItsWindowOncePerClick) {
+    StandInClient client;
+    const int explorer = client.openExplorer(kInbox);
+    ASSERT_EQ(client.loadAddIns().size(), 1u);
+    const std::string id = client.deliver(kInbox, mailFromFile("ham.eml"));
+    client.pump(500);
+    client.select(explorer, {id});
+    std::vector<std::wstring> shown;
+    {
+        // The watchdog stands in for the user closing the window.
+        UnansweredFormWatchdog watchdog(1500);
+        ASSERT_TRUE(client.clickCaption(explorer, "Velmora", {"&Tarnwick", "Why was this message judged so?"}));
+        client.pump(500);
+        shown = watchdog.closedForms;
+    }
+    EXPECT_EQ(shown, std::vector<std::wstring>{L"Why was this message judged so?"});
+    EXPECT_EQ(visibleFormWindow(L"Why was this message judged so?"), nullptr);
+    EXPECT_FALSE(contains(addinLog(), "Error #")) << addinLog();
+    client.closeExplorer(explorer);
 }
 
 }  // namespace

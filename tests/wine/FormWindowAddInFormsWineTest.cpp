@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/frmWhy.h"
 #include "commandbars/frmAboutOrvenna.h"
 #include "core/Error.h"
 #include "diag/CErrorHandler.h"
@@ -110,6 +111,13 @@ TEST_F(FormWindowAddInForms, EveryModallyShownFormHasAVisibleWindowWhileItWaits)
     diag::frmViewLog viewer(p.files, p.shell, ui, log);
     viewer.Form_Load();
     commandbars::frmAboutOrvenna about(p.ports, log);
+    classify::frmWhy why(ui, log);
+    classify::Judgement judgement;
+    judgement.by = classify::Judgement::By::score;
+    judgement.sender = "sales@watch-outlet.example";
+    judgement.score = 97;
+    judgement.threshold = 90;
+    why.fill("Replica watches", judgement);
 
     struct Case {
         platform::FormView& form;
@@ -123,6 +131,7 @@ TEST_F(FormWindowAddInForms, EveryModallyShownFormHasAVisibleWindowWhileItWaits)
         {stats, modal(stats), L"Tarnwick Statistics"},
         {viewer, modal(viewer), L"Tarnwick Log Report"},
         {about, [&about] { about.show(); }, L"About Tarnwick"},
+        {why, [&why] { why.showModal(); }, L"Why was this message judged so?"},
     };
     for (auto& c : cases) {
         bool visible = false;

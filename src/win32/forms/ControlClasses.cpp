@@ -19,6 +19,8 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
             if (decl.look == platform::ControlLook::readOnlyLines)
                 return {L"EDIT", focusable | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
                         WS_EX_CLIENTEDGE};
+            if (decl.look == platform::ControlLook::wrappedLines)
+                return {L"EDIT", focusable | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE};
             return {L"EDIT", focusable | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::CommandButton:
             return {L"BUTTON", focusable | (decl.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};

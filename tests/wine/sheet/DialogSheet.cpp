@@ -84,6 +84,7 @@ int takeSheetInto(const std::wstring& folder) {
     }
     sheet::fillAddin(*addin);
     sheet::takeSheet(camera, *addin);
+    sheet::whyWindows(camera, *addin);
     sheet::updateWindows(camera, win32::toUtf8(folder) + "\\update-download");
 
     connect.AddinInstance_OnDisconnection(win32::ext_dm_HostShutdown);

@@ -9,6 +9,8 @@
 namespace tw::sheet {
 
 void takeSheet(Camera& camera, addin::OrvennaOutAddIn& addin);
+/// The "Why?" window over messages of the sheet's Inbox.
+void whyWindows(Camera& camera, addin::OrvennaOutAddIn& addin);
 /// twupdate's windows, from a release service of the sheet's own; nothing is saved in `downloadFolder`.
 void updateWindows(Camera& camera, const std::string& downloadFolder);
 

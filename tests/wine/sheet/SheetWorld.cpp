@@ -73,9 +73,13 @@ void fillClient(standin::StandInClient& client) {
     client.addAddressBook("Global Address List",
                           {{"Helpdesk", "EX", "/o=Whitfield/ou=Admin/cn=Recipients/cn=helpdesk", "helpdesk@whitfield.example"},
                            {"Sam Ortega", "EX", "/o=Whitfield/ou=Admin/cn=Recipients/cn=sortega", "sam.ortega@whitfield.example"}});
-    client.addMail(kInbox, mail("Mira Okafor", "mira.okafor@example.org", "Minutes of Tuesday's meeting", "198.51.100.23"));
+    client.addMail(kInbox, mail("Mira Okafor", "mira.okafor@example.org", kListedSubject, "198.51.100.23"));
     client.addMail(kInbox, mail("Pharmacy Direct", "offers@cheap-meds.example", "Save 80% on your order today", "203.0.113.77"));
     client.addMail(kInbox, mail("Lottery Board", "claims@lucky-draw.example", "You have won 1,000,000", "192.0.2.140"));
+    auto watches = mail("Watch Outlet", "sales@watch-outlet.example", kScoredSubject, "198.51.100.77");
+    watches.body = "Dear friend,\r\n\r\nClick here to order genuine replica watches at 90% discount. Free shipping, "
+                   "limited offer, order now and save money. Unsubscribe from this mailing at any time.\r\n";
+    client.addMail(kInbox, watches);
 }
 
 void fillAddin(addin::OrvennaOutAddIn& addin) {

@@ -10,6 +10,9 @@
 namespace tw::sheet {
 
 inline constexpr const char* kInbox = "\\Personal Folders\\Inbox";
+/// Two Inbox messages the "Why?" window explains: one the approved senders decide, one the score.
+inline constexpr const char* kListedSubject = "Minutes of Tuesday's meeting";
+inline constexpr const char* kScoredSubject = "Your order of replica watches is waiting";
 inline constexpr const char* kWatchedFolder = "\\Personal Folders\\Projects\\Customer Correspondence 2026";
 
 /// A first run's settings, with the network service out of reach and its checks off, and every

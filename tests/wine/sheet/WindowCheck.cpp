@@ -106,7 +106,10 @@ std::string cutEntries(HWND control, bool list) {
 std::string cutText(const Child& child) {
     if (child.className == L"systreeview32") return cutNodes(child.window);
     if (child.className == L"listbox") return cutEntries(child.window, true);
-    if (child.className == L"edit") return cutEntries(child.window, false);
+    // A text box of many lines wraps or scrolls its lines by design.
+    if (child.className == L"edit" && (GetWindowLongW(child.window, GWL_STYLE) & ES_MULTILINE) == 0)
+        return cutEntries(child.window, false);
+    if (child.className == L"edit") return {};
     const std::wstring text = textOf(child.window);
     if (text.empty()) return {};
     const int width = child.box.right - child.box.left, height = child.box.bottom - child.box.top;
