@@ -124,9 +124,10 @@ void paintBarChart(HDC dc, const RECT& area, HFONT font, const platform::Control
     while (step < groups && step * groupWidth < widest + kPad) ++step;
     for (int g = groups - 1; g >= 0; g -= step) {
         const std::wstring label = toWide(state.items[static_cast<size_t>(g)]);
-        const int width = measure(dc, label).cx;
+        const int width = static_cast<int>(measure(dc, label).cx);
         const int centre = plotLeft + g * groupWidth + groupWidth / 2;
-        const int left = std::clamp(centre - width / 2, area.left + kPad, std::max(area.left + kPad, area.right - kPad - width));
+        const int lowest = static_cast<int>(area.left) + kPad;
+        const int left = std::clamp(centre - width / 2, lowest, std::max(lowest, static_cast<int>(area.right) - kPad - width));
         fill(dc, centre, baseline + 1, centre + 1, baseline + 3, kInk);
         write(dc, left, labelsTop, label);
     }
