@@ -295,7 +295,7 @@ void ExplorerBars::cmdViewLogReport_Click() {
 void ExplorerBars::cmdViewStats_Click() {
     try {
         auto& p = host_.platform();
-        diag::frmStats form(p.ui, host_.settings(),
+        diag::frmStats form(p.ui, host_.settings(), p.clock,
                             [this](int processed, int caught) {
                                 settings::SettingsWriters writers(host_.settingsKey(), host_.settings());
                                 writers.writeCounters(processed, caught);

@@ -1,10 +1,12 @@
-// The statistics window: the processed and caught counters, with reset.
+// The statistics window: the processed and caught counters, the twelve weeks' mistakes and rates
+// and their weekly chart, with reset.
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "diag/CErrorHandler.h"
+#include "platform/Clock.h"
 #include "platform/FormControls.h"
 #include "platform/UserInterface.h"
 #include "settings/Settings.h"
@@ -16,8 +18,9 @@ public:
     /// Writes both counters, and the weekly counters of the record, to the settings store.
     using StoreCounters = std::function<void(int processed, int caught)>;
 
-    frmStats(platform::UserInterface& ui, settings::Settings& settings, StoreCounters storeCounters,
-             CErrorHandler& log);
+    /// `clock` tells the current week, the last of the twelve shown.
+    frmStats(platform::UserInterface& ui, settings::Settings& settings, platform::Clock& clock,
+             StoreCounters storeCounters, CErrorHandler& log);
 
     static const platform::FormDecl& declaration();
     std::string formName() const override { return "frmStats"; }
@@ -43,6 +46,7 @@ private:
 
     platform::UserInterface& ui_;
     settings::Settings& settings_;
+    platform::Clock& clock_;
     StoreCounters storeCounters_;
     CErrorHandler& log_;
     platform::FormControls controls_;

@@ -2,8 +2,9 @@
 #include "host/StatsCommand.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <utility>
 
+#include "diag/StatsFigures.h"
 #include "settings/RegistryAccess.h"
 #include "settings/SettingsLoader.h"
 #include "settings/WeeklyStats.h"
@@ -12,12 +13,6 @@ namespace tw::host {
 
 namespace {
 constexpr int kBarWidth = 40;
-
-std::string fixed(double value, const char* format) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
 
 std::string bar(int32_t count, int32_t largest) {
     if (count <= 0 || largest <= 0) return {};
@@ -28,44 +23,30 @@ std::string bar(int32_t count, int32_t largest) {
 }  // namespace
 
 std::string statisticsReport(const settings::Settings& record, OleDate now) {
-    const auto& w = record.weekly;
-    const int64_t thisWeek = settings::weekStartOf(now);
-    const int64_t checked = w.checked.total(thisWeek), caught = w.caught.total(thisWeek);
-    const int64_t falsePositives = w.falsePositives.total(thisWeek), missed = w.missedSpam.total(thisWeek);
+    const diag::StatsFigures f = diag::statsFigures(record.weekly, now);
 
     std::string out;
     out += "Messages processed: " + std::to_string(record.processed) + "\n";
     out += "Spam caught: " + std::to_string(record.caught) + "\n";
     out += "\nIn the last twelve weeks:\n";
-    out += "  checked: " + std::to_string(checked) + ", caught: " + std::to_string(caught) + "\n";
-    out += "  false positives (approved out of the junk folder): " + std::to_string(falsePositives) + "\n";
-    out += "  spam missed (blocked or reported from other folders): " + std::to_string(missed) + "\n";
-    out += "  reported as legitimate: " + std::to_string(w.legitimateReports.total(thisWeek)) + "\n";
+    out += "  checked: " + std::to_string(f.checked) + ", caught: " + std::to_string(f.caught) + "\n";
+    out += "  false positives (approved out of the junk folder): " + std::to_string(f.falsePositives) + "\n";
+    out += "  spam missed (blocked or reported from other folders): " + std::to_string(f.missedSpam) + "\n";
+    out += "  reported as legitimate: " + std::to_string(f.legitimateReports) + "\n";
     out += "  false positives per thousand checked: " +
-           (checked > 0 ? fixed(1000.0 * static_cast<double>(falsePositives) / static_cast<double>(checked), "%.1f")
-                        : std::string("none checked")) +
+           (f.falsePositivesPerThousand ? diag::oneDecimal(*f.falsePositivesPerThousand) : std::string("none checked")) +
            "\n";
     out += "  share of spam missed: " +
-           (caught + missed > 0
-                ? fixed(100.0 * static_cast<double>(missed) / static_cast<double>(caught + missed), "%.1f") + "%"
-                : std::string("no spam seen")) +
-           "\n";
+           (f.missedPercent ? diag::oneDecimal(*f.missedPercent) + "%" : std::string("no spam seen")) + "\n";
 
-    int32_t largest = 0;
-    for (int i = 0; i < settings::kWeeksKept; ++i) {
-        const int64_t week = thisWeek - 7 * i;
-        largest = std::max({largest, w.caught.countFor(week), w.missedSpam.countFor(week), w.falsePositives.countFor(week)});
-    }
     out += "\nWeek starting  (caught / missed / false positives)\n";
-    for (int i = settings::kWeeksKept - 1; i >= 0; --i) {
-        const int64_t week = thisWeek - 7 * i;
-        const std::pair<const char*, int32_t> rows[] = {{"caught", w.caught.countFor(week)},
-                                                        {"missed", w.missedSpam.countFor(week)},
-                                                        {"false+", w.falsePositives.countFor(week)}};
+    for (const auto& week : f.weeks) {
+        const std::pair<const char*, int32_t> rows[] = {
+            {"caught", week.caught}, {"missed", week.missed}, {"false+", week.falsePositives}};
         bool first = true;
         for (const auto& [label, count] : rows) {
-            out += (first ? settings::dayText(week) : std::string(10, ' ')) + "  " + label + " |" + bar(count, largest) + " " +
-                   std::to_string(count) + "\n";
+            out += (first ? settings::dayText(week.start) : std::string(10, ' ')) + "  " + label + " |" +
+                   bar(count, f.largest) + " " + std::to_string(count) + "\n";
             first = false;
         }
     }

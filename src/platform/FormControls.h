@@ -19,6 +19,7 @@ enum class ControlKind {
     ComboBox,      // a drop-down list: `items`, and `listIndex` the entry shown
     TreeView,      // `nodes`; a node click sets `text` to the node's key and raises "NodeClick"
     ProgressBar,   // `number` is how far along, from 0 to 100
+    BarChart,      // `series` drawn as groups of bars, one group per entry of `items` (the x labels)
 };
 
 /// How a label or text box is drawn, where its kind alone does not say.
@@ -37,6 +38,13 @@ struct TreeNode {
     std::string caption;
     std::string parent;
     int image = 0;
+};
+
+/// One named row of a bar chart's values, one value per x label.
+struct ChartSeries {
+    std::string name;
+    std::vector<int> values;
+    bool operator==(const ChartSeries& other) const { return name == other.name && values == other.values; }
 };
 
 /// One control of a form's declaration. Geometry is in twips; captions come from the string
@@ -111,6 +119,8 @@ struct ControlState {
     /// Combo boxes: the entry shown. Tick lists: the entry last ticked or cleared.
     int listIndex = -1;
     std::vector<TreeNode> nodes;
+    /// Bar charts: the rows of values, each drawn in a colour of its own and named in the legend.
+    std::vector<ChartSeries> series;
     /// List boxes: the width in twips their entries scroll across (the form measures its widest
     /// entry with UserInterface::textWidth); 0 for no horizontal scrolling.
     int horizontalExtent = 0;

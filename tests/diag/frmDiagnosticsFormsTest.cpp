@@ -9,6 +9,7 @@
 #include "diag/DiagFakes.h"
 #include "diag/frmStats.h"
 #include "diag/frmViewLog.h"
+#include "host/StatsCommand.h"
 
 namespace tw::diag {
 namespace {
@@ -65,7 +66,7 @@ TEST_F(frmDiagnosticsForms, StatisticsResetAndCloseStoreTheCounters) {
     record.processed = 1500;
     record.caught = 320;
     std::vector<std::pair<int, int>> stored;
-    frmStats form(ui, record, [&stored](int processed, int caught) { stored.emplace_back(processed, caught); }, log);
+    frmStats form(ui, record, clock, [&stored](int processed, int caught) { stored.emplace_back(processed, caught); }, log);
     auto label = [](int id, int value) { return text::fillPlaceholder(loadString(id), std::to_string(value)); };
 
     form.show();
@@ -85,11 +86,64 @@ TEST_F(frmDiagnosticsForms, StatisticsResetAndCloseStoreTheCounters) {
     EXPECT_FALSE(ui.isFormVisible(form));
 
     // A counter that cannot be stored is logged, and the window still closes.
-    frmStats failing(ui, record, [](int, int) { throw Error(-2147024891, "Registry", "Access is denied"); }, log);
+    frmStats failing(ui, record, clock, [](int, int) { throw Error(-2147024891, "Registry", "Access is denied"); }, log);
     failing.show();
     failing.cmdClose_Click();
     EXPECT_FALSE(ui.isFormVisible(failing));
     EXPECT_NE(files.content(kReport).find("frmStats cmdClose_Click : Error # -2147024891"), std::string::npos);
+}
+
+TEST_F(frmDiagnosticsForms, StatisticsShowTheTwelveWeeksAsTheStatsCommandDoesAndResetClearsThem) {
+    const auto day = [](int y, int m, int d) { return static_cast<int64_t>(OleDate::fromCivil({y, m, d}).serial()); };
+    settings::Settings record;
+    auto& w = record.weekly;
+    w.checked.add(day(2026, 12, 7), 1500);
+    w.checked.add(day(2026, 9, 14), 500);  // the thirteenth week back: neither counted nor drawn
+    w.caught.add(day(2026, 12, 7), 380);
+    w.caught.add(day(2026, 11, 30), 400);
+    w.missedSpam.add(day(2026, 12, 7), 20);
+    w.falsePositives.add(day(2026, 11, 30), 3);
+    w.legitimateReports.add(day(2026, 12, 7), 1);
+    frmStats form(ui, record, clock, nullptr, log);
+    form.show();
+    auto& c = *form.controls();
+    const auto labels = [&c] {
+        std::vector<std::string> shown;
+        for (const char* name : {"lblWeeks", "lblFalsePositives", "lblMissed", "lblLegitimate", "lblFalsePositiveRate",
+                                 "lblMissedShare"})
+            shown.push_back(c[name].caption);
+        return shown;
+    };
+    EXPECT_EQ(labels(), (std::vector<std::string>{"In the last twelve weeks, checked: 1500, caught: 780",
+                                                  "False positives (approved out of the junk folder): 3",
+                                                  "Spam missed (blocked or reported from other folders): 20",
+                                                  "Reported as legitimate: 1", "False positives per thousand checked: 2.0",
+                                                  "Share of spam missed: 2.5%"}));
+    // The same rates as the report, which counts the same weeks.
+    const std::string report = host::statisticsReport(record, clock.now());
+    EXPECT_NE(report.find("false positives per thousand checked: 2.0\n"), std::string::npos);
+    EXPECT_NE(report.find("share of spam missed: 2.5%\n"), std::string::npos);
+
+    const auto& chart = c["chtWeeks"];
+    ASSERT_EQ(chart.items.size(), 12u);
+    EXPECT_EQ(chart.items.front(), "21 Sep");
+    EXPECT_EQ(chart.items.back(), "7 Dec");
+    ASSERT_EQ(chart.series.size(), 3u);
+    std::vector<int> caught(12, 0), missed(12, 0), falsePositives(12, 0);
+    caught[10] = 400, caught[11] = 380, missed[11] = 20, falsePositives[10] = 3;
+    EXPECT_EQ(chart.series[0], (platform::ChartSeries{"Caught", caught}));
+    EXPECT_EQ(chart.series[1], (platform::ChartSeries{"Missed", missed}));
+    EXPECT_EQ(chart.series[2], (platform::ChartSeries{"False positives", falsePositives}));
+
+    c.click("cmdReset");
+    EXPECT_EQ(labels(), (std::vector<std::string>{"In the last twelve weeks, checked: 0, caught: 0",
+                                                  "False positives (approved out of the junk folder): 0",
+                                                  "Spam missed (blocked or reported from other folders): 0",
+                                                  "Reported as legitimate: 0",
+                                                  "False positives per thousand checked: none checked",
+                                                  "Share of spam missed: no spam seen"}));
+    for (const auto& series : c["chtWeeks"].series) EXPECT_EQ(series.values, std::vector<int>(12, 0)) << series.name;
+    EXPECT_EQ(c["chtWeeks"].items.size(), 12u);
 }
 
 }  // namespace

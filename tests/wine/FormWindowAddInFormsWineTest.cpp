@@ -106,7 +106,7 @@ TEST_F(FormWindowAddInForms, EveryModallyShownFormHasAVisibleWindowWhileItWaits)
     connect.Form_Load("Cannot connect to Tarnwick Network.  Will retry later.");
     net::frmNewRelease release(net, "4.0.1", "http://service.tarnwick.example/tarnwick/download.html");
     release.Form_Load();
-    diag::frmStats stats(ui, settings, [](int, int) {}, log);
+    diag::frmStats stats(ui, settings, p.clock, [](int, int) {}, log);
     stats.Form_Load();
     diag::frmViewLog viewer(p.files, p.shell, ui, log);
     viewer.Form_Load();

@@ -52,6 +52,9 @@ ControlClass controlClassFor(const platform::ControlDecl& decl) {
                     focusable | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE};
         case ControlKind::ProgressBar:
             return {PROGRESS_CLASSW, PBS_SMOOTH, 0};
+        case ControlKind::BarChart:
+            // The form window paints it on WM_DRAWITEM.
+            return {L"STATIC", SS_OWNERDRAW, 0};
     }
     return {L"STATIC", 0, 0};
 }

@@ -9,6 +9,7 @@
 #include "win32/TextEncoding.h"
 #include "win32/ThisModule.h"
 #include "win32/Win32Error.h"
+#include "win32/forms/BarChartPainter.h"
 #include "win32/forms/ControlClasses.h"
 
 namespace tw::win32::forms {
@@ -299,6 +300,12 @@ void Win32FormWindow::pushState() {
             case ControlKind::ProgressBar:
                 syncProgress(child, state);
                 break;
+            case ControlKind::BarChart:
+                if (auto rows = chartRows(state); rows != shown_[index].rows) {
+                    shown_[index].rows = std::move(rows);
+                    InvalidateRect(child, nullptr, FALSE);
+                }
+                break;
             case ControlKind::PictureBox:
             case ControlKind::UpDown:
                 break;
@@ -403,6 +410,16 @@ LRESULT Win32FormWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
         case kPushStateLater:
             pushState();
             return 0;
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            const size_t index = item.CtlID - static_cast<UINT>(kFirstControlId);
+            if (item.CtlType != ODT_STATIC || item.CtlID < static_cast<UINT>(kFirstControlId) || index >= children_.size() ||
+                stateAt(index).decl.kind != ControlKind::BarChart)
+                break;
+            paintBarChart(item.hDC, item.rcItem, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)),
+                          stateAt(index));
+            return TRUE;
+        }
         case WM_NEXTDLGCTL: {
             // A many-line text box hands Tab and Enter on this way, as in a dialog.
             HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
@@ -510,6 +527,7 @@ bool Win32FormWindow::reactTo(size_t index, int code) {
         case ControlKind::UpDown:
         case ControlKind::TreeView:
         case ControlKind::ProgressBar:
+        case ControlKind::BarChart:
             return false;
     }
     return false;

@@ -180,7 +180,7 @@ void takeSheet(Camera& camera, addin::OrvennaOutAddIn& addin) {
     scanWindows(camera, addin);
 
     // The statistics and log windows, from the add-in's menu.
-    camera.script("frmStats", photoAndClose("frmStats", "frmStats: 1284 checked, 317 caught"));
+    camera.script("frmStats", photoAndClose("frmStats", "frmStats: 1284 checked, 317 caught; twelve weeks charted"));
     camera.script("frmViewLog", photoAndClose("frmViewLog", "frmViewLog: the add-in's log"));
     if (bars) {
         bars->cmdViewStats_Click();
