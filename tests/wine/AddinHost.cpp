@@ -63,6 +63,17 @@ std::string freshDataFolder() {
     return folder;
 }
 
+standin::MailSpec blockedSenderMail() {
+    standin::MailSpec blocked;
+    blocked.senderName = "Blocked Sender";
+    blocked.senderAddress = kBlockedSender;
+    blocked.to = {"me@home.example"};
+    blocked.subject = "from a blocked sender";
+    blocked.headers = "From: Blocked Sender <" + std::string(kBlockedSender) + ">\r\nSubject: from a blocked sender\r\n";
+    blocked.body = "hello";
+    return blocked;
+}
+
 standin::MailSpec mailFromFile(const std::string& fileName) {
     win32::Win32FileSystem files;
     std::string text = text::replaceAll(files.readAll(ProgramFolder::beside("addin-data\\" + fileName)), "\r\n", "\n");

@@ -39,6 +39,10 @@ std::string freshDataFolder();
 /// A message file of the test data (an RFC 5322 file) as the stand-in client takes it.
 standin::MailSpec mailFromFile(const std::string& fileName);
 
+/// The sender the tests put on the blocked list, and a short message from them.
+inline constexpr const char* kBlockedSender = "blocked@spammer.example";
+standin::MailSpec blockedSenderMail();
+
 /// The add-in's log beside the library; empty when there is none.
 std::string addinLog();
 void removeAddinLog();

@@ -87,13 +87,7 @@ TEST_F(AddinWineTest, NewMailGoesWhereItBelongsAndTheLastExplorerTearsDown) {
     const std::string startup = addinLog();
     for (const char* line : {"Let Explorer", "AddExpl 0", "TW Version: "}) EXPECT_TRUE(contains(startup, line)) << line;
 
-    standin::MailSpec blocked;
-    blocked.senderName = "Blocked Sender";
-    blocked.senderAddress = "blocked@spammer.example";
-    blocked.to = {"me@home.example"};
-    blocked.subject = "from a blocked sender";
-    blocked.headers = "From: Blocked Sender <blocked@spammer.example>\r\nSubject: from a blocked sender\r\n";
-    blocked.body = "hello";
+    const standin::MailSpec blocked = blockedSenderMail();
     standin::MailSpec legitimate = mailFromFile("ham.eml");
     standin::MailSpec spam = mailFromFile("spam.eml");
     client.deliver(kInbox, blocked);
@@ -297,18 +291,20 @@ bool waitFor(StandInClient& client, const std::string& path, const std::string& 
     return bySubject(client, path, subject).has_value();
 }
 
-/// The start-up scan shows its progress in a window, so these run where windows can be made (the
-/// Wine run repeats the FormWindow tests under the null display driver).
-class FormWindowAddinStartupScan : public AddinWineTest {
+/// The add-in with windows it makes itself: these run where windows can be made (the Wine run repeats
+/// the FormWindow tests under the null display driver).
+class FormWindowAddin : public AddinWineTest {
 protected:
     void SetUp() override {
-        if (!test::canCreateWindows()) GTEST_SKIP() << "no display driver: the scan's progress window cannot be made";
+        if (!test::canCreateWindows()) GTEST_SKIP() << "no display driver: the add-in's windows cannot be made";
         AddinWineTest::SetUp();
     }
     void TearDown() override {
         if (test::canCreateWindows()) AddinWineTest::TearDown();
     }
 };
+/// The start-up scan shows its progress in a window.
+using FormWindowAddinStartupScan = FormWindowAddin;
 
 TEST_F(FormWindowAddinStartupScan, MailThatArrivedWhileTheAddInWasAwayIsCheckedThroughTheLibrarysTable) {
     useServerMailboxSettings();
@@ -553,16 +549,8 @@ bool maskKeepsTheDrawing(const std::string& mask) {
 }
 
 /// The clipboard needs a window, so these run where windows can be made.
-class FormWindowAddinFaces : public AddinWineTest {
-protected:
-    void SetUp() override {
-        if (!test::canCreateWindows()) GTEST_SKIP() << "no display driver: no window can own the clipboard";
-        AddinWineTest::SetUp();
-    }
-    void TearDown() override {
-        if (test::canCreateWindows()) AddinWineTest::TearDown();
-    }
-};
+/// Pasting a button face from the clipboard needs a window to own the clipboard.
+using FormWindowAddinFaces = FormWindowAddin;
 
 // Version 11 takes the pictures as the buttons' Picture, with a mask; version 9 knows no Picture, so
 // there they are pasted from the clipboard, which the user gets back.
@@ -600,7 +588,7 @@ TEST_F(FormWindowAddinFaces, TheButtonsShowTheAddinsPicturesAndTheUsersClipboard
 
 // The menu's "Why?" entry opens its window once per click, over the selected message, and the
 // window gives the client back when it is closed.
-TEST_F(FormWindowAddinStartupScan, TheWhyEntryOpensItsWindowOncePerClick) {
+TEST_F(FormWindowAddin, TheWhyEntryOpensItsWindowOncePerClick) {
     StandInClient client;
     const int explorer = client.openExplorer(kInbox);
     ASSERT_EQ(client.loadAddIns().size(), 1u);

@@ -216,13 +216,7 @@ TEST_F(InstallerWineTest, InstallsEverythingTheClientLoadsTheAddInAndRemovalLeav
         const auto& loaded = client.loadAddIns();
         ASSERT_EQ(loaded.size(), 1u);
         EXPECT_EQ(loaded[0].connection, S_OK);
-        standin::MailSpec blocked;
-        blocked.senderName = "Blocked Sender";
-        blocked.senderAddress = "blocked@spammer.example";
-        blocked.to = {"me@home.example"};
-        blocked.subject = "from a blocked sender";
-        blocked.headers = "From: Blocked Sender <blocked@spammer.example>\r\nSubject: from a blocked sender\r\n";
-        blocked.body = "hello";
+        const standin::MailSpec blocked = blockedSenderMail();
         client.deliver(kInbox, blocked);
         client.pump(3000);
         EXPECT_TRUE(bySubject(client, kJunk, blocked.subject)) << "the installed add-in did not move the message";
