@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/HttpRequestReader.h"
+
 namespace tw::test {
 
 /// Each connection gets one answer from `answer`, given the request's head (request line and headers)
@@ -87,22 +89,13 @@ private:
     }
 
     void serve(int client) {
-        std::string request;
+        HttpRequestReader request;
         char chunk[4096];
-        size_t headEnd = std::string::npos;
-        size_t bodyLength = 0;
         while (waitReadable(client)) {
             ssize_t got = ::recv(client, chunk, sizeof chunk, 0);
-            if (got <= 0) break;
-            request.append(chunk, static_cast<size_t>(got));
-            if (headEnd == std::string::npos && (headEnd = request.find("\r\n\r\n")) != std::string::npos) {
-                size_t at = request.find("Content-Length: ");
-                if (at != std::string::npos && at < headEnd) bodyLength = std::stoul(request.substr(at + 16));
-            }
-            if (headEnd != std::string::npos && request.size() >= headEnd + 4 + bodyLength) break;
+            if (got <= 0 || request.add(chunk, static_cast<size_t>(got))) break;
         }
-        std::string head = headEnd == std::string::npos ? request : request.substr(0, headEnd);
-        std::string body = headEnd == std::string::npos ? "" : request.substr(headEnd + 4);
+        const std::string head = request.head(), body = request.body();
         {
             std::lock_guard lock(mutex_);
             heads_.push_back(head);

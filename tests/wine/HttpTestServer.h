@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/HttpRequestReader.h"
+
 namespace tw::winetest {
 
 struct Reply {
@@ -89,21 +91,13 @@ private:
     }
 
     void serve(SOCKET client) {
-        std::string request;
+        test::HttpRequestReader request;
         char chunk[4096];
-        size_t headEnd = std::string::npos, bodyLength = 0;
         for (;;) {
             int got = recv(client, chunk, sizeof chunk, 0);
-            if (got <= 0) break;
-            request.append(chunk, static_cast<size_t>(got));
-            if (headEnd == std::string::npos && (headEnd = request.find("\r\n\r\n")) != std::string::npos) {
-                size_t at = request.find("Content-Length: ");
-                if (at != std::string::npos && at < headEnd) bodyLength = std::stoul(request.substr(at + 16));
-            }
-            if (headEnd != std::string::npos && request.size() >= headEnd + 4 + bodyLength) break;
+            if (got <= 0 || request.add(chunk, static_cast<size_t>(got))) break;
         }
-        const std::string head = headEnd == std::string::npos ? request : request.substr(0, headEnd);
-        const std::string body = headEnd == std::string::npos ? "" : request.substr(headEnd + 4);
+        const std::string head = request.head(), body = request.body();
         {
             std::lock_guard<std::mutex> lock(mutex_);
             heads_.push_back(head);
